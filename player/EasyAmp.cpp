@@ -1,0 +1,325 @@
+#include "player/EasyAmp.h"
+
+#include "player/AmpI.h"
+
+#include <climits>
+#include <cstdlib>
+
+namespace player {
+
+const char* const kNoPlayerTitle = "No Player Detected";
+const char* const kStoppedTitle = "Stopped";
+
+namespace {
+
+const char* const kMediaMonkeyClass = "TFMainWindow";
+
+// Most questions one GetSongLength call asks a player that does not know the length.
+constexpr int kMaxLengthQuestions = 1001;
+// A jump of more than this between two reported positions re-anchors the clock.
+constexpr std::int64_t kJumpThreshold = 1500;
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+// The text from the first blank (included) to the end; the whole text when it has no blank.
+std::string FromFirstBlank(const std::string& text) {
+    const auto blank = text.find(' ');
+    return blank == std::string::npos ? text : text.substr(blank);
+}
+
+} // namespace
+
+ampInfoT AmpInfoFor(ampKindT kind) {
+    switch (kind) {
+    case akWinamp:
+        return {"Winamp", 5};
+    case akQcd:
+        return {"QCD", 1};
+    case akFoobar:
+        return {"Foobar", 1000};
+    case akMediaMonkey:
+        return {"MediaMonkey", 1};
+    case akSonique:
+        return {"Sonique", 1000};
+    case akWmp:
+        // That driver reports no position, so the pause test must not fire during a song.
+        return {"WMP", 5000000};
+    case akNone:
+        break;
+    }
+    return {kNoPlayerTitle, 1};
+}
+
+std::string CleanWinampCaption(const std::string& caption) {
+    // The caption may scroll (rotate, with "***" between repeats); three copies always hold one whole title.
+    std::string c = caption + caption + caption;
+    const auto star = c.find("* ");
+    if (star != std::string::npos)
+        c.erase(0, star + 2);
+    const auto suffix = c.find(" - Winamp");
+    // Keep the blank before "- Winamp"; no suffix means no song.
+    c = suffix == std::string::npos ? std::string() : c.substr(0, suffix + 1);
+    c = FromFirstBlank(c); // drops the playlist number such as "12."
+    return IsBlank(c) ? std::string() : c;
+}
+
+std::string CleanMediaMonkeyCaption(const std::string& caption) { return FromFirstBlank(caption); }
+
+TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock)
+    : Windows_(windows), Clock_(clock) {
+    SetAmpInfo();
+}
+
+std::string TPlayerSession::GetProgramFolder() const { return platform::ProgramFolder(); }
+
+bool TPlayerSession::IsWinampProtocol() const {
+    return AmpKind_ == akWinamp || AmpKind_ == akFoobar || AmpKind_ == akMediaMonkey;
+}
+
+void TPlayerSession::SetAmpInfo() { AmpInfo_ = AmpInfoFor(AmpKind_); }
+
+bool TPlayerSession::IsPlayerAlive() {
+    switch (AmpKind_) {
+    case akWinamp:
+        return Windows_.FindWindowOfClass(kMediaMonkeyClass) == platform::kNoWindow && AmpRunning(Windows_) &&
+               AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) != 0;
+    case akFoobar:
+        return AmpRunning(Windows_) && AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) == 0;
+    case akMediaMonkey:
+        return Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow;
+    case akQcd:
+    case akSonique:
+    case akWmp:
+        // Their drivers are not part of this build: they never count as running.
+        return false;
+    case akNone:
+        break;
+    }
+    return false;
+}
+
+void TPlayerSession::DetectPlayer() {
+    if (IsPlayerAlive())
+        return;
+    // Quintessential Player, Windows Media Player and Sonique come first in the search; without their
+    // drivers they are never found.
+    AmpWindow_ = platform::kNoWindow;
+    AmpKind_ = akNone;
+    if (Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow) {
+        AmpKind_ = akMediaMonkey;
+        AmpWindow_ = FindAmpWindow(Windows_);
+    } else if (const WindowHandle amp = FindAmpWindow(Windows_); amp != platform::kNoWindow) {
+        AmpKind_ = akWinamp;
+        AmpWindow_ = amp;
+        if (AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) == 0 && AmpQuery(Windows_, IPC_GETVERSION, 0) == kFoobarVersion)
+            AmpKind_ = akFoobar;
+    }
+    SetAmpInfo();
+}
+
+std::string TPlayerSession::ReadSongTitle() {
+    std::string title;
+    switch (AmpKind_) {
+    case akNone:
+        return kNoPlayerTitle;
+    case akWinamp:
+    case akFoobar:
+        if (FindAmpWindow(Windows_) == platform::kNoWindow) {
+            DetectPlayer();
+            return kNoPlayerTitle;
+        }
+        title = CleanWinampCaption(Windows_.GetCaption(AmpWindow_));
+        if (title.empty())
+            title = kStoppedTitle;
+        break;
+    case akMediaMonkey:
+        if (Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow) {
+            AmpWindow_ = FindAmpWindow(Windows_);
+            title = CleanMediaMonkeyCaption(Windows_.GetCaption(AmpWindow_));
+            if (title.empty())
+                title = kStoppedTitle;
+        }
+        break;
+    case akQcd:
+    case akSonique:
+    case akWmp:
+        break;
+    }
+    if (title.empty()) {
+        title = kStoppedTitle;
+        DetectPlayer();
+    }
+    return title;
+}
+
+std::int32_t TPlayerSession::ReadSongPosition() {
+    return IsWinampProtocol() ? AmpSongPosition(Windows_, AmpWindow_) : 0;
+}
+
+std::int32_t TPlayerSession::ReadSongLength(std::int32_t fallback) {
+    const std::int32_t length = IsWinampProtocol() ? AmpSongLength(Windows_, AmpWindow_) : fallback;
+    return length < 0 ? 0 : length;
+}
+
+std::string TPlayerSession::ReadSongFileName() {
+    if (AmpKind_ == akWinamp || AmpKind_ == akMediaMonkey)
+        return AmpPlaylistFile(Windows_, AmpWindow_);
+    return {};
+}
+
+void TPlayerSession::SongChanged() {
+    DetectPlayer();
+    CurrentSong_.fileName = ReadSongFileName();
+    CurrentSong_.position = 0;
+    ClockBase_ = Clock_.TickCount();
+    CurrentSong_.title = ReadSongTitle();
+    CurrentSong_.length = -1;
+    if (Listener_)
+        Listener_->UpdateSong();
+}
+
+void TPlayerSession::PollPlayer() {
+    if (AmpKind_ == akNone) {
+        DetectPlayer();
+        return;
+    }
+    if (CurrentSong_.length < 1)
+        CurrentSong_.length = ReadSongLength(0);
+    if (ReadSongTitle() != CurrentSong_.title)
+        SongChanged();
+    ReportedPosition_ = ReadSongPosition();
+
+    const std::int64_t jump = std::int64_t(ReportedPosition_) - PreviousPosition_;
+    if (std::llabs(jump) > kJumpThreshold) {
+        CurrentSong_.position = ReportedPosition_;
+        ClockBase_ = Clock_.TickCount() - std::uint32_t(ReportedPosition_);
+    } else if (Paused_) {
+        if (ReportedPosition_ != PreviousPosition_) {
+            Paused_ = false;
+            ClockBase_ = Clock_.TickCount() - std::uint32_t(ReportedPosition_);
+        }
+    } else {
+        const std::int64_t clock = GetSongPosition();
+        if (ReportedPosition_ < clock - AmpInfo_.granularity && ReportedPosition_ == PreviousPosition_ &&
+            !(AmpKind_ == akWinamp && AmpIsPlaying(Windows_, AmpWindow_))) {
+            ClockBase_ = Clock_.TickCount() - std::uint32_t(ReportedPosition_);
+            Paused_ = true;
+        }
+        CurrentSong_.position = std::int32_t(Clock_.TickCount() - ClockBase_);
+    }
+    PreviousPosition_ = ReportedPosition_;
+}
+
+std::int32_t TPlayerSession::GetSongPosition() {
+    if (AmpKind_ == akNone)
+        return 0;
+    if (Paused_)
+        PollPlayer();
+    else
+        CurrentSong_.position = std::int32_t(Clock_.TickCount() - ClockBase_);
+    return CurrentSong_.position;
+}
+
+std::int32_t TPlayerSession::GetSongLength() {
+    if (AmpKind_ == akNone)
+        return 0;
+    auto inMs = [this] { return std::int64_t(CurrentSong_.length) * 1000; };
+    for (int asked = 0; inMs() <= 0 && asked < kMaxLengthQuestions; ++asked) {
+        // The fallback keeps its 32-bit meaning for kinds that cannot tell the length.
+        const std::int64_t fallback = inMs();
+        CurrentSong_.length = ReadSongLength(fallback < INT32_MIN ? INT32_MIN : std::int32_t(fallback));
+    }
+    const std::int64_t ms = inMs();
+    if (ms <= 0)
+        return 0;
+    return ms > INT32_MAX ? INT32_MAX : std::int32_t(ms);
+}
+
+std::string TPlayerSession::GetSongTitle() const {
+    return AmpKind_ == akNone ? std::string(kNoPlayerTitle) : CurrentSong_.title;
+}
+
+// Transport.
+
+void TPlayerSession::PlayFirst() {
+    if (!AmpIsPlaying(Windows_, AmpWindow_))
+        PlayerPlay();
+}
+
+void TPlayerSession::PlayerPlay() {
+    if (IsWinampProtocol())
+        AmpCommand(Windows_, AMP_PLAY);
+}
+
+void TPlayerSession::PlayerPause() {
+    if (IsWinampProtocol())
+        AmpCommand(Windows_, AMP_PAUSE);
+}
+
+void TPlayerSession::PlayerStop() {
+    if (IsWinampProtocol())
+        AmpCommand(Windows_, AMP_STOP);
+}
+
+void TPlayerSession::PlayerNext() {
+    if (IsWinampProtocol())
+        AmpCommand(Windows_, AMP_NEXT);
+}
+
+void TPlayerSession::PlayerPrev() {
+    if (IsWinampProtocol())
+        AmpCommand(Windows_, AMP_PREV);
+}
+
+void TPlayerSession::PlayerVolumeUp() {
+    if (!IsWinampProtocol())
+        return;
+    // MediaMonkey's volume steps are a third of Winamp's.
+    const int steps = AmpKind_ == akMediaMonkey ? 3 : 1;
+    for (int i = 0; i < steps; ++i)
+        AmpCommand(Windows_, AMP_VOLUME_UP);
+}
+
+void TPlayerSession::PlayerVolumeDown() {
+    if (!IsWinampProtocol())
+        return;
+    const int steps = AmpKind_ == akMediaMonkey ? 3 : 1;
+    for (int i = 0; i < steps; ++i)
+        AmpCommand(Windows_, AMP_VOLUME_DOWN);
+}
+
+void TPlayerSession::PlayerForward5s() {
+    if (AmpKind_ == akMediaMonkey) {
+        PlayerSeek(GetSongPosition() + 5000);
+    } else if (AmpKind_ == akWinamp || AmpKind_ == akFoobar) {
+        PlayFirst();
+        AmpCommand(Windows_, AMP_FORWARD_5S);
+    }
+}
+
+void TPlayerSession::PlayerBack5s() {
+    if (AmpKind_ == akMediaMonkey) {
+        PlayerSeek(GetSongPosition() - 5000);
+    } else if (AmpKind_ == akWinamp || AmpKind_ == akFoobar) {
+        PlayFirst();
+        AmpCommand(Windows_, AMP_BACK_5S);
+    }
+}
+
+void TPlayerSession::PlayerSeek(std::int32_t ms) {
+    if (!IsWinampProtocol())
+        return;
+    PlayFirst();
+    AmpIpc(Windows_, AmpWindow_, IPC_JUMPTOTIME, ms);
+}
+
+void TPlayerSession::PlayerJumpToFile() {
+    if (AmpKind_ == akWinamp || AmpKind_ == akFoobar) {
+        Windows_.BringToTop(FindAmpWindow(Windows_));
+        AmpCommand(Windows_, AMP_JUMP_TO_FILE);
+    } else if (AmpKind_ == akMediaMonkey) {
+        Windows_.BringToTop(Windows_.FindWindowOfClass(kMediaMonkeyClass));
+    }
+}
+
+} // namespace player
