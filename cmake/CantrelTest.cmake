@@ -29,9 +29,10 @@ function(cantrel_add_test name)
   target_compile_options(${name} PRIVATE ${CANTREL_WARNINGS})
   if(CMAKE_CROSSCOMPILING)
     target_link_options(${name} PRIVATE -static)
+    # Everything of the Windows build runs under Wine, so every test of it carries the wine label.
     # Discovery would need Wine at build time; one CTest entry per executable is enough there.
     add_test(NAME ${name} COMMAND ${name})
-    set_tests_properties(${name} PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT})
+    set_tests_properties(${name} PROPERTIES LABELS wine TIMEOUT ${T_TIMEOUT})
   else()
     gtest_discover_tests(${name}
       PROPERTIES LABELS ${T_LABEL} TIMEOUT ${T_TIMEOUT}

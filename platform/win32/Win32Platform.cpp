@@ -1,0 +1,119 @@
+// Win32 back end: the real window system, tick count and program folder.
+#include "platform/Platform.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <vector>
+
+namespace platform {
+namespace {
+
+HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+
+class TWin32Windows final : public IWindowSystem {
+public:
+    WindowHandle FindWindowOfClass(const std::string& className) override {
+        return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), nullptr));
+    }
+
+    bool IsWindowAlive(WindowHandle window) override { return window != kNoWindow && IsWindow(ToHwnd(window)); }
+
+    std::string GetCaption(WindowHandle window) override {
+        if (window == kNoWindow)
+            return {};
+        const int length = GetWindowTextLengthA(ToHwnd(window));
+        if (length <= 0)
+            return {};
+        std::vector<char> buffer(std::size_t(length) + 1);
+        const int got = GetWindowTextA(ToHwnd(window), buffer.data(), length + 1);
+        return std::string(buffer.data(), std::size_t(got > 0 ? got : 0));
+    }
+
+    bool SetCaption(WindowHandle window, const std::string& caption) override {
+        return window != kNoWindow && SetWindowTextA(ToHwnd(window), caption.c_str());
+    }
+
+    std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                       std::intptr_t lParam) override {
+        if (window == kNoWindow)
+            return 0;
+        return SendMessageA(ToHwnd(window), message, WPARAM(wParam), LPARAM(lParam));
+    }
+
+    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+        return window != kNoWindow && PostMessageA(ToHwnd(window), message, WPARAM(wParam), LPARAM(lParam));
+    }
+
+    void BringToTop(WindowHandle window) override {
+        if (window != kNoWindow)
+            BringWindowToTop(ToHwnd(window));
+    }
+
+    std::string ReadProcessString(WindowHandle window, std::uintptr_t address, std::size_t maxLength) override {
+        DWORD processId = 0;
+        if (window == kNoWindow || address == 0 || !GetWindowThreadProcessId(ToHwnd(window), &processId))
+            return {};
+        HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
+        if (!process)
+            return {};
+        std::string result;
+        // Read in small steps so a string near the end of a readable region is still found.
+        char chunk[64];
+        bool done = false;
+        while (!done && result.size() < maxLength) {
+            const std::size_t want = std::min(sizeof chunk, maxLength - result.size());
+            SIZE_T got = 0;
+            if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(address + result.size()), chunk, want, &got) ||
+                got == 0) {
+                result.clear(); // no terminator reached: treat as unreadable
+                break;
+            }
+            for (SIZE_T k = 0; k < got; ++k) {
+                if (chunk[k] == '\0') {
+                    done = true;
+                    break;
+                }
+                result.push_back(chunk[k]);
+            }
+        }
+        CloseHandle(process);
+        return result;
+    }
+};
+
+class TTickClock final : public IClock {
+public:
+    std::uint32_t TickCount() override { return GetTickCount(); }
+};
+
+} // namespace
+
+IWindowSystem& SystemWindows() {
+    static TWin32Windows windows;
+    return windows;
+}
+
+IClock& SystemClock() {
+    static TTickClock clock;
+    return clock;
+}
+
+std::string ProgramFolder() {
+    std::vector<char> path(MAX_PATH);
+    for (;;) {
+        const DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+        if (n == 0)
+            return {};
+        if (n < path.size()) {
+            std::string exe(path.data(), n);
+            const auto cut = exe.find_last_of("\\:");
+            return cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
+char PathSeparator() { return '\\'; }
+
+} // namespace platform
