@@ -1,6 +1,11 @@
 # The main window, its frame and its tables (included from display/CMakeLists.txt).
 target_sources(cantrel_display PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/UMainActions.h ${CMAKE_CURRENT_LIST_DIR}/UMainActions.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/UMainActions.h ${CMAKE_CURRENT_LIST_DIR}/UMainActions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UActiveText.h ${CMAKE_CURRENT_LIST_DIR}/UFrameHost.h
+  ${CMAKE_CURRENT_LIST_DIR}/USkinImage.h ${CMAKE_CURRENT_LIST_DIR}/USkinImage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.h ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.cpp)
+qt_add_resources(cantrel_display "skin" PREFIX "/" BASE ${CMAKE_CURRENT_LIST_DIR}
+  FILES ${CMAKE_CURRENT_LIST_DIR}/skin/ModernSkin.png)
 
 cantrel_add_test(main_window_tests LABEL gui
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainActionsTest.cpp
