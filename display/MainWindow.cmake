@@ -1,3 +1,5 @@
+find_package(Qt6 REQUIRED COMPONENTS Test)
+
 # The main window, its frame and its tables (included from display/CMakeLists.txt).
 target_sources(cantrel_display PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/UMainActions.h ${CMAKE_CURRENT_LIST_DIR}/UMainActions.cpp
@@ -8,5 +10,5 @@ qt_add_resources(cantrel_display "skin" PREFIX "/" BASE ${CMAKE_CURRENT_LIST_DIR
   FILES ${CMAKE_CURRENT_LIST_DIR}/skin/ModernSkin.png)
 
 cantrel_add_test(main_window_tests LABEL gui
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainActionsTest.cpp
-  LIBS cantrel_display)
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainActionsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/WASkinTest.cpp
+  LIBS cantrel_display cantrel_platform_fake Qt6::Test)
