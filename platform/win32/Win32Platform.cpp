@@ -55,9 +55,16 @@ public:
         if (window == kNoWindow || address == 0 || maxLength == 0 ||
             !GetWindowThreadProcessId(ToHwnd(window), &processId))
             return {};
-        HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
+        HANDLE process = OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        if (!process)
+            process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
         if (!process)
             return {};
+        // A 32-bit player's answer reaches a 64-bit caller sign-extended (an LRESULT); its address is the low
+        // 32 bits, above 2 GiB included.
+        BOOL player32 = FALSE;
+        if (sizeof address > 4 && IsWow64Process(process, &player32) && player32)
+            address &= 0xFFFFFFFFu;
         // The zero must come within maxLength bytes; a string without one there is not taken. Each read stays
         // within one page, so a string that ends just before an inaccessible page is still read whole.
         std::vector<char> bytes(maxLength);
