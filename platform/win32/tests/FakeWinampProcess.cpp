@@ -38,8 +38,8 @@ bool TFakeWinampProcess::Start(const std::string& exePath, bool mediaMonkey) {
     STARTUPINFOA startup{};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
-                        &info))
+    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &startup, &info))
         return false;
     CloseHandle(info.hThread);
     Process_ = info.hProcess;
@@ -62,9 +62,12 @@ bool TFakeWinampProcess::Start(const std::string& exePath, bool mediaMonkey) {
     return false;
 }
 
-bool TFakeWinampProcess::Running() const { return Process_ && WaitForSingleObject(Process_, 0) == WAIT_TIMEOUT; }
+bool TFakeWinampProcess::Running() const {
+    return Process_ && WaitForSingleObject(Process_, 0) == WAIT_TIMEOUT;
+}
 
-std::intptr_t TFakeWinampProcess::Control(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) {
+std::intptr_t TFakeWinampProcess::Control(std::uint32_t message, std::uintptr_t wParam,
+                                          std::intptr_t lParam) {
     if (Window_ == kNoWindow)
         return 0;
     return SendMessageA(reinterpret_cast<HWND>(Window_), message, WPARAM(wParam), LPARAM(lParam));
@@ -103,7 +106,9 @@ std::vector<std::int32_t> TFakeWinampProcess::Seeks() {
     return seeks;
 }
 
-void TFakeWinampProcess::ClearRecords() { Control(fake_winamp::kClearRecords, 0, 0); }
+void TFakeWinampProcess::ClearRecords() {
+    Control(fake_winamp::kClearRecords, 0, 0);
+}
 
 bool TFakeWinampProcess::Quit() {
     if (!Process_)

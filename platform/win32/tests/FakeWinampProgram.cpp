@@ -1,8 +1,8 @@
-// fake_winamp.exe: a stand-in for Winamp (and, with --mediamonkey, MediaMonkey) in tests of the Win32 back end.
-// It is a real Win32 process with a top-level "Winamp v1.x" window that answers the Winamp queries from values
-// the test sets, records the menu commands and seeks it receives, and answers query 211 with the address of a
-// path inside its own memory, so reading that path exercises the cross-process read. The control messages
-// are in FakeWinampControl.h.
+// fake_winamp.exe: a stand-in for Winamp (and, with --mediamonkey, MediaMonkey) in tests of the Win32 back
+// end. It is a real Win32 process with a top-level "Winamp v1.x" window that answers the Winamp queries from
+// values the test sets, records the menu commands and seeks it receives, and answers query 211 with the
+// address of a path inside its own memory, so reading that path exercises the cross-process read. The control
+// messages are in FakeWinampControl.h.
 #include "platform/win32/tests/FakeWinampControl.h"
 
 #include <windows.h>
@@ -194,13 +194,13 @@ int main(int argc, char** argv) {
     if (mediaMonkey) {
         if (!RegisterClassNamed("TFMainWindow", DefWindowProcA, instance))
             return 3;
-        MediaMonkeyWindow = CreateWindowExA(0, "TFMainWindow", "MediaMonkey", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100,
-                                            nullptr, nullptr, instance, nullptr);
+        MediaMonkeyWindow = CreateWindowExA(0, "TFMainWindow", "MediaMonkey", WS_OVERLAPPEDWINDOW, 0, 0, 200,
+                                            100, nullptr, nullptr, instance, nullptr);
         if (!MediaMonkeyWindow)
             return 4;
     }
-    HWND winamp = CreateWindowExA(0, "Winamp v1.x", "Winamp 5.92", WS_OVERLAPPEDWINDOW, 0, 0, 275, 116, nullptr,
-                                  nullptr, instance, nullptr);
+    HWND winamp = CreateWindowExA(0, "Winamp v1.x", "Winamp 5.92", WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
+                                  nullptr, nullptr, instance, nullptr);
     if (!winamp)
         return 4;
     if (Parent)

@@ -114,8 +114,8 @@ TEST(WinampLink, DetectsEachPlayerAndCleansItsTitle) {
          " Artist - Song "},
         {"version 8320 with a playlist is Winamp", false, 8320, 3, "1. Artist - Song - Winamp", akWinamp,
          " Artist - Song "},
-        {"empty playlist with another version is Winamp", false, 0x5011, 0, "1. Artist - Song - Winamp", akWinamp,
-         " Artist - Song "},
+        {"empty playlist with another version is Winamp", false, 0x5011, 0, "1. Artist - Song - Winamp",
+         akWinamp, " Artist - Song "},
         {"MediaMonkey", true, 0x5010, 5, "7. Artist - Song", akMediaMonkey, " Artist - Song"},
         {"MediaMonkey answering like foobar2000", true, 8320, 0, "7. Artist - Song", akMediaMonkey,
          " Artist - Song"},
@@ -148,10 +148,8 @@ TEST(WinampLink, FileNameIsReadFromThePlayersMemory) {
         std::string expected;
     } cases[] = {
         {"ordinary path", TFileLayout::Heap, "C:\\Music\\Artist - Song.mp3", "C:\\Music\\Artist - Song.mp3"},
-        {"8-bit text", TFileLayout::Heap, "C:\\Musik\\\xC4rger - \xDC"
-                                          "ber.mp3",
-         "C:\\Musik\\\xC4rger - \xDC"
-         "ber.mp3"},
+        {"8-bit text", TFileLayout::Heap, "C:\\Musik\\Caf\xE9 \xC4 la carte.mp3",
+         "C:\\Musik\\Caf\xE9 \xC4 la carte.mp3"},
         {"longest path", TFileLayout::Heap, "C:\\" + longest.substr(3), "C:\\" + longest.substr(3)},
         {"no zero within 260 bytes", TFileLayout::Heap, "C:\\" + longest, ""},
         // Wine lets another process read even an inaccessible page, so this one only bites on Windows.
