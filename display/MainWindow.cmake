@@ -3,7 +3,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 # The main window, its frame and its tables (included from display/CMakeLists.txt).
 target_sources(cantrel_display PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/UMainActions.h ${CMAKE_CURRENT_LIST_DIR}/UMainActions.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/UActiveText.h ${CMAKE_CURRENT_LIST_DIR}/UFrameHost.h
+  ${CMAKE_CURRENT_LIST_DIR}/UActiveText.h ${CMAKE_CURRENT_LIST_DIR}/UFrameHost.h ${CMAKE_CURRENT_LIST_DIR}/ScrollState.h
   ${CMAKE_CURRENT_LIST_DIR}/USkinImage.h ${CMAKE_CURRENT_LIST_DIR}/USkinImage.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.h ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.cpp)
 qt_add_resources(cantrel_display "skin" PREFIX "/" BASE ${CMAKE_CURRENT_LIST_DIR}

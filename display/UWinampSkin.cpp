@@ -35,8 +35,8 @@ std::string MinutesSecondsText(int milliseconds) {
     return std::to_string(seconds / 60) + ":" + (s < 10 ? "0" : "") + std::to_string(s);
 }
 
-TWASkin::TWASkin(player::TPlayerSession& session, IFrameHost& host, QObject* parent)
-    : QObject(parent), ButtonFont("MS Sans Serif", 8), Session_(session), Host_(host) {
+TWASkin::TWASkin(player::TPlayerSession& session, IFrameHost& host, TScrollState& scroll, QObject* parent)
+    : QObject(parent), Scroll(scroll), ButtonFont("MS Sans Serif", 8), Session_(session), Host_(host) {
     TimerUpdateSongInfo.setInterval(150);
     connect(&TimerUpdateSongInfo, &QTimer::timeout, this, [this] { SongInfoTimer(); });
     TimerUpdateSongInfo.start();

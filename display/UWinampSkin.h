@@ -10,9 +10,11 @@
 //   pixel (52, 0) face colour, (54, 0) edge colour, (74, 0) and (76, 0) the scroll track's colours
 //
 // TWASkin is created by the main window, which owns it; its image controls are children of the main
-// window. It reaches the main window only through IFrameHost and the player session it is given; both
-// must outlive it.
+// window. It reaches the main window only through IFrameHost, the player session and the display's scroll
+// state it is given (the main window owns the scroll state and shares it with the display engine); all
+// three must outlive it.
 
+#include "display/ScrollState.h"
 #include "display/UFrameHost.h"
 
 #include <QFont>
@@ -30,22 +32,12 @@ namespace display {
 
 class TSkinImage;
 
-// The display's scroll state, shown by the scroll bar (pixels).
-struct TScrollState {
-    int ContentHeight = 100;
-    int PageHeight = 50;
-    int PageStep = 10;
-    int LineStep = 2;
-    int ScrollPosition = 50;
-    bool ScrollBarShown = false;
-};
-
 class TWASkin : public QObject {
 public:
     // What the search button offers.
     enum TSearchState { ssSearch = 0, ssCancelSearch = 1, ssSearchAgain = 2 };
 
-    TWASkin(player::TPlayerSession& session, IFrameHost& host, QObject* parent = nullptr);
+    TWASkin(player::TPlayerSession& session, IFrameHost& host, TScrollState& scroll, QObject* parent = nullptr);
     ~TWASkin() override;
 
     // Creates the controls on the main window, wires their events and sets the scroll state's start values.
@@ -70,8 +62,10 @@ public:
     void ShowFrameControls(bool shown);
     // Repaints the stay-on-top letter.
     void PaintOnTopButton();
+    // What a click on the search button does (also the main window's search action).
+    void SearchButtonClick();
 
-    TScrollState Scroll;
+    TScrollState& Scroll;
     QImage SkinSheet;
     QFont ButtonFont;
     bool ThumbDragging = false;
@@ -105,7 +99,6 @@ private:
     int TrackLength() const;
     int DownloadTextWidth() const;
 
-    void SearchButtonClick();
     void StatusStripDown(QPoint position, Qt::MouseButton button);
     void StatusStripMove(QPoint position, Qt::MouseButtons buttons);
     void BorderDown(TSkinImage& border, QPoint position, Qt::MouseButton button);

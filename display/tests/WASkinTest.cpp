@@ -74,7 +74,7 @@ struct TFakeFrameHost : IFrameHost {
 
 class WASkinTest : public ::testing::Test {
 protected:
-    WASkinTest() : Session(Windows, Clock), Skin(Session, Host) {
+    WASkinTest() : Session(Windows, Clock), Skin(Session, Host, Scroll) {
         Window.resize(825, 326);
         Window.show();
         Skin.AttachFrame(&Window);
@@ -91,6 +91,7 @@ protected:
     player::TPlayerSession Session;
     TFakeFrameHost Host;
     QWidget Window;
+    TScrollState Scroll;
     TWASkin Skin;
 };
 
