@@ -2,6 +2,8 @@
 
 #include "toolkit/CodePage.h"
 
+#include <array>
+
 namespace toolkit {
 
 char16_t FoldCase(char16_t c) {
@@ -34,19 +36,53 @@ char16_t FoldCase(char16_t c) {
     return c;
 }
 
+namespace {
+
+// Each byte of a code page mapped to its folded UTF-16 value, built once per code page.
+using TFoldTable = std::array<char16_t, 256>;
+
+TFoldTable MakeFoldTable(int codePage) {
+    TFoldTable table{};
+    std::string all(256, '\0');
+    for (int b = 0; b < 256; ++b)
+        all[std::size_t(b)] = char(b);
+    const std::u16string wide = CodePageToUtf16(all, codePage);
+    for (std::size_t b = 0; b < 256; ++b)
+        table[b] = FoldCase(wide[b]);
+    return table;
+}
+
+const TFoldTable& FoldTable(int codePage) {
+    static const TFoldTable t1250 = MakeFoldTable(1250);
+    static const TFoldTable t1251 = MakeFoldTable(1251);
+    static const TFoldTable t1252 = MakeFoldTable(1252);
+    static const TFoldTable t1253 = MakeFoldTable(1253);
+    switch (codePage) {
+    case 1250:
+        return t1250;
+    case 1251:
+        return t1251;
+    case 1253:
+        return t1253;
+    default:
+        return t1252;
+    }
+}
+
+} // namespace
+
 int CompareTextIgnoreCase(const std::string& a, const std::string& b) {
-    const std::u16string wa = CodePageToUtf16(a, ActiveCodePage());
-    const std::u16string wb = CodePageToUtf16(b, ActiveCodePage());
-    const std::size_t n = wa.size() < wb.size() ? wa.size() : wb.size();
+    const TFoldTable& fold = FoldTable(ActiveCodePage());
+    const std::size_t n = a.size() < b.size() ? a.size() : b.size();
     for (std::size_t i = 0; i < n; ++i) {
-        const char16_t ca = FoldCase(wa[i]);
-        const char16_t cb = FoldCase(wb[i]);
+        const char16_t ca = fold[static_cast<unsigned char>(a[i])];
+        const char16_t cb = fold[static_cast<unsigned char>(b[i])];
         if (ca != cb)
             return ca < cb ? -1 : 1;
     }
-    if (wa.size() == wb.size())
+    if (a.size() == b.size())
         return 0;
-    return wa.size() < wb.size() ? -1 : 1;
+    return a.size() < b.size() ? -1 : 1;
 }
 
 } // namespace toolkit
