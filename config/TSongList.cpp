@@ -86,6 +86,8 @@ void TSongList::LoadFromFile(const std::string& path) {
         items_.clear();
 }
 
-bool TSongList::SaveToFile(const std::string& path) const { return toolkit::WriteFileReplacing(path, ToBytes()); }
+bool TSongList::SaveToFile(const std::string& path) const {
+    return toolkit::WriteFileReplacing(path, ToBytes());
+}
 
 } // namespace config

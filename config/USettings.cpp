@@ -19,7 +19,8 @@ const char kPasswordKey[] = "KelvoTS";
 constexpr int kPasswordKeyLength = 7;
 
 const char kDefaultCharset[] = "charset_english";
-const char kDefaultSearchUrl[] = "http://www.google.com/search?q=%22%Artist%%22%20%22%Title%%22%20lyrics&hl=en";
+const char kDefaultSearchUrl[] =
+    "http://www.google.com/search?q=%22%Artist%%22%20%22%Title%%22%20lyrics&hl=en";
 constexpr float kDefaultScale = 0.365f;
 
 // Slider ranges of the dialog.
@@ -30,9 +31,13 @@ constexpr int kFadeSliderMax = 120;
 constexpr int kVisRadiusMax = 18;
 constexpr int kTextSizeItems = 20; // "11" to "30"
 
-template <typename T> T Limit(T value, T low, T high) { return value < low ? low : (value > high ? high : value); }
+template <typename T> T Limit(T value, T low, T high) {
+    return value < low ? low : (value > high ? high : value);
+}
 
-std::string ScaleLabel(int position) { return std::to_string(position) + "%"; }
+std::string ScaleLabel(int position) {
+    return std::to_string(position) + "%";
+}
 
 } // namespace
 
@@ -52,7 +57,8 @@ std::string DecipherPassword(const std::string& stored) {
 
 std::string FormatScale(float value) {
     char buffer[64];
-    const auto result = std::to_chars(buffer, buffer + sizeof buffer, double(value), std::chars_format::general, 15);
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, double(value), std::chars_format::general, 15);
     return std::string(buffer, result.ptr);
 }
 
@@ -100,8 +106,8 @@ std::string DefaultUserDataFolder(char separator) {
     return env("APPDATA");
 }
 
-TSettings::TSettings(ISettingsView& view, TSongList& cancelList, TSongList& uploadList, std::string programFolder,
-                     std::string userDataFolder, char separator)
+TSettings::TSettings(ISettingsView& view, TSongList& cancelList, TSongList& uploadList,
+                     std::string programFolder, std::string userDataFolder, char separator)
     : view_(view), cancelList_(cancelList), uploadList_(uploadList), separator_(separator),
       givenProgramFolder_(std::move(programFolder)), userDataFolder_(std::move(userDataFolder)) {}
 
@@ -138,7 +144,8 @@ void TSettings::LoadSettings() {
     const toolkit::TProfileFile ini = toolkit::LoadProfileFile(settingsFileName_);
     view_.EnableMouseGestureRecogniser();
 
-    const int fontSize = Limit(ini.ReadInteger("General", "FontSize", 15), std::numeric_limits<int>::min() + 11, 30);
+    const int fontSize =
+        Limit(ini.ReadInteger("General", "FontSize", 15), std::numeric_limits<int>::min() + 11, 30);
     SelectTextSize(fontSize - 11);
     SetCharset(ini.ReadString("General", "Charset", kDefaultCharset));
     SetAnimateButtons(ini.ReadBool("General", "AnimateButtons", false));
@@ -184,7 +191,8 @@ void TSettings::LoadSettings() {
         const int storedWidth = ini.ReadInteger("FormSettings", "Width", width);
         const int storedHeight = ini.ReadInteger("FormSettings", "Height", height);
         // A size of zero or less would make the window vanish; such a value keeps the current size.
-        view_.SetMainWindowSize(storedWidth > 0 ? storedWidth : width, storedHeight > 0 ? storedHeight : height);
+        view_.SetMainWindowSize(storedWidth > 0 ? storedWidth : width,
+                                storedHeight > 0 ? storedHeight : height);
     }
 
     LoadFilters();
@@ -335,9 +343,13 @@ void TSettings::SetSearchInternet(bool value) {
     view_.RedrawInternetIndicator();
 }
 
-void TSettings::SetCloseCantrelAgentOnExit(bool value) { closeCantrelAgentOnExit_ = value; }
+void TSettings::SetCloseCantrelAgentOnExit(bool value) {
+    closeCantrelAgentOnExit_ = value;
+}
 
-void TSettings::SetUpdateTimeMs(int value) { updateTimeMs_ = value; }
+void TSettings::SetUpdateTimeMs(int value) {
+    updateTimeMs_ = value;
+}
 
 void TSettings::SetScale(float value) {
     if (!std::isfinite(value))
@@ -364,7 +376,9 @@ void TSettings::SetVisRadius(int value) {
     view_.RecreateVisualization(value);
 }
 
-void TSettings::SetAnimateButtons(bool value) { animateButtons_ = value; }
+void TSettings::SetAnimateButtons(bool value) {
+    animateButtons_ = value;
+}
 
 void TSettings::SetVisEnableBeatDetection(bool value) {
     visEnableBeatDetection_ = value;
@@ -449,7 +463,9 @@ void TSettings::LoadFilters() {
     filters_.MergeProfile(toolkit::LoadProfileFile(ShippedFile("Filters.ini")));
 }
 
-void TSettings::ShowFilters() { view_.ShowFilters(filters_); }
+void TSettings::ShowFilters() {
+    view_.ShowFilters(filters_);
+}
 
 bool TSettings::SaveUserFilters(std::string* error) {
     const std::string fileName = settingsFolder_ + "UserFilters.ini";
@@ -458,12 +474,20 @@ bool TSettings::SaveUserFilters(std::string* error) {
     return toolkit::SaveProfileFile(ini, fileName, error);
 }
 
-void TSettings::LoadCancelList() { cancelList_.LoadFromFile(settingsFolder_ + "CancelList.txt"); }
+void TSettings::LoadCancelList() {
+    cancelList_.LoadFromFile(settingsFolder_ + "CancelList.txt");
+}
 
-void TSettings::LoadUploadList() { uploadList_.LoadFromFile(settingsFolder_ + "Upload.txt"); }
+void TSettings::LoadUploadList() {
+    uploadList_.LoadFromFile(settingsFolder_ + "Upload.txt");
+}
 
-bool TSettings::SaveCancelList() { return cancelList_.SaveToFile(settingsFolder_ + "CancelList.txt"); }
+bool TSettings::SaveCancelList() {
+    return cancelList_.SaveToFile(settingsFolder_ + "CancelList.txt");
+}
 
-bool TSettings::SaveUploadList() { return uploadList_.SaveToFile(settingsFolder_ + "Upload.txt"); }
+bool TSettings::SaveUploadList() {
+    return uploadList_.SaveToFile(settingsFolder_ + "Upload.txt");
+}
 
 } // namespace config

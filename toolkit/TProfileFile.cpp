@@ -23,7 +23,9 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
+}
 
 bool SameName(const std::string& a, const std::string& b) {
     if (a.size() != b.size())
@@ -35,7 +37,9 @@ bool SameName(const std::string& a, const std::string& b) {
     return true;
 }
 
-bool HasLineBreakOrZero(const std::string& s) { return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos; }
+bool HasLineBreakOrZero(const std::string& s) {
+    return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
 
 int DigitValue(char c) {
     if (c >= '0' && c <= '9')
@@ -85,7 +89,8 @@ std::optional<int> WholeInteger(const std::string& text) {
 } // namespace
 
 TProfileFile::TProfileFile(const std::string& bytes) {
-    if (bytes.size() >= 2 && ((bytes[0] == '\xff' && bytes[1] == '\xfe') || (bytes[0] == '\xfe' && bytes[1] == '\xff'))) {
+    if (bytes.size() >= 2 &&
+        ((bytes[0] == '\xff' && bytes[1] == '\xfe') || (bytes[0] == '\xfe' && bytes[1] == '\xff'))) {
         locked_ = true;
         lockedBytes_ = bytes;
         return;

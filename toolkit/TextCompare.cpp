@@ -17,7 +17,7 @@ char16_t FoldCase(char16_t c) {
         return char16_t(c | 1); // Latin Extended-A pairs: capital even, small odd
     if ((c >= 0x139 && c <= 0x148) || (c >= 0x179 && c <= 0x17E))
         return (c & 1) ? char16_t(c + 1) : c; // pairs with the capital odd
-    if (c == 0x386) // Greek capitals with tonos
+    if (c == 0x386)                           // Greek capitals with tonos
         return 0x3AC;
     if (c >= 0x388 && c <= 0x38A)
         return char16_t(c + 0x25);

@@ -33,17 +33,26 @@ TEST(FilterList, MergeOfUserFiltersAndFilters) {
          "[Filter0]\nUrl=b\nDescription=old b\nEnabled=0\n[Filter1]\nUrl=a\nDescription=old a\n",
          "[x]\nUrl=a\nDescription=new a\n[y]\nUrl=b\nDescription=new b\nEnabled=1\n",
          {"b:new b:0", "a:new a:1"}},
-        {"a new site comes at the end, enabled unless the file says 0", "[Filter0]\nUrl=a\n",
-         "[x]\nUrl=c\nEnabled=0\n[y]\nUrl=d\n[z]\nUrl=a\n", {"a:n/a:1", "c:n/a:0", "d:n/a:1"}},
+        {"a new site comes at the end, enabled unless the file says 0",
+         "[Filter0]\nUrl=a\n",
+         "[x]\nUrl=c\nEnabled=0\n[y]\nUrl=d\n[z]\nUrl=a\n",
+         {"a:n/a:1", "c:n/a:0", "d:n/a:1"}},
         {"the same Url twice in one file: later texts, earlier flag and place",
-         "[1]\nUrl=a\nDescription=first\nEnabled=0\n[2]\nUrl=b\n[3]\nUrl=a\nDescription=second\nEnabled=1\n", "",
+         "[1]\nUrl=a\nDescription=first\nEnabled=0\n[2]\nUrl=b\n[3]\nUrl=a\nDescription=second\nEnabled=1\n",
+         "",
          {"a:second:0", "b:n/a:1"}},
-        {"sections without Url or with an empty one are skipped", "[1]\nDescription=x\n[2]\nUrl=\n[3]\nUrl = a \n",
-         "[1]\nUrl=\n", {"a:n/a:1"}},
-        {"Url is compared with case", "[1]\nUrl=http://A/\n", "[1]\nUrl=http://a/\n",
+        {"sections without Url or with an empty one are skipped",
+         "[1]\nDescription=x\n[2]\nUrl=\n[3]\nUrl = a \n",
+         "[1]\nUrl=\n",
+         {"a:n/a:1"}},
+        {"Url is compared with case",
+         "[1]\nUrl=http://A/\n",
+         "[1]\nUrl=http://a/\n",
          {"http://A/:n/a:1", "http://a/:n/a:1"}},
         {"an unreadable Enabled gives true", "[1]\nUrl=a\nEnabled=no\n", "", {"a:n/a:1"}},
-        {"a user's site that Filters.ini does not know stays", "[1]\nUrl=mine\n", "[1]\nUrl=theirs\n",
+        {"a user's site that Filters.ini does not know stays",
+         "[1]\nUrl=mine\n",
+         "[1]\nUrl=theirs\n",
          {"mine:n/a:1", "theirs:n/a:1"}},
     };
     for (const auto& c : cases) {
@@ -84,18 +93,20 @@ TEST(FilterList, MergeKeepsEveryText) {
 
 TEST(FilterList, SaveWritesFilterSectionsInListOrder) {
     TFilterList list;
-    list.MergeProfile(toolkit::TProfileFile("[x]\nUrl=a\nDescription=A site\nAuthor=me\nRegExpr=<b>\n[y]\nUrl=b\n"));
+    list.MergeProfile(
+        toolkit::TProfileFile("[x]\nUrl=a\nDescription=A site\nAuthor=me\nRegExpr=<b>\n[y]\nUrl=b\n"));
     list.MergeFilter(TFilter{"c", "C", "n/a", "ignored", "", "", false});
     list.MoveDown(0);
     toolkit::TProfileFile ini("; user's copy\r\n[Filter3]\r\nUrl=stale\r\n");
     list.WriteProfile(ini);
-    EXPECT_EQ(ini.Bytes(), "; user's copy\r\n[Filter3]\r\nUrl=stale\r\n"
-                           "[Filter0]\r\nUrl=b\r\nDescription=n/a\r\nAuthor=n/a\r\nAuthorWeb=\r\nRegExpr=\r\n"
-                           "RegExprSecondary=\r\nEnabled=1\r\n"
-                           "[Filter1]\r\nUrl=a\r\nDescription=A site\r\nAuthor=me\r\nAuthorWeb=\r\nRegExpr=<b>\r\n"
-                           "RegExprSecondary=\r\nEnabled=1\r\n"
-                           "[Filter2]\r\nUrl=c\r\nDescription=C\r\nAuthor=n/a\r\nAuthorWeb=ignored\r\nRegExpr=\r\n"
-                           "RegExprSecondary=\r\nEnabled=0\r\n");
+    EXPECT_EQ(ini.Bytes(),
+              "; user's copy\r\n[Filter3]\r\nUrl=stale\r\n"
+              "[Filter0]\r\nUrl=b\r\nDescription=n/a\r\nAuthor=n/a\r\nAuthorWeb=\r\nRegExpr=\r\n"
+              "RegExprSecondary=\r\nEnabled=1\r\n"
+              "[Filter1]\r\nUrl=a\r\nDescription=A site\r\nAuthor=me\r\nAuthorWeb=\r\nRegExpr=<b>\r\n"
+              "RegExprSecondary=\r\nEnabled=1\r\n"
+              "[Filter2]\r\nUrl=c\r\nDescription=C\r\nAuthor=n/a\r\nAuthorWeb=ignored\r\nRegExpr=\r\n"
+              "RegExprSecondary=\r\nEnabled=0\r\n");
     // Read back, the list is the same (AuthorWeb aside).
     TFilterList again;
     again.MergeProfile(toolkit::TProfileFile(ini.Bytes()));
@@ -113,8 +124,8 @@ TEST(FilterList, MovesAndCheckMarks) {
         std::size_t to;
         std::vector<std::string> order;
     } cases[] = {
-        {"first up", true, 0, 0, {"a", "b", "c"}},     {"last down", false, 2, 2, {"a", "b", "c"}},
-        {"middle up", true, 1, 0, {"b", "a", "c"}},    {"first down", false, 0, 1, {"a", "b", "c"}},
+        {"first up", true, 0, 0, {"a", "b", "c"}},          {"last down", false, 2, 2, {"a", "b", "c"}},
+        {"middle up", true, 1, 0, {"b", "a", "c"}},         {"first down", false, 0, 1, {"a", "b", "c"}},
         {"outside the list", false, 7, 7, {"a", "b", "c"}},
     };
     for (const auto& c : cases) {

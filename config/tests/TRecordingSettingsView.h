@@ -14,22 +14,38 @@ namespace config {
 
 inline const char* CheckBoxName(TSettingsCheckBox box) {
     switch (box) {
-    case TSettingsCheckBox::UseMouseGestures: return "UseMouseGestures";
-    case TSettingsCheckBox::IncludeSubDirecoriesInSearch: return "IncludeSubDirecoriesInSearch";
-    case TSettingsCheckBox::SearchLyricDirectory: return "SearchLyricDirectory";
-    case TSettingsCheckBox::ShowVisualization: return "ShowVisualization";
-    case TSettingsCheckBox::ShowButtons: return "ShowButtons";
-    case TSettingsCheckBox::HighlightLine: return "HighlightLine";
-    case TSettingsCheckBox::Scroll: return "Scroll";
-    case TSettingsCheckBox::ScrollSmooth: return "ScrollSmooth";
-    case TSettingsCheckBox::FadeLyrics: return "FadeLyrics";
-    case TSettingsCheckBox::SearchID3v2: return "SearchID3v2";
-    case TSettingsCheckBox::SearchLyrics3: return "SearchLyrics3";
-    case TSettingsCheckBox::SearchInternet: return "SearchInternet";
-    case TSettingsCheckBox::ReadTitleInfoFromTag: return "ReadTitleInfoFromTag";
-    case TSettingsCheckBox::ExcludeTextInBrackets: return "ExcludeTextInBrackets";
-    case TSettingsCheckBox::RemoveTrackNumber: return "RemoveTrackNumber";
-    case TSettingsCheckBox::VisEnableBeatDetection: return "VisEnableBeatDetection";
+    case TSettingsCheckBox::UseMouseGestures:
+        return "UseMouseGestures";
+    case TSettingsCheckBox::IncludeSubDirecoriesInSearch:
+        return "IncludeSubDirecoriesInSearch";
+    case TSettingsCheckBox::SearchLyricDirectory:
+        return "SearchLyricDirectory";
+    case TSettingsCheckBox::ShowVisualization:
+        return "ShowVisualization";
+    case TSettingsCheckBox::ShowButtons:
+        return "ShowButtons";
+    case TSettingsCheckBox::HighlightLine:
+        return "HighlightLine";
+    case TSettingsCheckBox::Scroll:
+        return "Scroll";
+    case TSettingsCheckBox::ScrollSmooth:
+        return "ScrollSmooth";
+    case TSettingsCheckBox::FadeLyrics:
+        return "FadeLyrics";
+    case TSettingsCheckBox::SearchID3v2:
+        return "SearchID3v2";
+    case TSettingsCheckBox::SearchLyrics3:
+        return "SearchLyrics3";
+    case TSettingsCheckBox::SearchInternet:
+        return "SearchInternet";
+    case TSettingsCheckBox::ReadTitleInfoFromTag:
+        return "ReadTitleInfoFromTag";
+    case TSettingsCheckBox::ExcludeTextInBrackets:
+        return "ExcludeTextInBrackets";
+    case TSettingsCheckBox::RemoveTrackNumber:
+        return "RemoveTrackNumber";
+    case TSettingsCheckBox::VisEnableBeatDetection:
+        return "VisEnableBeatDetection";
     }
     return "?";
 }
@@ -54,7 +70,9 @@ public:
     void Clear() { calls.clear(); }
 
     void ShowVersion(const std::string& caption) override { version = caption; }
-    void ShowLyricsDir(const std::string& path) override { Record("ShowLyricsDir(" + (lyricsDir = path) + ")"); }
+    void ShowLyricsDir(const std::string& path) override {
+        Record("ShowLyricsDir(" + (lyricsDir = path) + ")");
+    }
     void ShowCheck(TSettingsCheckBox box, bool checked) override {
         checks[CheckBoxName(box)] = checked;
         Record(std::string("ShowCheck(") + CheckBoxName(box) + "," + B(checked) + ")");
@@ -65,13 +83,21 @@ public:
     }
     void HideVisualizationCheck() override { Record("HideVisualizationCheck"); }
     void RemoveVisualizationPage() override { Record("RemoveVisualizationPage"); }
-    void ShowTextSize(int index) override { Record("ShowTextSize(" + std::to_string(textSize = index) + ")"); }
+    void ShowTextSize(int index) override {
+        Record("ShowTextSize(" + std::to_string(textSize = index) + ")");
+    }
     void ShowScaleSlider(int position) override {
         Record("ShowScaleSlider(" + std::to_string(scaleSlider = position) + ")");
     }
-    void ShowScaleLabel(const std::string& text) override { Record("ShowScaleLabel(" + (scaleLabel = text) + ")"); }
-    void ShowVisRadius(int position) override { Record("ShowVisRadius(" + std::to_string(visRadius = position) + ")"); }
-    void ShowDisplayMode(int mode) override { Record("ShowDisplayMode(" + std::to_string(displayMode = mode) + ")"); }
+    void ShowScaleLabel(const std::string& text) override {
+        Record("ShowScaleLabel(" + (scaleLabel = text) + ")");
+    }
+    void ShowVisRadius(int position) override {
+        Record("ShowVisRadius(" + std::to_string(visRadius = position) + ")");
+    }
+    void ShowDisplayMode(int mode) override {
+        Record("ShowDisplayMode(" + std::to_string(displayMode = mode) + ")");
+    }
     void ShowFadeSlider(int position) override {
         Record("ShowFadeSlider(" + std::to_string(fadeSlider = position) + ")");
     }
@@ -92,20 +118,34 @@ public:
         Record("ShowWarning");
     }
     void EnableMouseGestureRecogniser() override { Record("EnableMouseGestureRecogniser"); }
-    void SetSeparatorSpace(float space) override { Record("SetSeparatorSpace(" + std::to_string(int(space)) + ")"); }
+    void SetSeparatorSpace(float space) override {
+        Record("SetSeparatorSpace(" + std::to_string(int(space)) + ")");
+    }
     void ShowSeparator(bool shown) override { Record(std::string("ShowSeparator(") + B(shown) + ")"); }
-    void ShowVisualization(bool shown) override { Record(std::string("ShowVisualization(") + B(shown) + ")"); }
+    void ShowVisualization(bool shown) override {
+        Record(std::string("ShowVisualization(") + B(shown) + ")");
+    }
     void SetVisualizationScale(float scale) override {
         visualizationScale = scale;
         Record("SetVisualizationScale");
     }
-    void RecreateVisualization(int radius) override { Record("RecreateVisualization(" + std::to_string(radius) + ")"); }
-    void ShowPlaybackButtons(bool shown) override { Record(std::string("ShowPlaybackButtons(") + B(shown) + ")"); }
+    void RecreateVisualization(int radius) override {
+        Record("RecreateVisualization(" + std::to_string(radius) + ")");
+    }
+    void ShowPlaybackButtons(bool shown) override {
+        Record(std::string("ShowPlaybackButtons(") + B(shown) + ")");
+    }
     void ForceRelayout() override { Record("ForceRelayout"); }
     void RunResize() override { Record("RunResize"); }
-    void CheckDisplayModeActions(int mode) override { Record("CheckDisplayModeActions(" + std::to_string(mode) + ")"); }
-    void ShowFrameControls(bool shown) override { Record(std::string("ShowFrameControls(") + B(shown) + ")"); }
-    void CheckFadeMenuItem(bool checked) override { Record(std::string("CheckFadeMenuItem(") + B(checked) + ")"); }
+    void CheckDisplayModeActions(int mode) override {
+        Record("CheckDisplayModeActions(" + std::to_string(mode) + ")");
+    }
+    void ShowFrameControls(bool shown) override {
+        Record(std::string("ShowFrameControls(") + B(shown) + ")");
+    }
+    void CheckFadeMenuItem(bool checked) override {
+        Record(std::string("CheckFadeMenuItem(") + B(checked) + ")");
+    }
     bool IsLoadingPanelVisible() override { return loadingPanelVisible; }
     bool HasTimestampedLyrics() override { return timestamped; }
     void UpdateSong() override { Record("UpdateSong"); }

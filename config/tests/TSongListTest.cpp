@@ -18,12 +18,18 @@ TEST(SongList, LoadsLinesSortedWithoutRepeats) {
         std::string bytes;
         std::vector<std::string> items;
     } cases[] = {
-        {"the same name twice in different case", "U2 - One\r\nABBA - SOS\r\nu2 - ONE\r\n",
+        {"the same name twice in different case",
+         "U2 - One\r\nABBA - SOS\r\nu2 - ONE\r\n",
          {"ABBA - SOS", "U2 - One"}},
         {"LF, CR and a last line without a break", "b\na\rc", {"a", "b", "c"}},
         {"empty lines count once", "x\r\n\r\n\r\ny\r\n", {"", "x", "y"}},
         {"empty file", "", {}},
-        {"letters beyond ASCII", "\xe4" "b\r\n\xc4" "B\r\nz\r\n", {"z", "\xe4" "b"}},
+        {"letters beyond ASCII",
+         "\xe4"
+         "b\r\n\xc4"
+         "B\r\nz\r\n",
+         {"z", "\xe4"
+               "b"}},
     };
     for (const auto& c : cases) {
         TSongList list;

@@ -40,7 +40,9 @@ struct TWorld {
         toolkit::EnsureFolder(cantrel);
         TTempFolder::WriteFile(cantrel + name, text);
     }
-    std::string ReadIni(const std::string& name = "Settings.ini") { return TTempFolder::ReadFile(cantrel + name); }
+    std::string ReadIni(const std::string& name = "Settings.ini") {
+        return TTempFolder::ReadFile(cantrel + name);
+    }
 };
 
 // Every value of the store as text, for comparing whole states.
@@ -48,30 +50,35 @@ std::string Snapshot(const TSettings& s) {
     std::ostringstream o;
     o << "LyricsDir=" << s.LyricsDir() << "\nUseMouseGestures=" << s.UseMouseGestures()
       << "\nShowVisualization=" << s.ShowVisualization() << "\nShowButtons=" << s.ShowButtons()
-      << "\nHighlightLine=" << s.HighlightLine() << "\nScroll=" << s.Scroll() << "\nScrollSmooth=" << s.ScrollSmooth()
+      << "\nHighlightLine=" << s.HighlightLine() << "\nScroll=" << s.Scroll()
+      << "\nScrollSmooth=" << s.ScrollSmooth()
       << "\nIncludeSubDirecoriesInSearch=" << s.IncludeSubDirecoriesInSearch()
-      << "\nExcludeTextInBrackets=" << s.ExcludeTextInBrackets() << "\nRemoveTrackNumber=" << s.RemoveTrackNumber()
-      << "\nSearchID3v2=" << s.SearchID3v2() << "\nSearchLyrics3=" << s.SearchLyrics3()
-      << "\nSearchInternet=" << s.SearchInternet() << "\nCloseCantrelAgentOnExit=" << s.CloseCantrelAgentOnExit()
-      << "\nUpdateTimeMs=" << s.UpdateTimeMs() << "\nVisRadius=" << s.VisRadius()
-      << "\nAnimateButtons=" << s.AnimateButtons() << "\nReadTitleInfoFromTag=" << s.ReadTitleInfoFromTag()
-      << "\nScale=" << FormatScale(s.Scale()) << "\nVisEnableBeatDetection=" << s.VisEnableBeatDetection()
-      << "\nShowButton2=" << s.ShowButton2() << "\nShowSongInfo=" << s.ShowSongInfo()
-      << "\nDisplayMode=" << s.DisplayMode() << "\nFadeLyrics=" << s.FadeLyrics() << "\nFadeRatio=" << s.FadeRatio()
-      << "\nCharset=" << s.Charset() << "\nSearchUrl=" << s.SearchUrl()
-      << "\nSearchLyricDirectory=" << s.SearchLyricDirectory() << "\nUsername=" << s.Username()
-      << "\nPassword=" << s.Password() << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
+      << "\nExcludeTextInBrackets=" << s.ExcludeTextInBrackets()
+      << "\nRemoveTrackNumber=" << s.RemoveTrackNumber() << "\nSearchID3v2=" << s.SearchID3v2()
+      << "\nSearchLyrics3=" << s.SearchLyrics3() << "\nSearchInternet=" << s.SearchInternet()
+      << "\nCloseCantrelAgentOnExit=" << s.CloseCantrelAgentOnExit() << "\nUpdateTimeMs=" << s.UpdateTimeMs()
+      << "\nVisRadius=" << s.VisRadius() << "\nAnimateButtons=" << s.AnimateButtons()
+      << "\nReadTitleInfoFromTag=" << s.ReadTitleInfoFromTag() << "\nScale=" << FormatScale(s.Scale())
+      << "\nVisEnableBeatDetection=" << s.VisEnableBeatDetection() << "\nShowButton2=" << s.ShowButton2()
+      << "\nShowSongInfo=" << s.ShowSongInfo() << "\nDisplayMode=" << s.DisplayMode()
+      << "\nFadeLyrics=" << s.FadeLyrics() << "\nFadeRatio=" << s.FadeRatio() << "\nCharset=" << s.Charset()
+      << "\nSearchUrl=" << s.SearchUrl() << "\nSearchLyricDirectory=" << s.SearchLyricDirectory()
+      << "\nUsername=" << s.Username() << "\nPassword=" << s.Password()
+      << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
     return o.str();
 }
 
 std::string ExpectedFirstSave(const std::string& cantrel) {
-    return "[General]\r\nFontSize=15\r\nAnimateButtons=0\r\nUseMouseGestures=1\r\nIncludeSubDirecoriesInSearch=1\r\n"
+    return "[General]\r\nFontSize=15\r\nAnimateButtons=0\r\nUseMouseGestures="
+           "1\r\nIncludeSubDirecoriesInSearch=1\r\n"
            "ShowButton2=1\r\nShowSongInfo=1\r\nCharset=charset_english\r\n"
            "[Files]\r\nLyricsDir=" +
            cantrel +
            "lyrics\r\nSearchLyricDirectory=0\r\n"
-           "[Visualization]\r\nUpdateTimeMs=40\r\nScale=0.365000009536743\r\nVisRadius=6\r\nVisEnableBeatDetection=1\r\n"
-           "[Display]\r\nScroll=1\r\nScrollSmooth=1\r\nShowButtons=0\r\nShowVisualization=0\r\nHighlightLine=1\r\n"
+           "[Visualization]\r\nUpdateTimeMs=40\r\nScale=0.365000009536743\r\nVisRadius="
+           "6\r\nVisEnableBeatDetection=1\r\n"
+           "[Display]\r\nScroll=1\r\nScrollSmooth=1\r\nShowButtons=0\r\nShowVisualization=0\r\nHighlightLine="
+           "1\r\n"
            "DisplayMode=0\r\nFadeLyrics=1\r\nFadeRatio=100\r\n"
            "[Lyrics]\r\nSearchID3v2=1\r\nSearchLyrics3=1\r\nSearchInternet=1\r\nReadTitleInfoFromTag=0\r\n"
            "CloseCantrelAgentOnExit=1\r\nExcludeTextInBrackets=1\r\nRemoveTrackNumber=1\r\n"
@@ -116,26 +123,30 @@ TEST(Settings, ValuesFromTheFile) {
         std::function<void(const TSettings&, const TRecordingSettingsView&)> check;
         std::vector<std::string> written; // lines the next save writes
     } cases[] = {
-        {"FontSize 40 selects 30", "[General]\nFontSize=40\n",
+        {"FontSize 40 selects 30",
+         "[General]\nFontSize=40\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.TextSizeIndex(), 19);
              EXPECT_EQ(v.textSize, 19);
          },
          {"FontSize=30"}},
-        {"FontSize 5 leaves no selection", "[General]\nFontSize=5\n",
+        {"FontSize 5 leaves no selection",
+         "[General]\nFontSize=5\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.TextSizeIndex(), -1);
              EXPECT_EQ(v.textSize, -1);
              EXPECT_EQ(s.TextSize(), 10);
          },
          {"FontSize=10"}},
-        {"ShowVisualization=1 is switched off", "[Display]\nShowVisualization=1\n",
+        {"ShowVisualization=1 is switched off",
+         "[Display]\nShowVisualization=1\n",
          [](auto& s, auto& v) {
              EXPECT_FALSE(s.ShowVisualization());
              EXPECT_FALSE(v.checks.at("ShowVisualization"));
          },
          {"ShowVisualization=0"}},
-        {"Scale=2.0 stops the slider at 220", "[Visualization]\nScale=2.0\n",
+        {"Scale=2.0 stops the slider at 220",
+         "[Visualization]\nScale=2.0\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.Scale(), 1.1f);
              EXPECT_EQ(v.scaleSlider, 220);
@@ -143,41 +154,49 @@ TEST(Settings, ValuesFromTheFile) {
              EXPECT_EQ(v.visualizationScale, 1.1f);
          },
          {"Scale=1.10000002384186"}},
-        {"Scale with a decimal comma", "[Visualization]\nScale=0,5\n",
+        {"Scale with a decimal comma",
+         "[Visualization]\nScale=0,5\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.Scale(), 0.5f);
              EXPECT_EQ(v.scaleSlider, -1); // 100: the slider does not move
              EXPECT_EQ(v.scaleLabel, "100%");
          },
          {"Scale=0.5"}},
-        {"Scale that is not a number", "[Visualization]\nScale=1.2.3\n",
-         [](auto& s, auto&) { EXPECT_EQ(s.Scale(), 0.365f); }, {"Scale=0.365000009536743"}},
-        {"FadeRatio=500 stops the slider at 120", "[Display]\nFadeRatio=500\n",
+        {"Scale that is not a number",
+         "[Visualization]\nScale=1.2.3\n",
+         [](auto& s, auto&) { EXPECT_EQ(s.Scale(), 0.365f); },
+         {"Scale=0.365000009536743"}},
+        {"FadeRatio=500 stops the slider at 120",
+         "[Display]\nFadeRatio=500\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.FadeRatio(), 120);
              EXPECT_EQ(v.fadeSlider, 120);
          },
          {"FadeRatio=120"}},
-        {"empty Password", "[Versevault]\nUsername=me\nPassword=\n",
+        {"empty Password",
+         "[Versevault]\nUsername=me\nPassword=\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.Password(), "");
              EXPECT_EQ(v.username, "me");
          },
          {"Username=me", "Password="}},
-        {"enciphered Password", "[Versevault]\nPassword=\xbe\xca\xcf\xe8\xd4\xc8\n",
+        {"enciphered Password",
+         "[Versevault]\nPassword=\xbe\xca\xcf\xe8\xd4\xc8\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.Password(), "secret");
              EXPECT_EQ(v.password, "secret");
          },
          {"Password=\xbe\xca\xcf\xe8\xd4\xc8"}},
-        {"unreadable values give defaults", "[General]\nFontSize=big\nUseMouseGestures=yes\n[Display]\nFadeRatio=\n",
+        {"unreadable values give defaults",
+         "[General]\nFontSize=big\nUseMouseGestures=yes\n[Display]\nFadeRatio=\n",
          [](auto& s, auto&) {
              EXPECT_EQ(s.TextSize(), 15);
              EXPECT_TRUE(s.UseMouseGestures());
              EXPECT_EQ(s.FadeRatio(), 100);
          },
          {"FontSize=15", "UseMouseGestures=1", "FadeRatio=100"}},
-        {"Minimal display mode", "[Display]\nDisplayMode=1\nShowButtons=1\n",
+        {"Minimal display mode",
+         "[Display]\nDisplayMode=1\nShowButtons=1\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.DisplayMode(), 1);
              EXPECT_EQ(v.displayMode, 1);
@@ -185,14 +204,16 @@ TEST(Settings, ValuesFromTheFile) {
              EXPECT_TRUE(s.ShowButtons());
          },
          {"DisplayMode=1", "ShowButtons=1"}},
-        {"values beyond the controls' ranges", "[Display]\nDisplayMode=7\n[Visualization]\nVisRadius=100\n",
+        {"values beyond the controls' ranges",
+         "[Display]\nDisplayMode=7\n[Visualization]\nVisRadius=100\n",
          [](auto& s, auto& v) {
              EXPECT_EQ(s.DisplayMode(), 1);
              EXPECT_EQ(s.VisRadius(), 18);
              EXPECT_EQ(v.visRadius, 18);
          },
          {"DisplayMode=1", "VisRadius=18"}},
-        {"kept keys without setters", "[General]\nShowSongInfo=0\nShowButton2=0\n[Lyrics]\nSearchUrl=http://x/?q=%Song%\n",
+        {"kept keys without setters",
+         "[General]\nShowSongInfo=0\nShowButton2=0\n[Lyrics]\nSearchUrl=http://x/?q=%Song%\n",
          [](auto& s, auto&) {
              EXPECT_FALSE(s.ShowSongInfo());
              EXPECT_FALSE(s.ShowButton2());
@@ -231,7 +252,8 @@ TEST(Settings, CharsetFontFileBySize) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.charset + std::to_string(c.fontSize));
         TWorld w;
-        w.WriteIni("[General]\r\nFontSize=" + std::to_string(c.fontSize) + "\r\nCharset=" + c.charset + "\r\n");
+        w.WriteIni("[General]\r\nFontSize=" + std::to_string(c.fontSize) + "\r\nCharset=" + c.charset +
+                   "\r\n");
         w.settings->LoadSettings();
         EXPECT_EQ(w.view.fontFile, w.cantrel + c.file);
         EXPECT_EQ(w.view.fontSize, c.size);
@@ -315,7 +337,9 @@ TEST(Settings, NothingIsSavedBeforeLoading) {
 
 TEST(Settings, RoundTripOfEveryKey) {
     TWorld w;
-    w.WriteIni("; my settings\r\n[General]\r\nShowSongInfo=0\r\nShowButton2=0\r\n[Lyrics]\r\nSearchUrl=http://s/%Song%\r\n"
+    w.WriteIni("; my "
+               "settings\r\n[General]\r\nShowSongInfo=0\r\nShowButton2=0\r\n[Lyrics]\r\nSearchUrl=http://s/"
+               "%Song%\r\n"
                "[Other]\r\nKept=yes\r\n");
     TSettings& s = *w.settings;
     s.LoadSettings();
@@ -438,10 +462,14 @@ TEST(Settings, SetterEffectsOnTheView) {
         std::vector<std::string> calls;
     } cases[] = {
         {"LyricsDir", [](auto& s, auto&) { s.SetLyricsDir("/l"); }, {"ShowLyricsDir(/l)"}},
-        {"a plain check box", [](auto& s, auto&) { s.SetHighlightLine(true); }, {"ShowCheck(HighlightLine,1)"}},
-        {"Scroll off disables smooth scrolling", [](auto& s, auto&) { s.SetScroll(false); },
+        {"a plain check box",
+         [](auto& s, auto&) { s.SetHighlightLine(true); },
+         {"ShowCheck(HighlightLine,1)"}},
+        {"Scroll off disables smooth scrolling",
+         [](auto& s, auto&) { s.SetScroll(false); },
          {"ShowCheck(Scroll,0)", "EnableCheck(ScrollSmooth,0)"}},
-        {"ShowVisualization on", [](auto& s, auto&) { s.SetShowVisualization(true); },
+        {"ShowVisualization on",
+         [](auto& s, auto&) { s.SetShowVisualization(true); },
          {"SetSeparatorSpace(150)", "ShowSeparator(1)", "ForceRelayout", "ShowVisualization(1)",
           "ShowCheck(ShowVisualization,1)"}},
         {"ShowVisualization off with buttons",
@@ -452,31 +480,42 @@ TEST(Settings, SetterEffectsOnTheView) {
          },
          {"SetSeparatorSpace(52)", "ShowSeparator(0)", "ForceRelayout", "ShowVisualization(0)",
           "ShowCheck(ShowVisualization,0)"}},
-        {"ShowVisualization off without buttons", [](auto& s, auto&) { s.SetShowVisualization(false); },
+        {"ShowVisualization off without buttons",
+         [](auto& s, auto&) { s.SetShowVisualization(false); },
          {"SetSeparatorSpace(30)", "ShowSeparator(0)", "ForceRelayout", "ShowVisualization(0)",
           "ShowCheck(ShowVisualization,0)"}},
-        {"ShowButtons", [](auto& s, auto&) { s.SetShowButtons(true); },
+        {"ShowButtons",
+         [](auto& s, auto&) { s.SetShowButtons(true); },
          {"ShowPlaybackButtons(1)", "ShowCheck(ShowButtons,1)", "RunResize"}},
-        {"SearchInternet off", [](auto& s, auto&) { s.SetSearchInternet(false); },
+        {"SearchInternet off",
+         [](auto& s, auto&) { s.SetSearchInternet(false); },
          {"ShowCheck(SearchInternet,0)", "ResetSearchButton", "RedrawInternetIndicator"}},
-        {"SearchInternet on", [](auto& s, auto&) { s.SetSearchInternet(true); },
+        {"SearchInternet on",
+         [](auto& s, auto&) { s.SetSearchInternet(true); },
          {"ShowCheck(SearchInternet,1)", "RedrawInternetIndicator"}},
-        {"nothing more", [](auto& s, auto&) {
+        {"nothing more",
+         [](auto& s, auto&) {
              s.SetAnimateButtons(true);
              s.SetCloseCantrelAgentOnExit(true);
              s.SetUpdateTimeMs(10);
-         }, {}},
-        {"Scale inside the range", [](auto& s, auto&) { s.SetScale(0.5f); },
+         },
+         {}},
+        {"Scale inside the range",
+         [](auto& s, auto&) { s.SetScale(0.5f); },
          {"ShowScaleLabel(100%)", "SetVisualizationScale"}},
         {"Scale moves the slider, whose handler stores its position",
          [](auto& s, auto&) { s.SetScale(2.0f); },
          {"ShowScaleSlider(220)", "ShowScaleLabel(220%)", "SetVisualizationScale", "ShowScaleLabel(220%)",
           "SetVisualizationScale"}},
-        {"Scale rounds ties to even", [](auto& s, auto&) { s.SetScale(0.3125f); }, // 62.5
+        {"Scale rounds ties to even",
+         [](auto& s, auto&) { s.SetScale(0.3125f); }, // 62.5
          {"ShowScaleSlider(62)", "ShowScaleLabel(62%)", "SetVisualizationScale", "ShowScaleLabel(62%)",
           "SetVisualizationScale"}},
-        {"VisRadius", [](auto& s, auto&) { s.SetVisRadius(7); }, {"ShowVisRadius(7)", "RecreateVisualization(7)"}},
-        {"DisplayMode minimal", [](auto& s, auto&) { s.SetDisplayMode(1); },
+        {"VisRadius",
+         [](auto& s, auto&) { s.SetVisRadius(7); },
+         {"ShowVisRadius(7)", "RecreateVisualization(7)"}},
+        {"DisplayMode minimal",
+         [](auto& s, auto&) { s.SetDisplayMode(1); },
          {"CheckDisplayModeActions(1)", "ShowDisplayMode(1)", "EnableCheck(ShowVisualization,0)",
           "EnableCheck(ShowButtons,0)", "SetSeparatorSpace(30)", "ShowSeparator(0)", "ShowVisualization(0)",
           "ShowPlaybackButtons(0)", "ForceRelayout", "ShowFrameControls(0)", "UpdateSong"}},
@@ -488,15 +527,17 @@ TEST(Settings, SetterEffectsOnTheView) {
          {"CheckDisplayModeActions(0)", "ShowDisplayMode(0)", "EnableCheck(ShowVisualization,1)",
           "EnableCheck(ShowButtons,1)", "SetSeparatorSpace(30)", "ShowSeparator(0)", "ForceRelayout",
           "ShowVisualization(0)", "ShowCheck(ShowVisualization,0)", "ShowPlaybackButtons(0)",
-          "ShowCheck(ShowButtons,0)", "RunResize", "SetSeparatorSpace(30)", "ShowSeparator(0)", "ForceRelayout",
-          "ShowVisualization(0)", "ShowCheck(ShowVisualization,0)", "ForceRelayout", "ShowFrameControls(1)"}},
+          "ShowCheck(ShowButtons,0)", "RunResize", "SetSeparatorSpace(30)", "ShowSeparator(0)",
+          "ForceRelayout", "ShowVisualization(0)", "ShowCheck(ShowVisualization,0)", "ForceRelayout",
+          "ShowFrameControls(1)"}},
         {"FadeLyrics with timestamped lyrics",
          [](auto& s, auto& v) {
              v.timestamped = true;
              s.SetFadeLyrics(false);
          },
          {"EnableFadeSlider(0)", "ShowCheck(FadeLyrics,0)", "CheckFadeMenuItem(0)", "UpdateSong"}},
-        {"FadeLyrics with plain lyrics", [](auto& s, auto&) { s.SetFadeLyrics(true); },
+        {"FadeLyrics with plain lyrics",
+         [](auto& s, auto&) { s.SetFadeLyrics(true); },
          {"EnableFadeSlider(1)", "ShowCheck(FadeLyrics,1)", "CheckFadeMenuItem(1)"}},
         {"FadeRatio", [](auto& s, auto&) { s.SetFadeRatio(5); }, {"ShowFadeSlider(10)"}},
         {"FadeRatio where the slider is", [](auto& s, auto&) { s.SetFadeRatio(100); }, {}},
@@ -544,10 +585,11 @@ TEST(Settings, ScaleText) {
     struct {
         const char* text;
         std::optional<float> value;
-    } cases[] = {{"0.365", 0.365f}, {"0,365", 0.365f}, {"+2", 2.0f}, {"-1.5", -1.5f}, {"1e-1", 0.1f},
-                 {"", std::nullopt}, {"abc", std::nullopt}, {"1,2,3", std::nullopt}, {"1.2,3", std::nullopt},
-                 {"nan", std::nullopt}, {"inf", std::nullopt}, {"1e39", std::nullopt}, {"2 ", std::nullopt},
-                 {"++2", std::nullopt}};
+    } cases[] = {{"0.365", 0.365f},     {"0,365", 0.365f},       {"+2", 2.0f},
+                 {"-1.5", -1.5f},       {"1e-1", 0.1f},          {"", std::nullopt},
+                 {"abc", std::nullopt}, {"1,2,3", std::nullopt}, {"1.2,3", std::nullopt},
+                 {"nan", std::nullopt}, {"inf", std::nullopt},   {"1e39", std::nullopt},
+                 {"2 ", std::nullopt},  {"++2", std::nullopt}};
     for (const auto& c : cases)
         EXPECT_EQ(ParseScale(c.text), c.value) << c.text;
 }

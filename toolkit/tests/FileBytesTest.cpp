@@ -15,7 +15,7 @@ TEST(FileBytes, ReadIsBoundedAndSafe) {
     EXPECT_FALSE(toolkit::ReadFileBytes(path)); // missing
     TTempFolder::WriteFile(path, std::string("a\0b\r\n", 5));
     EXPECT_EQ(toolkit::ReadFileBytes(path), std::string("a\0b\r\n", 5));
-    EXPECT_FALSE(toolkit::ReadFileBytes(path, 4)); // larger than allowed
+    EXPECT_FALSE(toolkit::ReadFileBytes(path, 4));       // larger than allowed
     EXPECT_FALSE(toolkit::ReadFileBytes(folder.Path())); // a folder
 }
 
@@ -27,7 +27,8 @@ TEST(FileBytes, ReplacingKeepsTheOldFileOnFailure) {
     ASSERT_TRUE(toolkit::WriteFileReplacing(path, "two\r\n"));
     EXPECT_EQ(TTempFolder::ReadFile(path), "two\r\n");
     // The replacement keeps the file private.
-    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write);
 
     fs::permissions(path, fs::perms::owner_read);
     EXPECT_TRUE(toolkit::IsFileReadOnly(path));

@@ -7,8 +7,8 @@
 
 #include <random>
 
-using toolkit::TProfileFile;
 using testing_support::TTempFolder;
+using toolkit::TProfileFile;
 
 namespace {
 
@@ -37,7 +37,7 @@ TEST(ProfileFile, ReadsWhatWindowsWrites) {
         const char* key;
         std::optional<std::string> value;
     } cases[] = {
-        {"General", "FontSize", "22"},          // the first of two keys of that name
+        {"General", "FontSize", "22"},           // the first of two keys of that name
         {"GENERAL", "Charset", "charset_greek"}, // names without regard to case, blanks dropped
         {"general", "not a key line", std::nullopt},
         {"Files", "LyricsDir", "C:\\Program Files\\Cantrel\\lyrics"},
@@ -78,9 +78,10 @@ TEST(ProfileFile, WriteReplacesOneKeyInPlace) {
         std::string after;
     } cases[] = {
         {"replace keeps the key's spelling and the rest", kWindowsFile, "general", "fontsize", "30",
-         "; written by hand\r\n[General]\r\nFontSize=30\r\n" + kWindowsFile.substr(kWindowsFile.find("  charset"))},
-        {"new key after the section's last line, before blank lines", "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "A", "z",
-         "3", "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"},
+         "; written by hand\r\n[General]\r\nFontSize=30\r\n" +
+             kWindowsFile.substr(kWindowsFile.find("  charset"))},
+        {"new key after the section's last line, before blank lines", "[A]\r\nx=1\r\n\r\n[B]\r\ny=2\r\n", "A",
+         "z", "3", "[A]\r\nx=1\r\nz=3\r\n\r\n[B]\r\ny=2\r\n"},
         {"LF-only file stays LF", "[A]\nx=1\n", "B", "y", "2", "[A]\nx=1\n[B]\ny=2\n"},
         {"last line without a line break", "[A]\r\nx=1", "A", "y", "2", "[A]\r\nx=1\r\ny=2\r\n"},
         {"section header as last line", "[A]", "A", "y", "2", "[A]\r\ny=2\r\n"},
@@ -102,8 +103,8 @@ TEST(ProfileFile, RefusesNamesThatWouldBreakTheFile) {
     struct {
         std::string section;
         std::string key;
-    } cases[] = {{"", "k"}, {"  ", "k"}, {"A", ""}, {"A", "a=b"}, {"A\r\nB", "k"},
-                 {"A", "k\nx"}, {"A", "[k]"}, {std::string("A\0B", 3), "k"}};
+    } cases[] = {{"", "k"},       {"  ", "k"},   {"A", ""},    {"A", "a=b"},
+                 {"A\r\nB", "k"}, {"A", "k\nx"}, {"A", "[k]"}, {std::string("A\0B", 3), "k"}};
     for (const auto& c : cases) {
         TProfileFile ini("[A]\r\nk=1\r\n");
         EXPECT_FALSE(ini.WriteString(c.section, c.key, "v")) << c.section << "/" << c.key;
@@ -114,15 +115,24 @@ TEST(ProfileFile, RefusesNamesThatWouldBreakTheFile) {
 TEST(ProfileFile, NumbersAndBooleans) {
     struct {
         const char* value;
-        int integer;       // ReadInteger, default 7
-        unsigned profile;  // ReadProfileInt, default 7
-        bool boolean;      // ReadBool, default true
+        int integer;      // ReadInteger, default 7
+        unsigned profile; // ReadProfileInt, default 7
+        bool boolean;     // ReadBool, default true
     } cases[] = {
-        {"15", 15, 15, true},        {"0", 0, 0, false},         {"-12", -12, 0, true},
-        {"0x1F", 31, 31, true},      {"$10", 16, 0, true},       {"12abc", 7, 12, true},
-        {"abc", 7, 0, true},         {"", 7, 7, true},           {"2147483648", 7, 2147483648u, true},
-        {"-2147483648", -2147483647 - 1, 0, true},               {"0xFFFFFFFF", -1, 0xFFFFFFFFu, true},
-        {"1 2", 7, 1, true},         {"+5", 5, 5, true},         {"99999999999999999999", 7, 1661992959u, true},
+        {"15", 15, 15, true},
+        {"0", 0, 0, false},
+        {"-12", -12, 0, true},
+        {"0x1F", 31, 31, true},
+        {"$10", 16, 0, true},
+        {"12abc", 7, 12, true},
+        {"abc", 7, 0, true},
+        {"", 7, 7, true},
+        {"2147483648", 7, 2147483648u, true},
+        {"-2147483648", -2147483647 - 1, 0, true},
+        {"0xFFFFFFFF", -1, 0xFFFFFFFFu, true},
+        {"1 2", 7, 1, true},
+        {"+5", 5, 5, true},
+        {"99999999999999999999", 7, 1661992959u, true},
     };
     for (const auto& c : cases) {
         const TProfileFile ini(std::string("[S]\r\nk=") + c.value + "\r\n");
@@ -141,7 +151,7 @@ TEST(ProfileFile, BadInputIsReadWithoutHarmAndKeptByteForByte) {
     std::vector<std::string> inputs = {
         std::string(1 << 20, 'x') + "=1\r\n[S]\r\nk=" + std::string(1 << 20, 'v') + "\r\n", // very long lines
         std::string("\0\0[S]\0=\0\r\nk=a\0b\r\n", 18),                                      // zero bytes
-        "[S\r\n=\r\n]\r\n[]\r\n[S]]\r\n=value\r\n[[S]\r\nk\r\n\r\r\n\n",                     // odd shapes
+        "[S\r\n=\r\n]\r\n[]\r\n[S]]\r\n=value\r\n[[S]\r\nk\r\n\r\r\n\n",                    // odd shapes
     };
     for (int n = 0; n < 200; ++n) {
         std::string garbage(random() % 400, '\0');
@@ -188,7 +198,8 @@ TEST(ProfileFileOnDisk, LoadAndSave) {
     EXPECT_EQ(TTempFolder::ReadFile(path), "[General]\r\nFontSize=15\r\n");
 
     // A read-only file is not replaced.
-    std::filesystem::permissions(path, std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
+    std::filesystem::permissions(path,
+                                 std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
     ini.WriteString("General", "FontSize", "20");
     std::string error;
     EXPECT_FALSE(toolkit::SaveProfileFile(ini, path, &error));

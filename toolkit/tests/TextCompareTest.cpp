@@ -14,14 +14,24 @@ TEST(TextCompare, IgnoresCaseInEachCodePage) {
         int sign;
     } cases[] = {
         {1252, "U2 - One", "u2 - ONE", 0},
-        {1252, "\xc4rzte", "\xe4RZTE", 0},     // Ärzte
-        {1252, "\x8a" "a", "\x9a" "A", 0},     // Ša / šA
-        {1252, "\x9f", "\xff", 0},             // Ÿ / ÿ
-        {1250, "\xa3\xf3" "d\x8f", "\xb3\xd3" "D\x9f", 0}, // Łódź in mixed case
-        {1251, "\xdf", "\xff", 0},             // Я / я
-        {1251, "\xa8", "\xb8", 0},             // Ё / ё
+        {1252, "\xc4rzte", "\xe4RZTE", 0}, // Ärzte
+        {1252,
+         "\x8a"
+         "a",
+         "\x9a"
+         "A",
+         0},                       // Ša / šA
+        {1252, "\x9f", "\xff", 0}, // Ÿ / ÿ
+        {1250,
+         "\xa3\xf3"
+         "d\x8f",
+         "\xb3\xd3"
+         "D\x9f",
+         0},                                                       // Łódź in mixed case
+        {1251, "\xdf", "\xff", 0},                                 // Я / я
+        {1251, "\xa8", "\xb8", 0},                                 // Ё / ё
         {1253, "\xc1\xe8\xde\xed\xe1", "\xe1\xc8\xde\xcd\xc1", 0}, // Αθήνα
-        {1253, "\xa2", "\xdc", 0},             // Ά / ά
+        {1253, "\xa2", "\xdc", 0},                                 // Ά / ά
         {1252, "abc", "ABD", -1},
         {1252, "ab", "AB ", -1},
         {1252, "b", "A", 1},
