@@ -396,7 +396,7 @@ TEST(Settings, GarbageFilesGiveDefaults) {
 
     std::mt19937 random(7);
     std::vector<std::string> inputs = {
-        std::string("\0\x01\x02[General]\0FontSize=99\r\n", 28),
+        std::string("\0\x01\x02[General]\0FontSize=99\r\n", 26),
         "[General]\r\nFontSize\r\nCharset\r\n[Display]\r\nFadeRatio 50\r\n",
         "[General]\r\n" + std::string(3 << 20, 'A') + "\r\n",
         std::string("\xff\xfe[\0G\0]\0", 8),

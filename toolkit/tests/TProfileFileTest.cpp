@@ -150,7 +150,7 @@ TEST(ProfileFile, BadInputIsReadWithoutHarmAndKeptByteForByte) {
     std::mt19937 random(42);
     std::vector<std::string> inputs = {
         std::string(1 << 20, 'x') + "=1\r\n[S]\r\nk=" + std::string(1 << 20, 'v') + "\r\n", // very long lines
-        std::string("\0\0[S]\0=\0\r\nk=a\0b\r\n", 18),                                      // zero bytes
+        std::string("\0\0[S]\0=\0\r\nk=a\0b\r\n", 17),                                      // zero bytes
         "[S\r\n=\r\n]\r\n[]\r\n[S]]\r\n=value\r\n[[S]\r\nk\r\n\r\r\n\n",                    // odd shapes
     };
     for (int n = 0; n < 200; ++n) {
