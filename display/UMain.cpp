@@ -95,6 +95,8 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     // the display engine, the frame.
     Settings_ = std::make_unique<config::TSettings>(*this, CancelList_, UploadList_, Services_.ProgramFolder,
                                                     Services_.UserDataFolder, Services_.Separator);
+    // The submission's questions about songs; its dialog comes with its own window.
+    UploadLyric_ = std::make_unique<database::TUploadLyric>(Lyrics_, *Settings_, UploadList_, *this, this);
     Scene_ = std::make_unique<TMainScene>(Clock_);
     GLSceneViewerMain_ = new TGLSceneViewer(Clock_, this);
     GLSceneViewerMain_->setObjectName("GLSceneViewerMain");
@@ -487,6 +489,17 @@ void TFormCantrel::UpdateSubmitAction(bool found) {
 }
 
 std::string TFormCantrel::SubmitCaption() const { return SubmitCaption_; }
+
+bool TFormCantrel::CanSubmitSong(const std::string& songName) const { return database::CanSubmit(songName); }
+
+bool TFormCantrel::SongKnown(const std::string& artist, const std::string& title, std::int32_t lengthSeconds,
+                             int mode) const {
+    return UploadLyric_->IsSongKnown(artist, title, lengthSeconds, mode);
+}
+
+bool TFormCantrel::NewSubmission() const { return UploadLyric_->IsNewSubmission(); }
+
+void TFormCantrel::ProcessMessages() { QApplication::processEvents(); }
 
 bool TFormCantrel::SubmitEnabled() const { return SubmitPossible_ && SubmitWindowAvailable_; }
 

@@ -12,6 +12,8 @@
 
 #include "config/ISettingsView.h"
 #include "config/TSongList.h"
+#include "database/IEHTTP3.h"
+#include "database/UUploadLyric.h"
 #include "display/IDisplayHost.h"
 #include "display/ScrollState.h"
 #include "display/UFrameHost.h"
@@ -70,7 +72,9 @@ class TFormCantrel : public QWidget,
                      public lyrics::ILookupView,
                      public IFrameHost,
                      public IDisplayHost,
-                     public config::ISettingsView {
+                     public config::ISettingsView,
+                     public database::IUploadHost,
+                     public database::IProcessMessages {
 public:
     // The design size of the client area and the smallest size.
     static constexpr int kDesignWidth = 825;
@@ -124,6 +128,12 @@ public:
     // Gestures the popup menu opened for (instead of showing it), for tests: when set, the menu is not
     // shown and this is called with the position instead.
     std::function<void(QPoint)> OnPopupMenu;
+
+    // ---- Submission host ----
+    std::int32_t GetSongLength() override { return Session_.GetSongLength(); }
+    bool EditorVisible() override { return false; }
+    void ProcessMessages() override;
+    database::TUploadLyric& Submission() { return *UploadLyric_; }
 
     // ---- Song change and agent replies ----
     void AgentReply(const lyrics::TAgentRecord& reply) override;
@@ -263,11 +273,12 @@ private:
 
     // Owned objects, in the order of their creation.
     config::TSongList CancelList_;
-    config::TSongList UploadList_; // kept here until the submission window holds it
+    config::TSongList UploadList_; // the submission's list of songs already sent
     std::unique_ptr<config::TSettings> Settings_;
     lyrics::TPlayerSongInfo SongInfo_;
     lyrics::TMp3Tag Mp3Tag_;
     lyrics::TTextLyrics Lyrics_;
+    std::unique_ptr<database::TUploadLyric> UploadLyric_;
     std::unique_ptr<TMainScene> Scene_;
     TGLSceneViewer* GLSceneViewerMain_ = nullptr;
     TScrollState Scroll_;
