@@ -5,7 +5,8 @@ target_sources(cantrel_display PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/UMainActions.h ${CMAKE_CURRENT_LIST_DIR}/UMainActions.cpp
   ${CMAKE_CURRENT_LIST_DIR}/UActiveText.h ${CMAKE_CURRENT_LIST_DIR}/UFrameHost.h ${CMAKE_CURRENT_LIST_DIR}/ScrollState.h
   ${CMAKE_CURRENT_LIST_DIR}/USkinImage.h ${CMAKE_CURRENT_LIST_DIR}/USkinImage.cpp
-  ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.h ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.cpp)
+  ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.h ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/USceneLook.h ${CMAKE_CURRENT_LIST_DIR}/USceneLook.cpp)
 qt_add_resources(cantrel_display "skin" PREFIX "/" BASE ${CMAKE_CURRENT_LIST_DIR}
   FILES ${CMAKE_CURRENT_LIST_DIR}/skin/ModernSkin.png)
 

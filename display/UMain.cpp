@@ -4,6 +4,7 @@
 #include "display/MainScene.h"
 #include "display/UActiveText.h"
 #include "display/UDisplayTextNoTimestamp.h"
+#include "display/USceneLook.h"
 #include "display/UWinampSkin.h"
 #include "display/scene/GLSceneViewer.h"
 #include "platform/AgentChannel.h"
@@ -289,6 +290,16 @@ void TFormCantrel::DisplayLoopStep() {
     }
     Scene_->GLCadencer1.Progress();
     // The visualization is stepped here once it exists (never while it is switched off).
+    RedrawIfChanged();
+}
+
+void TFormCantrel::RedrawIfChanged() {
+    const toolkit::TGLScene* scene = ViewMode_ == 3 ? &Scene_->GLSceneEdit : &Scene_->GLSceneTextNoTimestamp;
+    const toolkit::TGLCamera* camera = ViewMode_ == 3 ? Scene_->GLCameraEdit : Scene_->GLCameraTextNoTimestamp;
+    const std::uint64_t look = SceneLook(*scene, camera);
+    if (look == LastSceneLook_)
+        return;
+    LastSceneLook_ = look;
     GLSceneViewerMain_->update();
 }
 
@@ -335,7 +346,7 @@ void TFormCantrel::SetFpsTimerRunning(bool running) {
 
 void TFormCantrel::AdvanceSceneClock() {
     Scene_->GLCadencer1.Progress();
-    GLSceneViewerMain_->update();
+    RedrawIfChanged();
 }
 
 // ---------------------------------------------------------------------------------------------------------

@@ -245,6 +245,8 @@ private:
     void CreateActions();
     void CreatePopupMenu();
     void RenderTimerTimer();
+    // Draws the scene again when it looks different from the last drawing.
+    void RedrawIfChanged();
     void TimerAfterLoadedTimer();
     void TimerResizeEventTimer();
     void TimerUpdateFPSTimer();
@@ -294,6 +296,7 @@ private:
 
     QTimer* RenderTimer_ = nullptr; // made at the first showing
     std::uint32_t LastPollTick_ = 0;
+    std::uint64_t LastSceneLook_ = 0;
     int ViewMode_ = 0;
     int DragOffsetX_ = 0;
     int DragOffsetY_ = 0;

@@ -176,6 +176,8 @@ QColor TWASkin::SheetPixel(int x, int y) const {
 
 void TWASkin::LoadSkin(const QImage& sheet) {
     SkinSheet = sheet.convertToFormat(QImage::Format_RGB32);
+    ThumbPainted_ = QRect();
+    SongInfoPainted_.clear();
     PaintAll();
 }
 
@@ -223,6 +225,7 @@ void TWASkin::PaintFrame() {
     }
     StatusStrip_->Canvas().fill(face);
     StatusStrip_->update();
+    SongInfoPainted_.clear();
     PaintOnTopButton();
 }
 
@@ -311,7 +314,14 @@ void TWASkin::PaintScrollThumb(bool pressed) {
     if (!HasSkin() || !ScrollThumb_ || !MainWindow_)
         return;
     const int h = ThumbHeight();
-    ScrollThumb_->SetBounds(MainWindow_->width() - 16, ThumbTop(), 14, h);
+    const QRect bounds(MainWindow_->width() - 16, ThumbTop(), 14, h);
+    // The display sets its scroll position every frame; a thumb that would look the same is left alone, so
+    // the window is not composed again for nothing.
+    if (bounds == ThumbPainted_ && pressed == ThumbPaintedPressed_)
+        return;
+    ThumbPainted_ = bounds;
+    ThumbPaintedPressed_ = pressed;
+    ScrollThumb_->SetBounds(bounds.x(), bounds.y(), bounds.width(), bounds.height());
     QImage& canvas = ScrollThumb_->Canvas();
     const int sx = pressed ? 70 : 56;
     QPainter painter(&canvas);
@@ -406,23 +416,30 @@ void TWASkin::PaintSongInfo() {
     const QColor probe = canvas.pixelColor(3, 5);
     const unsigned value = unsigned(probe.red()) | unsigned(probe.green()) << 8 | unsigned(probe.blue()) << 16;
     const QColor color = value < 6579301u ? SearchButton_->Canvas().pixelColor(3, 3) : QColor(Qt::black);
-    canvas.fill(SheetPixel(52, 0));
 
     const std::string position = MinutesSecondsText(Session_.GetSongPosition());
     const std::string length = MinutesSecondsText(Session_.GetSongLength());
     PlayerInfoText_ = "[" + Session_.GetPlayerName() + "]";
+    SongInfoText_ = " " + Host_.SongName() + "  [" + position + "/" + length + "]";
+    const std::string source = Host_.DownloadSource();
+    SourceInfoText_ = source.empty() ? std::string() : "From: " + source;
+
+    // The strip is painted again only when what it shows changes (about once a second while a song plays).
+    const std::string painted = PlayerInfoText_ + '\n' + SongInfoText_ + '\n' + SourceInfoText_ + '\n' +
+                                std::to_string(MainWindow_->width()) + '\n' + std::to_string(color.rgb());
+    if (painted == SongInfoPainted_)
+        return;
+    SongInfoPainted_ = painted;
+
+    canvas.fill(SheetPixel(52, 0));
     const QFont playerFont("Arial", 7);
     const QString playerText = FromActive(PlayerInfoText_);
     DrawText(canvas, playerFont, QColor(255, 251, 240), 175, 3, playerText);
 
     QFont songFont("Arial");
     songFont.setPointSizeF(ButtonFont.pointSizeF());
-    SongInfoText_ = " " + Host_.SongName() + "  [" + position + "/" + length + "]";
     const int x = 175 + QFontMetrics(playerFont, &canvas).horizontalAdvance(playerText);
     DrawText(canvas, songFont, color, x, 1, FromActive(SongInfoText_));
-
-    const std::string source = Host_.DownloadSource();
-    SourceInfoText_ = source.empty() ? std::string() : "From: " + source;
     if (!source.empty()) {
         const QString text = FromActive(SourceInfoText_);
         const int width = QFontMetrics(songFont, &canvas).horizontalAdvance(text);

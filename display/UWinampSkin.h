@@ -133,6 +133,11 @@ private:
     QRect ResizeStartGeometry_;
     bool ResizeLeft_ = false, ResizeTop_ = false, ResizeRight_ = false, ResizeBottom_ = false;
 
+    // What the thumb and the strip show now, so that an unchanged picture is not painted again.
+    QRect ThumbPainted_;
+    bool ThumbPaintedPressed_ = false;
+    std::string SongInfoPainted_;
+
     std::string SongInfoText_;
     std::string PlayerInfoText_;
     std::string SourceInfoText_;
