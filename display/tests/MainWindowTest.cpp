@@ -5,6 +5,7 @@
 #include "display/UMain.h"
 
 #include "config/USettings.h"
+#include "database/UUploadLyric.h"
 #include "display/MainScene.h"
 #include "display/UDisplayTextNoTimestamp.h"
 #include "display/USkinImage.h"
@@ -426,6 +427,75 @@ TEST_F(MainWindowTest, ViewModesAndTheResizeRule) {
     EXPECT_TRUE(w.SetViewMode(3));
     EXPECT_FALSE(w.SetViewMode(3));
     EXPECT_TRUE(w.SetViewMode(1));
+}
+
+TEST_F(MainWindowTest, DatabaseStateDecidesTheAutomaticSearch) {
+    // The song index lists "band" with a timestamped "tune" of 190 s.
+    WriteSettings("[Versevault]\r\nUsername=someone\r\n");
+    std::ofstream(Folder / "Cantrel" / "unknown") << "header\r\n--\r\nb\r\n"
+                                                  << database::Md5Hex("band").substr(0, 4) << "\r\n"
+                                                  << database::Md5Hex("tune [190]").substr(0, 4) << "\r\n";
+    // Plain lyrics found, the database holds timed ones of that length: they are asked for.
+    WriteLyrics("Band - Tune.txt", "One\r\nTwo\r\nThree\r\n");
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    ASSERT_TRUE(w.Lyrics().Found);
+    ASSERT_EQ(Agent->Requests.size(), 1u);
+    EXPECT_EQ(Agent->Requests[0], (lyrics::TAgentRecord{"Search", -1, "Band - Tune", 185, 1}));
+    EXPECT_FALSE(NoticeShown()); // a database request shows no notice
+
+    // A song whose length is not known yet: the database version with flag 1 and length 0.
+    Amp->SetCaption("2. Other Band - Other Tune - Winamp");
+    Amp->LengthSeconds = 0;
+    Play(200);
+    ASSERT_EQ(Agent->Requests.size(), 2u);
+    EXPECT_EQ(Agent->Requests[1], (lyrics::TAgentRecord{"Search", -1, "Other Band - Other Tune", 0, 1}));
+}
+
+TEST_F(MainWindowTest, MarksDoubleClickAndEsc) {
+    TFormCantrel& w = Open();
+    TGLSceneViewer& viewer = w.SceneViewer();
+    const int width = viewer.View().Width;
+    emit viewer.DoubleClick(400, 100);
+    EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    EXPECT_FALSE(w.Frame().BordersActive());
+    EXPECT_TRUE(w.TimerResizeEvent.isActive());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(w.Frame().BordersActive());
+    QTest::keyClick(&w, Qt::Key_Escape); // Esc on a normal window does nothing
+    EXPECT_FALSE(w.windowState() & Qt::WindowMaximized);
+
+    // A release 15 to 25 pixels from the right edge in the top 15 pixels minimises.
+    emit viewer.MouseUp(Qt::LeftButton, Qt::NoButton, Qt::NoModifier, width - 20, 5);
+    EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
+    w.showNormal();
+    // A press in the top right 15 x 15 pixels closes.
+    emit viewer.MouseDown(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, width - 5, 5);
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, PlaybackButtonsSpinHalfATurn) {
+    WriteSettings("[General]\r\nAnimateButtons=1\r\n[Display]\r\nShowButtons=1\r\n");
+    TFormCantrel& w = Open();
+    toolkit::TGLTorus& play = *w.Scene().GLTorusPlay;
+    toolkit::TGLTorus& stop = *w.Scene().GLTorusStop;
+    play.Tag = 1;
+    stop.Tag = 1;
+    Play(0);
+    Play(1000);
+    EXPECT_NEAR(play.PitchAngle, 100, 0.5);
+    EXPECT_NEAR(w.Scene().GLCube1->PitchAngle, -100, 0.5); // the square stays upright
+    Play(900);
+    EXPECT_EQ(play.PitchAngle, 0); // past half a turn: at rest again
+    EXPECT_EQ(play.Tag, 0);
+    EXPECT_EQ(stop.Tag, 0);
+
+    w.Settings().SetAnimateButtons(false);
+    play.Tag = 1;
+    Play(500);
+    EXPECT_EQ(play.PitchAngle, 0);
 }
 
 TEST_F(MainWindowTest, DisplayLoopStopsForGoodOnAFailure) {
