@@ -197,8 +197,10 @@ std::string TPlayerSession::ReadSongFileName() {
 void TPlayerSession::SongChanged() {
     DetectPlayer();
     CurrentSong_.fileName = ReadSongFileName();
-    CurrentSong_.position = 0;
-    ClockBase_ = Clock_.TickCount();
+    // A player on the bus tells its exact position, so the clock starts there rather than at 0: joining a
+    // song already under way does not leave the clock up to the jump threshold behind.
+    CurrentSong_.position = AmpKind_ == akMpris ? Mpris_.PositionMs() : 0;
+    ClockBase_ = Clock_.TickCount() - std::uint32_t(CurrentSong_.position);
     CurrentSong_.title = ReadSongTitle();
     CurrentSong_.length = -1;
     if (Listener_)

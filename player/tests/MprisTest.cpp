@@ -279,6 +279,25 @@ TEST_F(MprisSessionTest, PauseFollowsThePlaybackStatus) {
     }
 }
 
+TEST_F(MprisSessionTest, ClockStartsWhereThePlayerStands) {
+    // Joined 1.2 s into a song (less than a jump): the clock starts at the player's position, not at 0.
+    auto& mpv = Media.AddPlayer(kMpv, "mpv");
+    mpv.state = Playing("A", "B", "", 1'200'000);
+    Session.PollPlayer();
+    Session.PollPlayer();
+    EXPECT_EQ(Session.GetSongPosition(), 1200);
+    // The next song starts 40 ms in, close to where the old one stood: again no lag.
+    mpv.state = Playing("A", "C", "", 40'000);
+    Clock.Advance(100);
+    Session.PollPlayer();
+    EXPECT_EQ(Session.GetSongTitle(), "A - C");
+    EXPECT_EQ(Session.GetSongPosition(), 40);
+    Clock.Advance(100);
+    mpv.state.positionUs += 100'000;
+    Session.PollPlayer();
+    EXPECT_EQ(Session.GetSongPosition(), 140);
+}
+
 TEST_F(MprisSessionTest, SeekReanchorsTheClock) {
     auto& mpv = StartMpv();
     Play(100);
