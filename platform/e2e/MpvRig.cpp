@@ -200,6 +200,8 @@ bool TMpvRig::StartBus() {
     return true;
 }
 
+void TMpvRig::StopBus() { Stop(BusPid_, SIGTERM, 2000); }
+
 std::string TMpvRig::MakeSong(const std::string& fileName, int seconds, const std::string& artist,
                               const std::string& title, int frequencyHz) {
     const std::string path = Folder_ + "/" + fileName;

@@ -29,6 +29,8 @@ public:
     // Starts the private bus; false when it does not come up. Its address is BusAddress().
     bool StartBus();
     const std::string& BusAddress() const { return BusAddress_; }
+    // Ends the bus (mpv keeps running without it).
+    void StopBus();
 
     // Writes a sine tone of the given length into the folder as Ogg Vorbis with ARTIST and TITLE comments;
     // returns its full path, empty on failure.

@@ -189,3 +189,34 @@ TEST_F(MprisE2ETest, HangingPlayerDoesNotHoldThePoll) {
     EXPECT_EQ(Session->GetSongTitle(), kFirstTitle);
     EXPECT_TRUE(Listener.Titles.empty());
 }
+
+TEST_F(MprisE2ETest, BusGoingAwayLeavesNoPlayer) {
+    StartAndFollow();
+    Listener.Titles.clear();
+    Rig.StopBus();
+    ASSERT_TRUE(PollUntil([&] { return Session->AmpKind() == akNone; }));
+    EXPECT_EQ(Listener.Titles, std::vector<std::string>{"No Player Detected"});
+    PollFor(300);
+    EXPECT_EQ(Session->AmpKind(), akNone);
+}
+
+TEST(DBusMediaSession, NoBusMeansNoPlayers) {
+    const auto media = platform::CreateMediaSession("unix:path=/nonexistent/cantrel-test-bus");
+    EXPECT_TRUE(media->ListPlayers().empty());
+    EXPECT_FALSE(media->IsPlayerPresent("org.mpris.MediaPlayer2.mpv"));
+    platform::TMediaPlayerState state;
+    EXPECT_EQ(media->ReadState("org.mpris.MediaPlayer2.mpv", state), platform::TMediaCall::NoPlayer);
+    TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), media.get());
+    session.PollPlayer();
+    EXPECT_EQ(session.AmpKind(), akNone);
+    EXPECT_EQ(session.GetSongTitle(), "No Player Detected");
+}
+
+TEST(DBusMediaSession, InvalidNamesAreRefusedNotSent) {
+    // Names that are not bus names or object paths would make libdbus abort; they fail instead.
+    const auto media = platform::CreateMediaSession("unix:path=/nonexistent/cantrel-test-bus");
+    platform::TMediaPlayerState state;
+    EXPECT_EQ(media->ReadState("not a bus name", state), platform::TMediaCall::Failed);
+    EXPECT_EQ(media->SetPosition("org.mpris.MediaPlayer2.mpv", "no/path", 0), platform::TMediaCall::Failed);
+    EXPECT_FALSE(media->IsPlayerPresent(""));
+}
