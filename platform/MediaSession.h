@@ -66,7 +66,8 @@ public:
     // Moves the position by offsetUs (negative: back).
     virtual TMediaCall Seek(const std::string& player, std::int64_t offsetUs) = 0;
     // Sets the position of the track trackId; players ignore it for any other track.
-    virtual TMediaCall SetPosition(const std::string& player, const std::string& trackId, std::int64_t positionUs) = 0;
+    virtual TMediaCall SetPosition(const std::string& player, const std::string& trackId,
+                                   std::int64_t positionUs) = 0;
 };
 
 constexpr int kMediaCallTimeoutMs = 200;

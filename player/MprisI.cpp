@@ -49,7 +49,8 @@ std::string PercentDecoded(const std::string& text) {
 bool StartsWithNoCase(const std::string& text, const char* prefix) {
     std::size_t i = 0;
     for (; prefix[i]; ++i) {
-        if (i >= text.size() || std::tolower((unsigned char)text[i]) != std::tolower((unsigned char)prefix[i]))
+        if (i >= text.size() ||
+            std::tolower((unsigned char)text[i]) != std::tolower((unsigned char)prefix[i]))
             return false;
     }
     return true;
@@ -78,7 +79,8 @@ std::string UrlStem(const std::string& url) {
 // one line.
 std::string ToActive(const std::string& utf8) {
     std::string text = toolkit::Utf8ToActive(utf8);
-    std::replace_if(text.begin(), text.end(), [](char c) { return (unsigned char)c < ' '; }, ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return (unsigned char)c < ' '; }, ' ');
     return text;
 }
 
@@ -141,7 +143,9 @@ bool TMprisI::Find() {
     return true;
 }
 
-bool TMprisI::IsAlive() { return Media_ && !Player_.empty() && Media_->IsPlayerPresent(Player_); }
+bool TMprisI::IsAlive() {
+    return Media_ && !Player_.empty() && Media_->IsPlayerPresent(Player_);
+}
 
 void TMprisI::Refresh() {
     if (!Media_ || Player_.empty())
@@ -188,7 +192,9 @@ std::int32_t TMprisI::PositionMs() const {
     return State_.hasPosition ? ClampMs(State_.positionUs / 1000) : 0;
 }
 
-std::int32_t TMprisI::LengthSeconds() const { return ClampMs(State_.metadata.lengthUs / 1000000); }
+std::int32_t TMprisI::LengthSeconds() const {
+    return ClampMs(State_.metadata.lengthUs / 1000000);
+}
 
 bool TMprisI::IsPlaying() const {
     return !Answered_ || !State_.hasPosition || State_.playbackStatus == "Playing";
@@ -206,7 +212,8 @@ void TMprisI::ChangeVolume(double delta) {
     if (Media_->Volume(Player_, volume) != TMediaCall::Ok && !State_.hasVolume)
         return;
     // A volume above 1 (some players amplify) is not cut down by a step up.
-    const double target = delta > 0 ? std::min(volume + delta, std::max(volume, 1.0)) : std::max(volume + delta, 0.0);
+    const double target =
+        delta > 0 ? std::min(volume + delta, std::max(volume, 1.0)) : std::max(volume + delta, 0.0);
     Media_->SetVolume(Player_, target);
 }
 

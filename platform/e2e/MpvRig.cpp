@@ -33,8 +33,9 @@ using Clock = std::chrono::steady_clock;
 std::string MprisPlugin() {
     if (const char* path = std::getenv("CANTREL_MPV_MPRIS"); path && *path)
         return path;
-    for (const char* path : {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so",
-                             "/usr/lib/x86_64-linux-gnu/mpv/scripts/mpris.so", "/usr/share/mpv/scripts/mpris.so"}) {
+    for (const char* path :
+         {"/usr/lib/mpv-mpris/mpris.so", "/etc/mpv/scripts/mpris.so",
+          "/usr/lib/x86_64-linux-gnu/mpv/scripts/mpris.so", "/usr/share/mpv/scripts/mpris.so"}) {
         if (access(path, R_OK) == 0)
             return path;
     }
@@ -165,13 +166,14 @@ bool TMpvRig::StartBus() {
         return false;
     // A bus of our own that listens in our folder and starts no services.
     const std::string config = Folder_ + "/bus.conf";
-    std::ofstream(config) << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
-                             " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
-                             "<busconfig>\n  <type>session</type>\n  <listen>unix:dir="
-                          << Folder_
-                          << "</listen>\n  <policy context=\"default\">\n"
-                             "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
-                             "    <allow eavesdrop=\"true\"/>\n    <allow own=\"*\"/>\n  </policy>\n</busconfig>\n";
+    std::ofstream(config)
+        << "<!DOCTYPE busconfig PUBLIC \"-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN\"\n"
+           " \"http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd\">\n"
+           "<busconfig>\n  <type>session</type>\n  <listen>unix:dir="
+        << Folder_
+        << "</listen>\n  <policy context=\"default\">\n"
+           "    <allow send_destination=\"*\" eavesdrop=\"true\"/>\n"
+           "    <allow eavesdrop=\"true\"/>\n    <allow own=\"*\"/>\n  </policy>\n</busconfig>\n";
     int fds[2];
     if (pipe2(fds, O_CLOEXEC) != 0)
         return false;
@@ -200,23 +202,31 @@ bool TMpvRig::StartBus() {
     return true;
 }
 
-void TMpvRig::StopBus() { Stop(BusPid_, SIGTERM, 2000); }
+void TMpvRig::StopBus() {
+    Stop(BusPid_, SIGTERM, 2000);
+}
 
 std::string TMpvRig::MakeSong(const std::string& fileName, int seconds, const std::string& artist,
                               const std::string& title, int frequencyHz) {
     const std::string path = Folder_ + "/" + fileName;
-    const int result = Run({"sox", "-n", "-r", "44100", "-c", "2", "--comment", "ARTIST=" + artist, "--add-comment",
-                            "TITLE=" + title, path, "synth", std::to_string(seconds), "sine",
+    const int result = Run({"sox", "-n", "-r", "44100", "-c", "2", "--comment", "ARTIST=" + artist,
+                            "--add-comment", "TITLE=" + title, path, "synth", std::to_string(seconds), "sine",
                             std::to_string(frequencyHz), "vol", "0.2"},
                            Folder_ + "/sox.log", 60000);
     return result == 0 ? path : std::string();
 }
 
-bool TMpvRig::StartMpv(const std::vector<std::string>& files, const std::vector<std::string>& extraArguments) {
+bool TMpvRig::StartMpv(const std::vector<std::string>& files,
+                       const std::vector<std::string>& extraArguments) {
     if (BusAddress_.empty() || MpvPid_ > 0)
         return false;
-    std::vector<std::string> argv = {"mpv",          "--no-config",       "--no-terminal", "--ao=null",
-                                     "--vo=null",    "--idle=no",         "--script=" + MprisPlugin(),
+    std::vector<std::string> argv = {"mpv",
+                                     "--no-config",
+                                     "--no-terminal",
+                                     "--ao=null",
+                                     "--vo=null",
+                                     "--idle=no",
+                                     "--script=" + MprisPlugin(),
                                      "--input-ipc-server=" + Folder_ + "/mpv.sock"};
     argv.insert(argv.end(), extraArguments.begin(), extraArguments.end());
     argv.push_back("--");
@@ -308,7 +318,8 @@ bool TMpvRig::ReadLine(std::string& line, int timeoutMs) {
             IpcBuffer_.erase(0, end + 1);
             return true;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0)
             return false;
         pollfd p{IpcSocket_, POLLIN, 0};
@@ -326,7 +337,8 @@ std::string TMpvRig::MpvCommand(const std::string& commandArray) {
     if (IpcSocket_ < 0)
         return {};
     const std::int64_t id = NextRequest_++;
-    const std::string request = "{\"command\":" + commandArray + ",\"request_id\":" + std::to_string(id) + "}\n";
+    const std::string request =
+        "{\"command\":" + commandArray + ",\"request_id\":" + std::to_string(id) + "}\n";
     if (send(IpcSocket_, request.data(), request.size(), MSG_NOSIGNAL) != ssize_t(request.size()))
         return {};
     // Events arrive on the same socket; the reply is the line that carries our request id.
@@ -334,7 +346,8 @@ std::string TMpvRig::MpvCommand(const std::string& commandArray) {
     std::string line;
     while (ReadLine(line, 1000)) {
         const auto at = line.find(tag);
-        if (at != std::string::npos && (at + tag.size() >= line.size() || !std::isdigit((unsigned char)line[at + tag.size()])))
+        if (at != std::string::npos &&
+            (at + tag.size() >= line.size() || !std::isdigit((unsigned char)line[at + tag.size()])))
             return line;
     }
     return {};

@@ -2,14 +2,17 @@
 
 namespace platform {
 
-TFakeMediaSession::TPlayer& TFakeMediaSession::AddPlayer(const std::string& name, const std::string& identity) {
+TFakeMediaSession::TPlayer& TFakeMediaSession::AddPlayer(const std::string& name,
+                                                         const std::string& identity) {
     TPlayer& player = Players_[name];
     player = TPlayer();
     player.identity = identity;
     return player;
 }
 
-void TFakeMediaSession::RemovePlayer(const std::string& name) { Players_.erase(name); }
+void TFakeMediaSession::RemovePlayer(const std::string& name) {
+    Players_.erase(name);
+}
 
 int TFakeMediaSession::CountOf(const std::string& name) const {
     int n = 0;
@@ -19,7 +22,8 @@ int TFakeMediaSession::CountOf(const std::string& name) const {
 }
 
 TFakeMediaSession::TPlayer* TFakeMediaSession::Reach(const std::string& player, const char* name,
-                                                     TMediaCall& result, double value, const std::string& text) {
+                                                     TMediaCall& result, double value,
+                                                     const std::string& text) {
     Calls.push_back({player, name, value, text});
     const auto found = Players_.find(player);
     if (found == Players_.end()) {

@@ -20,12 +20,12 @@ public:
     };
 
     struct TCall {
+        // The call: "ListPlayers", "IsPlayerPresent", "Identity", "ReadState", "PlaybackStatus", "Volume",
+        // "SetVolume", "Play", "Pause", "PlayPause", "Stop", "Next", "Previous", "Raise", "Seek", "SetPosition".
         std::string player; // empty for calls to the bus
-        std::string name;   // "ListPlayers", "IsPlayerPresent", "Identity", "ReadState", "PlaybackStatus",
-                            // "Volume", "SetVolume", "Play", "Pause", "PlayPause", "Stop", "Next", "Previous",
-                            // "Raise", "Seek", "SetPosition"
-        double value = 0;   // the volume, offset or position of the call
-        std::string text;   // the track id of SetPosition
+        std::string name;
+        double value = 0; // the volume, offset or position of the call
+        std::string text; // the track id of SetPosition
     };
 
     // Adds (or replaces) a player; players are listed in name order. The reference stays valid until the
@@ -47,7 +47,8 @@ public:
     TMediaCall SetVolume(const std::string& player, double volume) override;
     TMediaCall Command(const std::string& player, TMediaCommand command) override;
     TMediaCall Seek(const std::string& player, std::int64_t offsetUs) override;
-    TMediaCall SetPosition(const std::string& player, const std::string& trackId, std::int64_t positionUs) override;
+    TMediaCall SetPosition(const std::string& player, const std::string& trackId,
+                           std::int64_t positionUs) override;
 
 private:
     // Records the call and finds the player; null with the call's outcome when it cannot answer.

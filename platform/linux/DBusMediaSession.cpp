@@ -48,7 +48,9 @@ std::string Capped(const char* text) {
     return s;
 }
 
-int TypeOf(DBusMessageIter* it) { return dbus_message_iter_get_arg_type(it); }
+int TypeOf(DBusMessageIter* it) {
+    return dbus_message_iter_get_arg_type(it);
+}
 
 // A string or an object path.
 bool ReadText(DBusMessageIter* it, std::string& out) {
@@ -203,7 +205,8 @@ std::string UserBusAddress() {
 
 class TDBusMediaSession final : public IMediaSession {
 public:
-    TDBusMediaSession(std::string address, int timeoutMs) : Address_(std::move(address)), TimeoutMs_(timeoutMs) {}
+    TDBusMediaSession(std::string address, int timeoutMs)
+        : Address_(std::move(address)), TimeoutMs_(timeoutMs) {}
     ~TDBusMediaSession() override { Drop(); }
     TDBusMediaSession(const TDBusMediaSession&) = delete;
     TDBusMediaSession& operator=(const TDBusMediaSession&) = delete;
@@ -350,7 +353,8 @@ public:
         return Call(request.get(), reply);
     }
 
-    TMediaCall SetPosition(const std::string& player, const std::string& trackId, std::int64_t positionUs) override {
+    TMediaCall SetPosition(const std::string& player, const std::string& trackId,
+                           std::int64_t positionUs) override {
         if (!dbus_validate_path(trackId.c_str(), nullptr))
             return TMediaCall::Failed;
         TMessagePtr request = NewCall(player, kPlayerInterface, "SetPosition");
@@ -377,7 +381,8 @@ private:
     }
 
     template <typename TRead>
-    TMediaCall GetProperty(const std::string& player, const char* interface, const char* property, TRead read) {
+    TMediaCall GetProperty(const std::string& player, const char* interface, const char* property,
+                           TRead read) {
         TMessagePtr request = NewCall(player, kPropertiesInterface, "Get");
         if (!request)
             return TMediaCall::Failed;

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
-#include <csignal>
 #include <cmath>
+#include <csignal>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -42,7 +42,8 @@ protected:
             GTEST_SKIP() << "this machine lacks " << missing;
         ASSERT_TRUE(Rig.StartBus());
         Media = platform::CreateMediaSession(Rig.BusAddress());
-        Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(), Media.get());
+        Session =
+            std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(), Media.get());
         Listener.Session = Session.get();
         Session->SetSongChangeListener(&Listener);
         First = Rig.MakeSong("first song.ogg", 30, "Cantrel Tester", "First Song", 440);

@@ -119,7 +119,8 @@ TEST(MprisRules, TitleFromState) {
         state.metadata.artist = c.artist;
         state.metadata.title = c.title;
         state.metadata.url = c.url;
-        EXPECT_EQ(MprisTitle(state), c.expected) << c.status << "|" << c.artist << "|" << c.title << "|" << c.url;
+        EXPECT_EQ(MprisTitle(state), c.expected)
+            << c.status << "|" << c.artist << "|" << c.title << "|" << c.url;
     }
 }
 
@@ -194,7 +195,7 @@ TEST_F(MprisSessionTest, TextReachesTheProgramInTheActiveCodePage) {
 
     toolkit::SetActiveCodePage(1251);
     mpv.state.metadata.artist = "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe"; // Кино
-    mpv.state.metadata.title = "\xe2\x82\xac";                     // €
+    mpv.state.metadata.title = "\xe2\x82\xac";                      // €
     Session.PollPlayer();
     EXPECT_EQ(Session.GetSongTitle(), "\xca\xe8\xed\xee - \x88");
 }
@@ -361,7 +362,9 @@ TEST_F(MprisSessionTest, TransportCommands) {
         {"next", [](TPlayerSession& s) { s.PlayerNext(); }, {{"Next", 0, ""}}},
         {"prev", [](TPlayerSession& s) { s.PlayerPrev(); }, {{"Previous", 0, ""}}},
         {"vol+", [](TPlayerSession& s) { s.PlayerVolumeUp(); }, {{"Volume", 0, ""}, {"SetVolume", 0.55, ""}}},
-        {"vol-", [](TPlayerSession& s) { s.PlayerVolumeDown(); }, {{"Volume", 0, ""}, {"SetVolume", 0.45, ""}}},
+        {"vol-",
+         [](TPlayerSession& s) { s.PlayerVolumeDown(); },
+         {{"Volume", 0, ""}, {"SetVolume", 0.45, ""}}},
         {"fwd", [](TPlayerSession& s) { s.PlayerForward5s(); }, {{"Seek", 5e6, ""}}},
         {"back", [](TPlayerSession& s) { s.PlayerBack5s(); }, {{"Seek", -5e6, ""}}},
         {"seek", [](TPlayerSession& s) { s.PlayerSeek(42000); }, {{"SetPosition", 42e6, "/track/1"}}},
