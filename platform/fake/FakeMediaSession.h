@@ -21,7 +21,8 @@ public:
 
     struct TCall {
         // The call: "ListPlayers", "IsPlayerPresent", "Identity", "ReadState", "PlaybackStatus", "Volume",
-        // "SetVolume", "Play", "Pause", "PlayPause", "Stop", "Next", "Previous", "Raise", "Seek", "SetPosition".
+        // "SetVolume", "Play", "Pause", "PlayPause", "Stop", "Next", "Previous", "Raise", "Seek",
+        // "SetPosition".
         std::string player; // empty for calls to the bus
         std::string name;
         double value = 0; // the volume, offset or position of the call
