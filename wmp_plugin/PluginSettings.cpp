@@ -94,15 +94,16 @@ bool ParsePluginSettings(const std::string& bytes, TPluginSettings& settings) {
     std::u16string text;
     text.reserve(size / 2);
     for (std::size_t i = 0; i < size; i += 2)
-        text.push_back(char16_t(static_cast<unsigned char>(bytes[i]) |
-                                static_cast<unsigned char>(bytes[i + 1]) << 8));
+        text.push_back(
+            char16_t(static_cast<unsigned char>(bytes[i]) | static_cast<unsigned char>(bytes[i + 1]) << 8));
 
     const auto lines = SplitLines(text, 1 + std::size(kValueLines));
     if (lines.empty() || lines[0] != kSettingsHeader)
         return false;
     for (std::size_t i = 0; i < std::size(kValueLines); ++i) {
         const auto& v = kValueLines[i];
-        settings.*v.field = i + 1 < lines.size() ? ValueOf(lines[i + 1], v.cut, v.fieldSize) : std::u16string();
+        settings.*v.field =
+            i + 1 < lines.size() ? ValueOf(lines[i + 1], v.cut, v.fieldSize) : std::u16string();
     }
     return true;
 }

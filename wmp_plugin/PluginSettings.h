@@ -10,9 +10,9 @@
 namespace wmp_plugin {
 
 // Field sizes in UTF-16 code units, the terminating zero included.
-constexpr std::size_t kTextFieldSize = 100;  // Title, Sign, Stop, Exit
-constexpr std::size_t kPathFieldSize = 260;  // Path
-constexpr std::size_t kUserNameSize = 50;    // the user name in the default signature
+constexpr std::size_t kTextFieldSize = 100; // Title, Sign, Stop, Exit
+constexpr std::size_t kPathFieldSize = 260; // Path
+constexpr std::size_t kUserNameSize = 50;   // the user name in the default signature
 
 // The settings file is never read beyond this many bytes (the six lines need a few kilobytes).
 constexpr std::size_t kMaxSettingsFileBytes = 64 * 1024;

@@ -10,7 +10,9 @@ TPluginSettings Sample() {
     return {u"T", u"C:\\out.txt", u"S", u"Stopped", u"Gone"};
 }
 
-std::string FileOf(const std::u16string& text) { return Utf16LeBytes(text); }
+std::string FileOf(const std::u16string& text) {
+    return Utf16LeBytes(text);
+}
 
 const std::u16string kHeader = u"[Tuneline Plugin Settings]";
 
@@ -39,8 +41,12 @@ TEST(PluginSettings, DefaultsAndPlayerFolder) {
 TEST(PluginSettings, WriterProducesSixUtf16Lines) {
     const auto lines = PluginSettingsLines(Sample());
     const std::u16string expected[6] = {
-        u"[Tuneline Plugin Settings]\r\n", u"Title = T\r\n",    u"Path = C:\\out.txt\r\n",
-        u"Sign = S\r\n",                   u"Stop = Stopped\r\n", u"Exit = Gone\r\n",
+        u"[Tuneline Plugin Settings]\r\n",
+        u"Title = T\r\n",
+        u"Path = C:\\out.txt\r\n",
+        u"Sign = S\r\n",
+        u"Stop = Stopped\r\n",
+        u"Exit = Gone\r\n",
     };
     for (int i = 0; i < 6; ++i)
         EXPECT_EQ(lines[i], expected[i]) << i;
@@ -66,15 +72,21 @@ TEST(PluginSettings, ReaderTable) {
         {"all six lines",
          FileOf(kHeader + u"\r\nTitle = Now playing:\r\nPath = D:\\np.txt\r\nSign = -- me\r\nStop = halt\r\n"
                           u"Exit = bye\r\n"),
-         true, {u"Now playing:", u"D:\\np.txt", u"-- me", u"halt", u"bye"}},
+         true,
+         {u"Now playing:", u"D:\\np.txt", u"-- me", u"halt", u"bye"}},
         // Taken by position whatever the key: "\nTitle = T" at a 7-character cut leaves "= T".
         {"lines in another order",
-         FileOf(kHeader + u"\r\nPath = P\r\nExit = E\r\nTitle = T\r\nSign = S\r\nStop = O\r\n"), true,
+         FileOf(kHeader + u"\r\nPath = P\r\nExit = E\r\nTitle = T\r\nSign = S\r\nStop = O\r\n"),
+         true,
          {u"P", u"E", u"= T", u"S", u"O"}},
-        {"only three lines", FileOf(kHeader + u"\r\nTitle = T\r\nPath = P\r\n"), true, {u"T", u"P", u"", u"", u""}},
+        {"only three lines",
+         FileOf(kHeader + u"\r\nTitle = T\r\nPath = P\r\n"),
+         true,
+         {u"T", u"P", u"", u"", u""}},
         {"only the header", FileOf(kHeader), true, {u"", u"", u"", u"", u""}},
         {"only spaces are trimmed",
-         FileOf(kHeader + u"\r\nTitle =    \tA B\t   \r\nPath =P\r\nSign =\r\nStop = \r\nExit = x  "), true,
+         FileOf(kHeader + u"\r\nTitle =    \tA B\t   \r\nPath =P\r\nSign =\r\nStop = \r\nExit = x  "),
+         true,
          {u"\tA B\t", u"P", u"", u"", u"x"}},
         {"lines longer than their fields are cut",
          FileOf(kHeader + u"\r\nTitle = " + over150 + u"\r\nPath = " + over300 + u"\r\nSign = " + over150 +
@@ -83,9 +95,12 @@ TEST(PluginSettings, ReaderTable) {
          {std::u16string(99, u'x'), std::u16string(259, u'p'), std::u16string(99, u'x'),
           std::u16string(99, u'x'), std::u16string(99, u'x')}},
         {"a cut leaves no trailing space",
-         FileOf(kHeader + u"\r\nTitle = " + std::u16string(98, u'a') + u"  b\r\n"), true,
+         FileOf(kHeader + u"\r\nTitle = " + std::u16string(98, u'a') + u"  b\r\n"),
+         true,
          {std::u16string(98, u'a'), u"", u"", u"", u""}},
-        {"odd trailing byte ignored", FileOf(kHeader + u"\r\nTitle = T") + "\x41", true,
+        {"odd trailing byte ignored",
+         FileOf(kHeader + u"\r\nTitle = T") + "\x41",
+         true,
          {u"T", u"", u"", u"", u""}},
     };
     for (const auto& c : cases) {

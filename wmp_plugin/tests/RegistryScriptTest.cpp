@@ -32,7 +32,8 @@ TEST(RegistryScript, PluginScriptHoldsTheRegistrationEntries) {
     const std::string script = ReadScript();
     ASSERT_FALSE(script.empty());
     std::vector<TRegistryTree> trees;
-    ASSERT_TRUE(ParseRegistryScript(script, u"C:\\Program Files\\Windows Media Player\\tl_plugin.dll", trees));
+    ASSERT_TRUE(
+        ParseRegistryScript(script, u"C:\\Program Files\\Windows Media Player\\tl_plugin.dll", trees));
     ASSERT_EQ(trees.size(), 2u);
 
     EXPECT_EQ(trees[0].Root, TRegistryRootKey::ClassesRoot);
@@ -89,14 +90,14 @@ TEST(RegistryScript, QuotesNumbersAndModulePath) {
 TEST(RegistryScript, MalformedScriptsAreRejected) {
     const char* scripts[] = {
         "HKCR { Key = s 'unterminated }",
-        "HKCR { Key { }",                        // block not closed
-        "HKXX { Key }",                          // unknown root
-        "{ Key }",                               // no root
-        "HKCR { Key = d '12x' }",                // not a number
-        "HKCR { Key = d '4294967296' }",         // beyond 32 bits
-        "HKCR { Key = b '00' }",                 // unknown type
-        "HKCR { val Name = s 'x' }",             // a value outside any key
-        "HKCR { ForceRemove }",                  // a flag without a key
+        "HKCR { Key { }",                // block not closed
+        "HKXX { Key }",                  // unknown root
+        "{ Key }",                       // no root
+        "HKCR { Key = d '12x' }",        // not a number
+        "HKCR { Key = d '4294967296' }", // beyond 32 bits
+        "HKCR { Key = b '00' }",         // unknown type
+        "HKCR { val Name = s 'x' }",     // a value outside any key
+        "HKCR { ForceRemove }",          // a flag without a key
         "HKCR { Key = }",
     };
     for (const char* s : scripts) {

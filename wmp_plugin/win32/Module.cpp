@@ -23,11 +23,21 @@ void BroadcastPluginAddRemove() {
 
 } // namespace
 
-HINSTANCE ModuleInstance() { return Instance; }
-void ModuleObjectCreated() { InterlockedIncrement(&Objects); }
-void ModuleObjectDestroyed() { InterlockedDecrement(&Objects); }
-void ModuleLock() { InterlockedIncrement(&Locks); }
-void ModuleUnlock() { InterlockedDecrement(&Locks); }
+HINSTANCE ModuleInstance() {
+    return Instance;
+}
+void ModuleObjectCreated() {
+    InterlockedIncrement(&Objects);
+}
+void ModuleObjectDestroyed() {
+    InterlockedDecrement(&Objects);
+}
+void ModuleLock() {
+    InterlockedIncrement(&Locks);
+}
+void ModuleUnlock() {
+    InterlockedDecrement(&Locks);
+}
 
 bool ModuleCanUnload() {
     return InterlockedCompareExchange(&Objects, 0, 0) == 0 && InterlockedCompareExchange(&Locks, 0, 0) == 0;
@@ -54,7 +64,9 @@ STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
     return ClassFactory().QueryInterface(iid, object);
 }
 
-STDAPI DllCanUnloadNow() { return ModuleCanUnload() ? S_OK : S_FALSE; }
+STDAPI DllCanUnloadNow() {
+    return ModuleCanUnload() ? S_OK : S_FALSE;
+}
 
 STDAPI DllRegisterServer() {
     const HRESULT result = UpdateRegistry(true);

@@ -9,6 +9,7 @@
 #include <ole2.h>
 #include <wmp.h>
 
+// clang-format off
 MIDL_INTERFACE("4C5E8F9F-AD3E-4BF9-9753-FCD30D6D38DD")
 IWMPPluginUI : public IUnknown {
 public:
@@ -22,11 +23,13 @@ public:
     virtual HRESULT STDMETHODCALLTYPE TranslateAccelerator(MSG* message) = 0;
 };
 __CRT_UUID_DECL(IWMPPluginUI, 0x4c5e8f9f, 0xad3e, 0x4bf9, 0x97, 0x53, 0xfc, 0xd3, 0x0d, 0x6d, 0x38, 0xdd)
+// clang-format on
 
 namespace wmp_plugin {
 
 // {3E613981-B55A-41E4-878B-27EB936EA401}, the class of the plugin object.
-constexpr CLSID kTl_pluginClsid = {0x3e613981, 0xb55a, 0x41e4, {0x87, 0x8b, 0x27, 0xeb, 0x93, 0x6e, 0xa4, 0x01}};
+constexpr CLSID kTl_pluginClsid = {
+    0x3e613981, 0xb55a, 0x41e4, {0x87, 0x8b, 0x27, 0xeb, 0x93, 0x6e, 0xa4, 0x01}};
 
 // Posted to all top-level windows after registering or unregistering, so a running player rereads its list.
 constexpr wchar_t kPluginAddRemoveMessage[] = L"WMPlayer_PluginAddRemove";

@@ -11,9 +11,13 @@ namespace wmp_plugin {
 
 namespace {
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
-HRESULT FromWin32(LONG error) { return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(DWORD(error)); }
+HRESULT FromWin32(LONG error) {
+    return error == ERROR_SUCCESS ? S_OK : HRESULT_FROM_WIN32(DWORD(error));
+}
 
 HKEY RootKeyOf(TRegistryRootKey root) {
     switch (root) {
@@ -80,7 +84,9 @@ HRESULT RegisterKey(HKEY parent, const TRegistryKey& node) {
     return result;
 }
 
-bool Missing(LONG error) { return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND; }
+bool Missing(LONG error) {
+    return error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
+}
 
 HRESULT UnregisterKey(HKEY parent, const TRegistryKey& node) {
     if (node.Flag == TKeyFlag::ForceRemove) {
@@ -132,8 +138,8 @@ HRESULT UpdateRegistry(bool install) {
             return E_UNEXPECTED;
         for (const auto& tree : trees) {
             for (const auto& key : tree.Keys) {
-                const HRESULT result =
-                    install ? RegisterKey(RootKeyOf(tree.Root), key) : UnregisterKey(RootKeyOf(tree.Root), key);
+                const HRESULT result = install ? RegisterKey(RootKeyOf(tree.Root), key)
+                                               : UnregisterKey(RootKeyOf(tree.Root), key);
                 if (FAILED(result))
                     return result;
             }

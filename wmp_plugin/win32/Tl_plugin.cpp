@@ -13,7 +13,9 @@ namespace {
 
 static_assert(sizeof(wchar_t) == sizeof(char16_t), "UTF-16 wchar_t");
 
-const wchar_t* Wide(const std::u16string& text) { return reinterpret_cast<const wchar_t*>(text.c_str()); }
+const wchar_t* Wide(const std::u16string& text) {
+    return reinterpret_cast<const wchar_t*>(text.c_str());
+}
 
 std::u16string FromWide(const wchar_t* text, std::size_t length) {
     return std::u16string(reinterpret_cast<const char16_t*>(text), length);
@@ -50,7 +52,8 @@ std::u16string ItemInfo(IWMPMedia* media, const wchar_t* attribute) {
 // Reads at most `limit` bytes of a file opened for reading and shared with nobody; false if it cannot be
 // opened.
 bool ReadWholeFile(const std::u16string& path, std::size_t limit, std::string& bytes) {
-    HANDLE file = CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file =
+        CreateFileW(Wide(path), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     bytes.assign(limit, '\0');
@@ -97,7 +100,9 @@ HRESULT STDMETHODCALLTYPE CTl_plugin::QueryInterface(REFIID iid, void** object) 
     return S_OK;
 }
 
-ULONG STDMETHODCALLTYPE CTl_plugin::AddRef() { return ULONG(InterlockedIncrement(&RefCount)); }
+ULONG STDMETHODCALLTYPE CTl_plugin::AddRef() {
+    return ULONG(InterlockedIncrement(&RefCount));
+}
 
 ULONG STDMETHODCALLTYPE CTl_plugin::Release() {
     const LONG count = InterlockedDecrement(&RefCount);
@@ -124,7 +129,8 @@ HRESULT STDMETHODCALLTYPE CTl_plugin::SetCore(IWMPCore* core) {
     Core->AddRef();
 
     IConnectionPointContainer* container = nullptr;
-    HRESULT result = Core->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
+    HRESULT result =
+        Core->QueryInterface(IID_IConnectionPointContainer, reinterpret_cast<void**>(&container));
     if (FAILED(result) || !container)
         return FAILED(result) ? result : E_NOINTERFACE;
     result = container->FindConnectionPoint(__uuidof(IWMPEvents), &EventsConnection);
@@ -142,9 +148,13 @@ HRESULT STDMETHODCALLTYPE CTl_plugin::SetCore(IWMPCore* core) {
     return result;
 }
 
-HRESULT STDMETHODCALLTYPE CTl_plugin::Create(HWND, HWND*) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE CTl_plugin::Create(HWND, HWND*) {
+    return E_NOTIMPL;
+}
 
-HRESULT STDMETHODCALLTYPE CTl_plugin::Destroy() { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE CTl_plugin::Destroy() {
+    return E_NOTIMPL;
+}
 
 HRESULT STDMETHODCALLTYPE CTl_plugin::DisplayPropertyPage(HWND parent) {
     RunPropertiesDialog(parent, Settings);
@@ -155,9 +165,13 @@ HRESULT STDMETHODCALLTYPE CTl_plugin::GetProperty(const WCHAR*, VARIANT* value) 
     return value ? E_NOTIMPL : E_POINTER;
 }
 
-HRESULT STDMETHODCALLTYPE CTl_plugin::SetProperty(const WCHAR*, const VARIANT*) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE CTl_plugin::SetProperty(const WCHAR*, const VARIANT*) {
+    return E_NOTIMPL;
+}
 
-HRESULT STDMETHODCALLTYPE CTl_plugin::TranslateAccelerator(MSG*) { return E_NOTIMPL; }
+HRESULT STDMETHODCALLTYPE CTl_plugin::TranslateAccelerator(MSG*) {
+    return E_NOTIMPL;
+}
 
 void CTl_plugin::DisconnectFromCore() {
     if (EventsConnection) {
@@ -196,8 +210,8 @@ void CTl_plugin::WriteStatusFile(TOccasion occasion) {
             SetWindowTextW(PlayerWindow, Wide(out.Caption));
 
         const std::string bytes = Encoder.Encode(out.Text);
-        HANDLE file =
-            CreateFileW(Wide(Settings.Path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileW(Wide(Settings.Path), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return;
         DWORD written = 0;
@@ -219,8 +233,8 @@ void CTl_plugin::WritePluginSettings() {
         // Written beside the settings file and then put in its place, so that a failed write leaves the
         // previous settings whole rather than a file cut short.
         const std::u16string temporary = IniPath + u".new";
-        HANDLE file =
-            CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        HANDLE file = CreateFileW(Wide(temporary), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return;
         bool ok = true;

@@ -3,7 +3,8 @@
 namespace wmp_plugin_test {
 
 HRESULT STDMETHODCALLTYPE TFakeMedia::QueryInterface(REFIID iid, void** object) {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(IWMPMedia))) {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+        IsEqualIID(iid, __uuidof(IWMPMedia))) {
         *object = static_cast<IWMPMedia*>(this);
         AddRef();
         return S_OK;
@@ -82,7 +83,8 @@ void TFakeCore::ClearMedia() {
 }
 
 HRESULT STDMETHODCALLTYPE TFakeCore::QueryInterface(REFIID iid, void** object) {
-    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) || IsEqualIID(iid, __uuidof(IWMPCore))) {
+    if (IsEqualIID(iid, IID_IUnknown) || IsEqualIID(iid, IID_IDispatch) ||
+        IsEqualIID(iid, __uuidof(IWMPCore))) {
         *object = static_cast<IWMPCore*>(this);
     } else if (OffersConnectionPoints && IsEqualIID(iid, IID_IConnectionPointContainer)) {
         *object = static_cast<IConnectionPointContainer*>(this);

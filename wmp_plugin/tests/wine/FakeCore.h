@@ -30,7 +30,21 @@ protected:
     LONG RefCount = 1;
 };
 
-class TFakeMedia final : public IWMPMedia, public TRefCounted<TFakeMedia> {
+// The IDispatch part of a dual interface, which the plugin never uses.
+template <class I> class TNoDispatch : public I {
+public:
+    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override {
+        return E_NOTIMPL;
+    }
+    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
+                                     UINT*) override {
+        return E_NOTIMPL;
+    }
+};
+
+class TFakeMedia final : public TNoDispatch<IWMPMedia>, public TRefCounted<TFakeMedia> {
 public:
     std::map<std::wstring, std::wstring> Attributes; // an attribute not in the map is missing
     std::vector<std::wstring> Asked;                 // attribute names asked for, in order
@@ -38,13 +52,6 @@ public:
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** object) override;
     ULONG STDMETHODCALLTYPE AddRef() override { return AddRefImpl(); }
     ULONG STDMETHODCALLTYPE Release() override { return ReleaseImpl(this); }
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
     HRESULT STDMETHODCALLTYPE get_isIdentical(IWMPMedia*, VARIANT_BOOL*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_sourceURL(BSTR*) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE get_name(BSTR*) override { return E_NOTIMPL; }
@@ -89,14 +96,16 @@ public:
     HRESULT STDMETHODCALLTYPE EnumConnections(IEnumConnections**) override { return E_NOTIMPL; }
 };
 
-class TFakeCore final : public IWMPCore, public IConnectionPointContainer, public TRefCounted<TFakeCore> {
+class TFakeCore final : public TNoDispatch<IWMPCore>,
+                        public IConnectionPointContainer,
+                        public TRefCounted<TFakeCore> {
 public:
     TFakeCore();
     ~TFakeCore();
 
     bool OffersConnectionPoints = true;
-    TFakeConnectionPoint* Events;  // owned
-    TFakeMedia* Media = nullptr;   // the current media item, or none; owned when set
+    TFakeConnectionPoint* Events; // owned
+    TFakeMedia* Media = nullptr;  // the current media item, or none; owned when set
     std::vector<IID> PointsAskedFor;
 
     void SetMedia(const std::wstring& author, const std::wstring& name); // replaces the current item
@@ -109,15 +118,6 @@ public:
     // IConnectionPointContainer
     HRESULT STDMETHODCALLTYPE EnumConnectionPoints(IEnumConnectionPoints**) override { return E_NOTIMPL; }
     HRESULT STDMETHODCALLTYPE FindConnectionPoint(REFIID iid, IConnectionPoint** point) override;
-
-    // IDispatch
-    HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
-    HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*,
-                                     UINT*) override {
-        return E_NOTIMPL;
-    }
 
     // IWMPCore
     HRESULT STDMETHODCALLTYPE close() override { return E_NOTIMPL; }

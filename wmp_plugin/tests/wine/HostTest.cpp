@@ -11,6 +11,7 @@
 #include <lmcons.h>
 
 #include <thread>
+#include <utility>
 #include <vector>
 
 using namespace wmp_plugin_test;
@@ -46,14 +47,21 @@ std::wstring Folder() {
     const DWORD length = GetModuleFileNameW(nullptr, path, MAX_PATH);
     return std::wstring(path, length).substr(0, length - 12);
 }
-std::wstring OutputPath() { return Folder() + L"tl_info.txt"; }
-std::wstring IniPath() { return Folder() + L"tl_plugin.ini"; }
+std::wstring OutputPath() {
+    return Folder() + L"tl_info.txt";
+}
+std::wstring IniPath() {
+    return Folder() + L"tl_plugin.ini";
+}
 
-bool Exists(const std::wstring& path) { return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+bool Exists(const std::wstring& path) {
+    return GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
 
 // The whole file; "<missing>" when it does not exist.
 std::string ReadBytes(const std::wstring& path) {
-    HANDLE file = CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    HANDLE file =
+        CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         return "<missing>";
     std::string bytes;
@@ -77,7 +85,9 @@ std::string Utf16Le(const std::wstring& text) {
     return std::string(reinterpret_cast<const char*>(text.data()), text.size() * 2);
 }
 
-std::string Narrow(const std::wstring& ascii) { return std::string(ascii.begin(), ascii.end()); }
+std::string Narrow(const std::wstring& ascii) {
+    return std::string(ascii.begin(), ascii.end());
+}
 
 std::wstring FullUserName() {
     wchar_t name[UNLEN + 1] = {};
@@ -86,9 +96,15 @@ std::wstring FullUserName() {
 }
 
 // The user name as the default signature holds it: at most 49 characters.
-std::wstring UserName() { return FullUserName().substr(0, 49); }
-std::wstring DefaultSign() { return L"With Best Regards, " + UserName(); }
-std::string Signed(const std::string& status) { return status + "\r\n\r\n" + Narrow(DefaultSign()); }
+std::wstring UserName() {
+    return FullUserName().substr(0, 49);
+}
+std::wstring DefaultSign() {
+    return L"With Best Regards, " + UserName();
+}
+std::string Signed(const std::string& status) {
+    return status + "\r\n\r\n" + Narrow(DefaultSign());
+}
 
 const char kPlaying[] = "Now playing:  Artist - Song";
 const char kStopped[] = "Windows Media Player is stopped...";
@@ -97,8 +113,8 @@ const wchar_t kPlayingCaption[] = L"Artist - Song - Windows Media Player";
 
 std::string SettingsFile(const std::wstring& title, const std::wstring& path, const std::wstring& sign,
                          const std::wstring& stop, const std::wstring& exit) {
-    return Utf16Le(L"[Tuneline Plugin Settings]\r\nTitle = " + title + L"\r\nPath = " + path + L"\r\nSign = " +
-                   sign + L"\r\nStop = " + stop + L"\r\nExit = " + exit + L"\r\n");
+    return Utf16Le(L"[Tuneline Plugin Settings]\r\nTitle = " + title + L"\r\nPath = " + path +
+                   L"\r\nSign = " + sign + L"\r\nStop = " + stop + L"\r\nExit = " + exit + L"\r\n");
 }
 
 LRESULT CALLBACK PlayerWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -117,8 +133,8 @@ HWND CreatePlayerWindow() {
         return nullptr;
     // Left hidden (showing and hiding windows is slow under Wine without a window manager); the dialog
     // tests show it.
-    return CreateWindowExW(0, L"WMPlayerApp", L"Windows Media Player", WS_OVERLAPPEDWINDOW, 100, 100, 600, 500,
-                           nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+    return CreateWindowExW(0, L"WMPlayerApp", L"Windows Media Player", WS_OVERLAPPEDWINDOW, 100, 100, 600,
+                           500, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
 }
 
 std::wstring CaptionOf(HWND window) {
@@ -130,7 +146,8 @@ std::wstring CaptionOf(HWND window) {
 IClassFactory* Factory() {
     IClassFactory* factory = nullptr;
     if (Library().GetClassObject)
-        Library().GetClassObject(wmp_plugin::kTl_pluginClsid, IID_IClassFactory, reinterpret_cast<void**>(&factory));
+        Library().GetClassObject(wmp_plugin::kTl_pluginClsid, IID_IClassFactory,
+                                 reinterpret_cast<void**>(&factory));
     return factory;
 }
 
@@ -242,9 +259,9 @@ TEST_F(PluginHost, FirstRunFollowsThePlayStateAndUnloads) {
     EXPECT_EQ(ReadBytes(OutputPath()), Signed(kInactive));
     EXPECT_EQ(Caption(), L"Windows Media Player");
     // Six UTF-16 lines without a byte order mark; the default title keeps its trailing space on disk.
-    EXPECT_EQ(ReadBytes(IniPath()), SettingsFile(L"Now playing: ", OutputPath(), DefaultSign(),
-                                                 L"Windows Media Player is stopped...",
-                                                 L"Windows Media Player is inactive..."));
+    EXPECT_EQ(ReadBytes(IniPath()),
+              SettingsFile(L"Now playing: ", OutputPath(), DefaultSign(),
+                           L"Windows Media Player is stopped...", L"Windows Media Player is inactive..."));
 }
 
 TEST_F(PluginHost, UnloadWhilePlayingWritesTheInactiveText) {
@@ -263,7 +280,8 @@ TEST_F(PluginHost, TheUserNameIsCutToItsBuffer) {
     Create();
     Connect();
     Fire(1);
-    EXPECT_EQ(ReadBytes(OutputPath()), std::string(kStopped) + "\r\n\r\nWith Best Regards, " + Narrow(UserName()));
+    EXPECT_EQ(ReadBytes(OutputPath()),
+              std::string(kStopped) + "\r\n\r\nWith Best Regards, " + Narrow(UserName()));
 }
 
 TEST_F(PluginHost, SettingsReadBackAtTheNextCreation) {
@@ -398,7 +416,8 @@ TEST_F(PluginHost, ConnectionRules) {
 
         // A second SetCore disconnects from the first core before connecting to the next one.
         EXPECT_EQ(Plugin->SetCore(Core), S_OK) << c.what;
-        EXPECT_EQ(core->Events->Unadvised, c.connected ? std::vector<DWORD>{7} : std::vector<DWORD>{}) << c.what;
+        EXPECT_EQ(core->Events->Unadvised, c.connected ? std::vector<DWORD>{7} : std::vector<DWORD>{})
+            << c.what;
         EXPECT_EQ(core->Refs(), 1) << c.what;
         EXPECT_EQ(core->Events->Refs(), 1) << c.what;
         EXPECT_EQ(Core->Events->Sink != nullptr, true) << c.what;
@@ -452,7 +471,8 @@ TEST_F(PluginHost, ClassFactoryAndUnloading) {
     EXPECT_EQ(factory->CreateInstance(reinterpret_cast<IUnknown*>(factory), IID_IUnknown,
                                       reinterpret_cast<void**>(&object)),
               CLASS_E_NOAGGREGATION);
-    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&object)), E_NOINTERFACE);
+    EXPECT_EQ(factory->CreateInstance(nullptr, IID_IDispatch, reinterpret_cast<void**>(&object)),
+              E_NOINTERFACE);
     EXPECT_FALSE(Exists(OutputPath())); // no object was made and destroyed on the way
 
     // Each creation makes a new object.
@@ -508,30 +528,32 @@ TEST(PluginResources, StringsAndVersion) {
     for (const auto& s : strings) {
         wchar_t* value = nullptr;
         const std::wstring key = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.name;
-        ASSERT_TRUE(VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length)) << length;
+        ASSERT_TRUE(VerQueryValueW(block.data(), key.c_str(), reinterpret_cast<void**>(&value), &length))
+            << length;
         EXPECT_STREQ(value, s.value);
     }
 
     // The dialog template's frame: size, caption and font (read from the resource, not from Wine's fonts).
-    HRSRC found = FindResourceW(Library().Module, MAKEINTRESOURCEW(IDD_PROPERTIES), reinterpret_cast<LPCWSTR>(RT_DIALOG));
+    HRSRC found = FindResourceW(Library().Module, MAKEINTRESOURCEW(IDD_PROPERTIES),
+                                reinterpret_cast<LPCWSTR>(RT_DIALOG));
     ASSERT_TRUE(found);
     const auto* t = static_cast<const WORD*>(LockResource(LoadResource(Library().Module, found)));
     ASSERT_TRUE(t);
-    ASSERT_EQ(t[0], 1);      // DLGTEMPLATEEX
+    ASSERT_EQ(t[0], 1); // DLGTEMPLATEEX
     ASSERT_EQ(t[1], 0xFFFF);
     const DWORD style = *reinterpret_cast<const DWORD*>(t + 6);
     EXPECT_TRUE(style & DS_SETFONT);
     EXPECT_TRUE(style & DS_MODALFRAME);
-    EXPECT_EQ(t[8], 12);     // controls
-    EXPECT_EQ(t[11], 230);   // width
-    EXPECT_EQ(t[12], 215);   // height
+    EXPECT_EQ(t[8], 12);   // controls
+    EXPECT_EQ(t[11], 230); // width
+    EXPECT_EQ(t[12], 215); // height
     const WORD* p = t + 13;
-    EXPECT_EQ(*p++, 0);      // no menu
-    EXPECT_EQ(*p++, 0);      // the standard dialog class
+    EXPECT_EQ(*p++, 0); // no menu
+    EXPECT_EQ(*p++, 0); // the standard dialog class
     const std::wstring caption(reinterpret_cast<const wchar_t*>(p));
     EXPECT_EQ(caption, L"tl_plugin Properties");
     p += caption.size() + 1;
-    EXPECT_EQ(p[0], 8);      // points
+    EXPECT_EQ(p[0], 8); // points
     const std::wstring font(reinterpret_cast<const wchar_t*>(p + 3));
     EXPECT_EQ(font, L"MS Shell Dlg");
 }
@@ -606,10 +628,13 @@ void Look(HWND dialog, TDialogSeen& seen) {
 
 enum class TClose { Ok, Cancel, Escape, CloseBox };
 
-// Runs DisplayPropertyPage on this thread while a second thread looks at the dialog, types `typed` into
-// the boxes (empty entries are left alone) and closes it the given way.
-HRESULT DriveDialog(IWMPPluginUI* plugin, HWND owner, TDialogSeen& seen, const std::wstring (&typed)[5],
-                    const bool (&type)[5], TClose close) {
+// Box id and the text typed into it.
+using TTyping = std::vector<std::pair<int, std::wstring>>;
+
+// Runs DisplayPropertyPage on this thread while a second thread looks at the dialog, types into the boxes
+// and closes it the given way.
+HRESULT DriveDialog(IWMPPluginUI* plugin, HWND owner, TDialogSeen& seen, TClose close,
+                    const TTyping& typed = {}) {
     const DWORD uiThread = GetCurrentThreadId();
     std::thread driver([&] {
         HWND dialog = nullptr;
@@ -623,16 +648,15 @@ HRESULT DriveDialog(IWMPPluginUI* plugin, HWND owner, TDialogSeen& seen, const s
         if (!dialog)
             return;
         Look(dialog, seen);
-        for (int b = 0; b < 5; ++b) {
-            if (type[b])
-                SendMessageW(GetDlgItem(dialog, kBoxIds[b]), WM_SETTEXT, 0, LPARAM(typed[b].c_str()));
-        }
+        for (const auto& box : typed)
+            SendMessageW(GetDlgItem(dialog, box.first), WM_SETTEXT, 0, LPARAM(box.second.c_str()));
         switch (close) {
         case TClose::Ok:
             PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDOK)));
             break;
         case TClose::Cancel:
-            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), LPARAM(GetDlgItem(dialog, IDCANCEL)));
+            PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED),
+                         LPARAM(GetDlgItem(dialog, IDCANCEL)));
             break;
         case TClose::Escape: {
             GUITHREADINFO info = {};
@@ -653,7 +677,9 @@ HRESULT DriveDialog(IWMPPluginUI* plugin, HWND owner, TDialogSeen& seen, const s
     return result;
 }
 
-bool IsClass(const std::wstring& cls, const wchar_t* name) { return _wcsicmp(cls.c_str(), name) == 0; }
+bool IsClass(const std::wstring& cls, const wchar_t* name) {
+    return _wcsicmp(cls.c_str(), name) == 0;
+}
 
 } // namespace
 
@@ -661,9 +687,7 @@ TEST_F(PluginHost, DialogLayoutAndDefaults) {
     ShowWindow(Window, SW_SHOWNOACTIVATE);
     Create();
     TDialogSeen seen;
-    const std::wstring none[5];
-    const bool typeNothing[5] = {};
-    EXPECT_EQ(DriveDialog(Plugin, Window, seen, none, typeNothing, TClose::Cancel), S_OK);
+    EXPECT_EQ(DriveDialog(Plugin, Window, seen, TClose::Cancel), S_OK);
     ASSERT_TRUE(seen.Found);
     EXPECT_EQ(seen.Title, L"tl_plugin Properties");
     EXPECT_EQ(seen.Client.right, seen.ClientExpected.right);
@@ -725,16 +749,14 @@ TEST_F(PluginHost, DialogLayoutAndDefaults) {
     Unload();
     Create();
     TDialogSeen again;
-    EXPECT_EQ(DriveDialog(Plugin, Window, again, none, typeNothing, TClose::Cancel), S_OK);
+    EXPECT_EQ(DriveDialog(Plugin, Window, again, TClose::Cancel), S_OK);
     EXPECT_EQ(again.Boxes[0], L"Now playing:");
 }
 
 TEST_F(PluginHost, DialogWithoutVisibleOwnerStaysInTheWorkArea) {
     Create();
     TDialogSeen seen;
-    const std::wstring none[5];
-    const bool typeNothing[5] = {};
-    EXPECT_EQ(DriveDialog(Plugin, Window, seen, none, typeNothing, TClose::Cancel), S_OK);
+    EXPECT_EQ(DriveDialog(Plugin, Window, seen, TClose::Cancel), S_OK);
     ASSERT_TRUE(seen.Found);
     RECT area;
     SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0);
@@ -746,10 +768,13 @@ TEST_F(PluginHost, DialogOkTakesTheBoxesCutToTheirFields) {
     Create();
     Connect();
     const std::wstring edited = Folder() + L"edited.txt";
-    const std::wstring typed[5] = {L"Playing", edited, L"", std::wstring(150, L'x'), L"Bye"};
-    const bool all[5] = {true, true, true, true, true};
+    const TTyping typed = {{IDC_TITLE, L"Playing"},
+                           {IDC_PATH, edited},
+                           {IDC_SIGN, L""},
+                           {IDC_STOP, std::wstring(150, L'x')},
+                           {IDC_EXIT, L"Bye"}};
     TDialogSeen seen;
-    EXPECT_EQ(DriveDialog(Plugin, Window, seen, typed, all, TClose::Ok), S_OK);
+    EXPECT_EQ(DriveDialog(Plugin, Window, seen, TClose::Ok, typed), S_OK);
     ASSERT_TRUE(seen.Found);
 
     Fire(3);
@@ -766,9 +791,7 @@ TEST_F(PluginHost, DialogOkTakesTheBoxesCutToTheirFields) {
     // A path longer than its field is cut to 259 characters.
     Create();
     const std::wstring longPath = Folder() + std::wstring(300, L'p');
-    const std::wstring typedPath[5] = {L"", longPath, L"", L"", L""};
-    const bool pathOnly[5] = {false, true, false, false, false};
-    EXPECT_EQ(DriveDialog(Plugin, Window, seen, typedPath, pathOnly, TClose::Ok), S_OK);
+    EXPECT_EQ(DriveDialog(Plugin, Window, seen, TClose::Ok, {{IDC_PATH, longPath}}), S_OK);
     Unload();
     EXPECT_EQ(ReadBytes(IniPath()),
               SettingsFile(L"Playing", longPath.substr(0, 259), L"", std::wstring(99, L'x'), L"Bye"));
@@ -776,13 +799,12 @@ TEST_F(PluginHost, DialogOkTakesTheBoxesCutToTheirFields) {
 }
 
 TEST_F(PluginHost, DialogCancelEscapeAndCloseBoxKeepTheValues) {
-    const std::wstring typed[5] = {L"Changed", L"", L"Changed", L"", L""};
-    const bool some[5] = {true, false, true, false, false};
+    const TTyping typed = {{IDC_TITLE, L"Changed"}, {IDC_SIGN, L"Changed"}};
     for (TClose way : {TClose::Cancel, TClose::Escape, TClose::CloseBox}) {
         Create();
         Connect();
         TDialogSeen seen;
-        EXPECT_EQ(DriveDialog(Plugin, Window, seen, typed, some, way), S_OK);
+        EXPECT_EQ(DriveDialog(Plugin, Window, seen, way, typed), S_OK);
         EXPECT_TRUE(seen.Found);
         Fire(3);
         EXPECT_EQ(ReadBytes(OutputPath()), Signed(kPlaying)) << int(way);

@@ -53,15 +53,16 @@ int main() {
     c.lpszClassName = L"AddRemoveListener";
     RegisterClassW(&c);
     // A hidden, unowned top-level window: broadcasts reach those too.
-    HWND window = CreateWindowExW(0, c.lpszClassName, L"listener", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100, nullptr,
-                                  nullptr, c.hInstance, nullptr);
+    HWND window = CreateWindowExW(0, c.lpszClassName, L"listener", WS_OVERLAPPEDWINDOW, 0, 0, 100, 100,
+                                  nullptr, nullptr, c.hInstance, nullptr);
     if (!window)
         return 2;
 
     STARTUPINFOW startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION process = {};
-    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup, &process))
+    if (!CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &startup,
+                        &process))
         return 2;
     const DWORD deadline = GetTickCount() + 60000;
     while (MsgWaitForMultipleObjects(1, &process.hProcess, FALSE, 100, QS_ALLINPUT) != WAIT_OBJECT_0) {
