@@ -14,8 +14,18 @@ namespace {
 // Deeper folders than this are not entered: a guard against pathological trees, far beyond any real one.
 constexpr int kMaxDepth = 256;
 
-// What a walk does with each file: return false to stop the whole walk.
-using TFileVisitor = std::function<bool(const std::string& path, const std::string& name)>;
+// What a walk does with each file, given its path and its name in the active code page: return false to
+// stop the whole walk.
+using TFileVisitor = std::function<bool(const fs::path& path, const std::string& name)>;
+
+// The path as the program passes it to the file functions; empty when the narrow encoding cannot hold it.
+std::string PathText(const fs::path& path) {
+    try {
+        return path.string();
+    } catch (...) {
+        return {};
+    }
+}
 
 class TWalk {
 public:
@@ -69,9 +79,8 @@ private:
             if (Recursive_)
                 subfolders.push_back(entry.path());
         } else {
-            std::string path, name;
+            std::string name;
             try {
-                path = entry.path().string();
                 name = entry.path().filename().u8string();
             } catch (...) { // a name the narrow encoding cannot express: no lyric file of ours
                 name.clear();
@@ -79,7 +88,7 @@ private:
             if (!name.empty()) {
                 if (IsMultiByteUtf8(name))
                     name = Utf8ToActive(name);
-                goOn = Visit_(path, name);
+                goOn = Visit_(entry.path(), name);
             }
         }
         if (OnProgress_)
@@ -98,9 +107,12 @@ private:
 void TDirectorySearch::Search() {
     Found.clear();
     const TWildcardPattern pattern(Pattern, LowerCaseTable(ActiveCodePage()));
-    const TFileVisitor visit = [&](const std::string& path, const std::string& name) {
-        if (pattern.Matches(name))
-            Found.push_back(path);
+    const TFileVisitor visit = [&](const fs::path& path, const std::string& name) {
+        if (pattern.Matches(name)) {
+            std::string text = PathText(path);
+            if (!text.empty())
+                Found.push_back(std::move(text));
+        }
         return true;
     };
     TWalk(Recursive, OnProgress, visit).Run(Root);
@@ -113,10 +125,10 @@ std::string FindFirstOfPatterns(const std::string& root, bool recursive, const s
     for (const std::string& p : patterns)
         prepared.emplace_back(p, lower);
     std::vector<std::string> first(patterns.size());
-    const TFileVisitor visit = [&](const std::string& path, const std::string& name) {
+    const TFileVisitor visit = [&](const fs::path& path, const std::string& name) {
         for (std::size_t i = 0; i < prepared.size(); ++i) {
             if (first[i].empty() && prepared[i].Matches(name))
-                first[i] = path;
+                first[i] = PathText(path);
         }
         return prepared.empty() || first[0].empty();
     };
