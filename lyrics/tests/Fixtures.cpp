@@ -23,7 +23,8 @@ TTempFolder::~TTempFolder() {
 }
 
 std::string TTempFolder::Write(const std::string& relative, const std::string& bytes) const {
-    const fs::path p = Path / fs::path(relative);
+    fs::path p = Path / fs::path(relative);
+    p.make_preferred();
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << bytes;
     return p.string();

@@ -28,13 +28,15 @@ public:
         fs::remove_all(Path, ec);
     }
     std::string File(const std::string& relative) const {
-        const fs::path p = Path / fs::path(relative);
+        fs::path p = Path / fs::u8path(relative);
+        p.make_preferred();
         fs::create_directories(p.parent_path());
         std::ofstream(p) << "x";
         return p.string();
     }
     std::string Folder(const std::string& relative) const {
-        const fs::path p = Path / fs::path(relative);
+        fs::path p = Path / fs::path(relative);
+        p.make_preferred();
         fs::create_directories(p);
         return p.string();
     }
