@@ -21,12 +21,15 @@ std::string ToActive(const TagLib::String& text, TagLib::String::Type encoding) 
     return toolkit::Utf8ToActive(text.to8Bit(true));
 }
 
-// Opens the file read-only and parses its ID3v2 tag (no audio properties). Null when it cannot be opened.
+// Opens the file read-only and parses the ID3v2 tag at its start (no audio properties). A file that does not
+// start with a tag is not handed to TagLib, which would scan it for one.
 class TTagFile {
 public:
     explicit TTagFile(const std::string& fileName) : Stream_(fileName.c_str(), true) {
-        if (Stream_.isOpen())
-            File_ = std::make_unique<TagLib::MPEG::File>(&Stream_, TagLib::ID3v2::FrameFactory::instance(), false);
+        if (!Stream_.isOpen() || Stream_.readBlock(3) != TagLib::ByteVector("ID3", 3))
+            return;
+        Stream_.seek(0);
+        File_ = std::make_unique<TagLib::MPEG::File>(&Stream_, TagLib::ID3v2::FrameFactory::instance(), false);
     }
     TagLib::ID3v2::Tag* Tag() const {
         if (!File_ || !File_->isValid() || !File_->hasID3v2Tag())

@@ -204,7 +204,7 @@ void TTextLyrics::ParseText(const std::string& text) {
         if (i < all.size() && all[i] != '\r' && all[i] != '\n')
             continue;
         if (i == all.size() && i == start)
-            break; // no final line without a break
+            break; // nothing after the last break: no further line
         full = !parseLine(all.substr(start, i - start));
         if (i < all.size() && all[i] == '\r' && i + 1 < all.size() && all[i + 1] == '\n')
             ++i;
