@@ -14,19 +14,9 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t ma
     std::error_code ec;
     if (path.empty() || !fs::is_regular_file(fs::path(path), ec))
         return std::nullopt;
-    std::ifstream in(fs::path(path), std::ios::binary);
-    if (!in)
-        return std::nullopt;
     std::string bytes;
-    char buffer[64 * 1024];
-    while (in) {
-        in.read(buffer, sizeof buffer);
-        const auto n = static_cast<std::size_t>(in.gcount());
-        if (bytes.size() + n > maxBytes)
-            return std::nullopt;
-        bytes.append(buffer, n);
-    }
-    if (in.bad())
+    bool truncated = false;
+    if (!ReadFileHead(path, maxBytes, bytes, &truncated) || truncated)
         return std::nullopt;
     return bytes;
 }
