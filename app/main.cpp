@@ -1,8 +1,10 @@
-// The program's start: the player session, the agent channel and the main window, then the event loop.
+// The program's start: the media session, the player session, the agent channel and the main window, then
+// the event loop. The main window detects the player when it is created.
 #include "config/USettings.h"
 #include "display/UActiveText.h"
 #include "display/UMain.h"
 #include "platform/AgentChannel.h"
+#include "platform/MediaSession.h"
 #include "platform/Platform.h"
 #include "player/EasyAmp.h"
 
@@ -10,10 +12,13 @@
 #include <QDesktopServices>
 #include <QUrl>
 
+#include <memory>
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 
-    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock());
+    const std::unique_ptr<platform::IMediaSession> mediaSession = platform::CreateMediaSession();
+    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get());
     const std::unique_ptr<platform::IAgentChannel> agentChannel = platform::CreateAgentChannel();
 
     display::TMainWindowServices services;
