@@ -1,6 +1,7 @@
 #include "display/UMain.h"
 
 #include "config/USettings.h"
+#include "display/DisplayInput.h"
 #include "display/MainScene.h"
 #include "display/UActiveText.h"
 #include "display/UDisplayTextNoTimestamp.h"
@@ -50,28 +51,6 @@ std::string Trim(const std::string& text) {
     return text.substr(begin, end - begin);
 }
 
-TShiftState ShiftOf(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers) {
-    TShiftState shift;
-    shift.Shift = modifiers & Qt::ShiftModifier;
-    shift.Ctrl = modifiers & Qt::ControlModifier;
-    shift.Alt = modifiers & Qt::AltModifier;
-    shift.Left = buttons & Qt::LeftButton;
-    shift.Right = buttons & Qt::RightButton;
-    shift.Middle = buttons & Qt::MiddleButton;
-    return shift;
-}
-
-TMouseButton ButtonOf(Qt::MouseButton button) {
-    switch (button) {
-    case Qt::RightButton:
-        return TMouseButton::Right;
-    case Qt::MiddleButton:
-        return TMouseButton::Middle;
-    default:
-        return TMouseButton::Left;
-    }
-}
-
 } // namespace
 
 // ---------------------------------------------------------------------------------------------------------
@@ -110,11 +89,11 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
 
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseDown, this,
             [this](Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y) {
-                DisplayEngine_->MouseDown(ButtonOf(button), ShiftOf(buttons | button, modifiers), x, y);
+                DisplayEngine_->MouseDown(MouseButtonOf(button), ShiftStateOf(modifiers, buttons | button), x, y);
             });
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseMove, this,
             [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y) {
-                DisplayEngine_->MouseMove(ShiftOf(buttons, modifiers), x, y);
+                DisplayEngine_->MouseMove(ShiftStateOf(modifiers, buttons), x, y);
             });
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseUp, this,
             [this](Qt::MouseButton button, Qt::MouseButtons, Qt::KeyboardModifiers, int x, int y) {
@@ -673,7 +652,7 @@ void TFormCantrel::RestartAllowScroll() { TimerAllowScroll.start(); }
 
 bool TFormCantrel::FrameHasSkin() { return Frame_ && Frame_->HasSkin(); }
 
-void TFormCantrel::PaintScrollThumb() { Frame_->PaintScrollThumb(false); }
+void TFormCantrel::PaintScrollThumb() { Frame_->PaintScrollThumb(Frame_->ThumbDragging); }
 
 void TFormCantrel::ShowScrollBar(bool shown) {
     if (shown)
@@ -769,32 +748,10 @@ void TFormCantrel::ToggleMaximized() {
 
 void TFormCantrel::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
-    TShiftState shift = ShiftOf(QGuiApplication::mouseButtons(), modifiers);
-    TDisplayKey key = TDisplayKey::Other;
-    switch (event->key()) {
-    case Qt::Key_F:
-        key = TDisplayKey::F;
-        break;
-    case Qt::Key_J:
-        key = TDisplayKey::J;
-        break;
-    case Qt::Key_K:
-        key = TDisplayKey::K;
-        break;
-    case Qt::Key_L:
-        key = TDisplayKey::L;
-        break;
-    case Qt::Key_Plus:
-        key = (modifiers & Qt::KeypadModifier) ? TDisplayKey::NumPlus : TDisplayKey::Other;
-        break;
-    case Qt::Key_Minus:
-        key = (modifiers & Qt::KeypadModifier) ? TDisplayKey::NumMinus : TDisplayKey::Other;
-        break;
-    default:
-        break;
-    }
     event->accept();
-    if (ViewMode_ != 0 && DisplayEngine_->KeyDown(key, shift))
+    if (ViewMode_ != 0 &&
+        DisplayEngine_->KeyDown(DisplayKeyOf(event->key(), modifiers),
+                                ShiftStateOf(modifiers, QGuiApplication::mouseButtons())))
         return;
     TKeyPress press;
     press.Key = event->key();
@@ -803,6 +760,9 @@ void TFormCantrel::keyPressEvent(QKeyEvent* event) {
     press.Alt = modifiers & Qt::AltModifier;
     press.Meta = modifiers & Qt::MetaModifier;
     FormKeyDown(KeyAction(press));
+    // Whatever the key did is drawn at once.
+    if (isVisible())
+        AdvanceSceneClock();
 }
 
 void TFormCantrel::FormKeyDown(TMainAction action) {
@@ -830,7 +790,7 @@ void TFormCantrel::wheelEvent(QWheelEvent* event) {
     event->accept();
     if (delta == 0)
         return;
-    const TShiftState shift = ShiftOf(event->buttons(), event->modifiers());
+    const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
     if (ViewMode_ != 0) {
         if (delta < 0)
             DisplayEngine_->MouseWheelDown(shift);
