@@ -173,11 +173,12 @@ TFormCantrel::~TFormCantrel() {
     if (RenderTimer_)
         RenderTimer_->stop();
     Agent_.StopListening();
-    // The viewer draws with the scene's fonts; it goes before the scene does.
-    if (GLSceneViewerMain_) {
-        GLSceneViewerMain_->SetScene(nullptr);
-        GLSceneViewerMain_->SetCamera(nullptr);
-    }
+    // The frame and the scene view go before the objects they draw (the scroll state, the scene and its
+    // fonts), which are members and would otherwise be freed first.
+    delete Frame_;
+    Frame_ = nullptr;
+    delete GLSceneViewerMain_;
+    GLSceneViewerMain_ = nullptr;
 }
 
 void TFormCantrel::showEvent(QShowEvent* event) {
