@@ -12,4 +12,5 @@ qt_add_resources(cantrel_display "skin" PREFIX "/" BASE ${CMAKE_CURRENT_LIST_DIR
 
 cantrel_add_test(main_window_tests LABEL gui
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainActionsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/WASkinTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
   LIBS cantrel_display cantrel_platform_fake Qt6::Test)
