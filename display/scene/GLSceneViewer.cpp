@@ -13,6 +13,7 @@
 #include "toolkit/GLTorus.h"
 
 #include <QMouseEvent>
+#include <QResizeEvent>
 #include <QSurfaceFormat>
 
 #include <GL/gl.h>
@@ -340,6 +341,13 @@ void TGLSceneViewer::initializeGL() {
 void TGLSceneViewer::resizeGL(int width, int height) {
     View_.Width = std::max(width, 1);
     View_.Height = std::max(height, 1);
+}
+
+void TGLSceneViewer::resizeEvent(QResizeEvent* event) {
+    // The view's size is known before the first frame is drawn, for layout and picking.
+    View_.Width = std::max(event->size().width(), 1);
+    View_.Height = std::max(event->size().height(), 1);
+    QOpenGLWidget::resizeEvent(event);
 }
 
 void TGLSceneViewer::paintGL() {

@@ -54,6 +54,7 @@ signals:
 protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;
+    void resizeEvent(QResizeEvent* event) override;
     void paintGL() override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
