@@ -257,29 +257,27 @@ TEST_F(DisplayEngineTest, FadeAlphaAtChosenTimes) {
         const char* what;
         std::int32_t at;
         int fadeRatio;
-        int lengthSeconds;
         int line;
         float alpha;
     } cases[] = {
         // h = 1 (A at 1000, B at 3000): f = 0.5, virtual line 1.32; k = 3.
-        {"between two lines", 2000, 100, 200, 1, (3 - 0.32f) / 3},
-        {"between two lines, far line", 2000, 100, 200, 4, (3 - 2.68f) / 3},
-        {"between two lines, beyond k", 2000, 100, 200, 5, (3 - 3.68f) / 3},
-        {"k = 1", 2000, 120, 200, 1, 1 - 0.32f},
+        {"between two lines", 2000, 100, 1, (3 - 0.32f) / 3},
+        {"between two lines, far line", 2000, 100, 4, (3 - 2.68f) / 3},
+        {"between two lines, beyond k", 2000, 100, 5, (3 - 3.68f) / 3},
+        {"k = 1", 2000, 120, 1, 1 - 0.32f},
         // h = 2 (B), the next line is blank: reached halfway to C: f = 1000 / 3000.
-        {"blank next line", 4000, 100, 200, 2, (3 - float(0.18 - 1.0 / 3)) / 3},
+        {"blank next line", 4000, 100, 2, (3 - float(1.0 / 3 - 0.18)) / 3},
         // h = 3 (the blank line at 5000): f = (6000 - 3000) / 3000 - 1 = 0, virtual line 2.82.
-        {"blank current line", 6000, 100, 200, 3, (3 - 0.18f) / 3},
-        {"blank current line, previous", 6000, 100, 200, 2, (3 - 0.82f) / 3},
-        // h = 6 (E at 13000, last): f = min(1, 7000 / length).
-        {"last line", 20000, 100, 200, 6, float(3 - std::abs(7000.0 / 200000 - 0.18)) / 3},
-        {"last line, capped", 20000, 100, 5, 6, (3 - 0.82f) / 3},
+        {"blank current line", 6000, 100, 3, (3 - 0.18f) / 3},
+        {"blank current line, previous", 6000, 100, 2, (3 - 0.82f) / 3},
+        // h = 6 (E at 13000, last): f = min(1, (t - 13000) / song length of 200 s).
+        {"last line", 20000, 100, 6, float(3 - std::abs(7000.0 / 200000 - 0.18)) / 3},
+        {"last line, capped", 263000, 100, 6, (3 - 0.82f) / 3},
         // Before the first line the blank line on top is current: h = 0, f = 500 / 1000.
-        {"blank top line", 500, 100, 200, 0, (3 - 0.32f) / 3},
+        {"blank top line", 500, 100, 0, (3 - 0.32f) / 3},
     };
     for (const auto& c : cases) {
         Settings.SetFadeRatio(c.fadeRatio);
-        Amp->LengthSeconds = c.lengthSeconds;
         Load(SongWithBlank(), true);
         At(c.at);
         Engine.UpdateFrame(0.012, 1);
@@ -442,7 +440,10 @@ TEST_F(DisplayEngineTest, ScrollPositionClampsWithAndWithoutFading) {
     Engine.PlaceLines(-100);
     EXPECT_FLOAT_EQ(Line(0).Position.Y, 105);
 
-    // The automatic target stops one pixel past the content at the end of the song.
+    // Without fading the automatic target stops one pixel past the content at the end of the song.
+    Settings.SetFadeLyrics(false);
+    Load(lines, true);
+    LayOut();
     At(100000);
     Engine.UpdateFrame(0.012, 1);
     EXPECT_FLOAT_EQ(Line(0).Position.Y, float(5 - (Scroll.ContentHeight - Scroll.PageHeight + 1)));
@@ -468,7 +469,11 @@ TEST_F(DisplayEngineTest, LinesShowOnlyInsideTheLyricArea) {
         shown += Line(i).Visible;
     }
     EXPECT_EQ(shown, 7); // y = 5 + 22.5 i below 158
+    EXPECT_TRUE(Line(0).Visible);
+    Engine.SetScrollPosition(10); // line 0 moves above y = 2, line 7 into the area
+    Engine.UpdateFrame(0.012, 1);
     EXPECT_FALSE(Line(0).Visible);
+    EXPECT_TRUE(Line(7).Visible);
 }
 
 TEST_F(DisplayEngineTest, WheelScrollsOnlyWhenLyricsWereFound) {
@@ -529,10 +534,11 @@ TEST_F(DisplayEngineTest, MinimalModePlaceholderStandsAtMidHeight) {
     EXPECT_TRUE(Host.ScrollBarChanges.empty()); // hidden already
     EXPECT_FLOAT_EQ(Scene.GLHUDTextNoTimestampDownloading->Position.Y, 326 - 34);
 
-    // Found lyrics in the Minimal mode scroll as usual.
+    // Found lyrics in the Minimal mode are laid out by the scroll rules: the page is the whole lyric area,
+    // so a short text is pushed down by page - content - 1 = 168 - 90 - 1 pixels.
     Load({{"A", -1}, {"B", 5940000}}, false, true);
     LayOut();
-    EXPECT_FLOAT_EQ(Line(1).Position.Y, 5 + 22.5f);
+    EXPECT_FLOAT_EQ(Line(1).Position.Y, 5 + 77 + 22.5f);
 }
 
 TEST_F(DisplayEngineTest, LayoutPlacesAnchorsMarksAndTheScrollBar) {
