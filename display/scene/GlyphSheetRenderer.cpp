@@ -35,12 +35,20 @@ void RenderSystemGlyphs(toolkit::TGLBitmapFont& font, const QFont& systemFont, i
 
     std::vector<std::int32_t> widths(256, 0);
     int cellWidth = 1;
+    // The cell holds every glyph whole: accents above the ascent and underscores below the descent too.
+    int above = metrics.ascent();
+    int below = metrics.descent();
     for (int code = first; code <= font.RangeEnd(); ++code) {
         const char16_t c = CharacterOf(code, codePage);
         widths[std::size_t(code)] = c ? metrics.horizontalAdvance(QChar(c)) : metrics.horizontalAdvance(QChar(' '));
         cellWidth = std::max(cellWidth, int(widths[std::size_t(code)]));
+        if (c) {
+            const QRect bounds = metrics.boundingRect(QChar(c)); // relative to the baseline
+            above = std::max(above, -bounds.top());
+            below = std::max(below, bounds.bottom() + 1);
+        }
     }
-    const int cellHeight = std::max(1, metrics.height());
+    const int cellHeight = std::max(1, above + below);
     const int rows = (count + kColumns - 1) / kColumns;
 
     QImage image(kColumns * cellWidth, rows * cellHeight, QImage::Format_RGB32);
@@ -57,7 +65,7 @@ void RenderSystemGlyphs(toolkit::TGLBitmapFont& font, const QFont& systemFont, i
             const int y = index / kColumns * cellHeight;
             rects[std::size_t(index)] = {x, y, x + widths[std::size_t(code)], y + cellHeight};
             if (const char16_t c = CharacterOf(code, codePage))
-                painter.drawText(QPoint(x, y + metrics.ascent()), QString(QChar(c)));
+                painter.drawText(QPoint(x, y + above), QString(QChar(c)));
         }
     }
 

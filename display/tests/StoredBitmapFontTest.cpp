@@ -208,6 +208,8 @@ TEST(StoredBitmapFont, BuiltFontFilesLoad) {
                 return count;
             };
             EXPECT_GT(lit('M' - 28), 10) << path;
+            EXPECT_GT(lit('_' - 28), 3) << path; // the underscore sits low: the cell holds it whole
+            EXPECT_GT(lit(0xC9 - 28), 10) << path; // an accented capital
             EXPECT_EQ(lit(' ' - 28), 0) << path;
         }
     }
