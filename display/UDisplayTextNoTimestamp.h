@@ -69,9 +69,9 @@ public:
     // One text size up (at most 30) or down (at least 11), then RebuildLines.
     void ChangeFontSize(bool larger);
 
-    // Event handlers. KeyDown and the wheel advance the scene clock once. KeyDown answers false for keys
-    // it leaves to the main window; the wheel handlers answer true when the window must not process the
-    // wheel further.
+    // Event handlers. KeyDown answers false for the keys it leaves to the main window (which handles them and
+    // then advances the scene clock); for its own keys it advances the clock itself. The wheel handlers
+    // always advance it and answer true when the window must not process the wheel further.
     bool KeyDown(TDisplayKey key, TShiftState shift);
     bool MouseWheelDown(TShiftState shift);
     bool MouseWheelUp(TShiftState shift);

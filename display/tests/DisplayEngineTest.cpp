@@ -3,6 +3,7 @@
 #include "config/TNullSettingsView.h"
 #include "config/TSongList.h"
 #include "config/USettings.h"
+#include "display/DisplayInput.h"
 #include "display/MainScene.h"
 #include "display/UDisplayTextNoTimestamp.h"
 #include "lyrics/UTextLyrics.h"
@@ -697,4 +698,25 @@ TEST_F(DisplayEngineTest, MarksReminderKeysAndTurning) {
     Engine.MouseMove(turn, 420, 90);
     EXPECT_EQ(Host.MainMoves, moves);
     EXPECT_NE(Scene.GLDummyCubeVisualization->AbsoluteMatrix().M, before.M);
+}
+
+TEST(DisplayInput, QtKeysAndButtons) {
+    struct {
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        TDisplayKey expected;
+    } cases[] = {
+        {Qt::Key_F, Qt::NoModifier, TDisplayKey::F},
+        {Qt::Key_L, Qt::ShiftModifier, TDisplayKey::L},
+        {Qt::Key_Plus, Qt::KeypadModifier, TDisplayKey::NumPlus},
+        {Qt::Key_Plus, Qt::NoModifier, TDisplayKey::Other}, // the main keyboard's plus is not the keypad's
+        {Qt::Key_Minus, Qt::KeypadModifier | Qt::ShiftModifier, TDisplayKey::NumMinus},
+        {Qt::Key_X, Qt::NoModifier, TDisplayKey::Other},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(DisplayKeyOf(c.key, c.modifiers), c.expected) << c.key;
+    const TShiftState s = ShiftStateOf(Qt::ControlModifier | Qt::ShiftModifier, Qt::RightButton);
+    EXPECT_TRUE(s.Ctrl && s.Shift && s.Right);
+    EXPECT_FALSE(s.Alt || s.Left || s.Middle);
+    EXPECT_EQ(MouseButtonOf(Qt::RightButton), TMouseButton::Right);
 }
