@@ -148,9 +148,11 @@ void TDisplayTextNoTimestamp::RebuildLines() {
 }
 
 void TDisplayTextNoTimestamp::UpdateFrame(double /*deltaTime*/, double /*newTime*/) {
-    const int n = LineCount();
     if (Lyrics_.Timestamped) {
+        // The clock read may poll a paused player and so run a song change that rebuilds the lines:
+        // the line count is taken after it.
         const std::int32_t position = Session_.GetSongPosition();
+        const int n = LineCount();
         CurrentLine = Lyrics_.LineIndexAt(position);
         if (HighlightedLine >= 0 && HighlightedLine < n)
             Line(HighlightedLine).ModulateColor.B = kLineGrey;
@@ -162,6 +164,7 @@ void TDisplayTextNoTimestamp::UpdateFrame(double /*deltaTime*/, double /*newTime
         AutoScrollAt(position);
     }
     const float bottom = Scene_.GLHUDTextNoTimestampSeperator->Position.Y - 10;
+    const int n = LineCount();
     for (int i = 0; i < n; ++i) {
         TGLHUDText& line = Line(i);
         line.Visible = line.Position.Y > 2 && line.Position.Y < bottom;

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -698,6 +699,41 @@ TEST_F(DisplayEngineTest, MarksReminderKeysAndTurning) {
     Engine.MouseMove(turn, 420, 90);
     EXPECT_EQ(Host.MainMoves, moves);
     EXPECT_NE(Scene.GLDummyCubeVisualization->AbsoluteMatrix().M, before.M);
+}
+
+TEST_F(DisplayEngineTest, SongChangeDuringTheClockReadRebuildsSafely) {
+    // A paused player is polled by the clock read; a new title found there runs the song change, which
+    // rebuilds the lines in the middle of the frame.
+    struct TListener : player::ISongChangeListener {
+        std::function<void()> Changed;
+        void UpdateSong() override { Changed(); }
+    } listener;
+    listener.Changed = [&] {
+        Lyrics.Lines = {{"Other - Song", 0}};
+        Lyrics.Timestamped = false;
+        Lyrics.Found = false;
+        Engine.RebuildLines();
+    };
+    Session.SetSongChangeListener(&listener);
+    std::vector<TLyricTextLine> lines;
+    for (int i = 0; i < 30; ++i)
+        lines.push_back({"line " + std::to_string(i), 1000 * (i + 1)});
+    Load(lines, true);
+    LayOut();
+    Amp->IsPlaying = 0;
+    Amp->PositionMs = 25000;
+    At(25500);
+    Session.PollPlayer();
+    At(25600);
+    Session.PollPlayer(); // the position stands at 25 s while the clock runs on: paused
+    Engine.UpdateFrame(0.012, 1);
+    ASSERT_EQ(Engine.HighlightedLine, 24); // line 24 (at 24 s, the blank line being 0)
+
+    Amp->SetCaption("2. Other - Song - Winamp");
+    At(25700);
+    Engine.UpdateFrame(0.012, 2);
+    EXPECT_EQ(Count(), 1);
+    EXPECT_EQ(Line(0).Text, "Other - Song");
 }
 
 TEST(DisplayInput, QtKeysAndButtons) {
