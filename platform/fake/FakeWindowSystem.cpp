@@ -1,5 +1,6 @@
 #include "platform/fake/FakeWindowSystem.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace platform {
@@ -83,11 +84,9 @@ std::string TFakeWindowSystem::ReadProcessString(WindowHandle window, std::uintp
     if (mem == it->second.memory.end())
         return {};
     const std::string& text = mem->second;
-    const std::size_t zero = text.find('\0');
-    std::string result = text.substr(0, zero == std::string::npos ? text.size() : zero);
-    if (result.size() > maxLength)
-        result.resize(maxLength);
-    return result;
+    // The string ends at its first zero or, stored without one, at its end; that zero must lie within the bound.
+    const std::size_t zero = std::min(text.find('\0'), text.size());
+    return zero < maxLength ? text.substr(0, zero) : std::string();
 }
 
 } // namespace platform

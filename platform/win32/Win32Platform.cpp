@@ -52,33 +52,51 @@ public:
 
     std::string ReadProcessString(WindowHandle window, std::uintptr_t address, std::size_t maxLength) override {
         DWORD processId = 0;
-        if (window == kNoWindow || address == 0 || !GetWindowThreadProcessId(ToHwnd(window), &processId))
+        if (window == kNoWindow || address == 0 || maxLength == 0 ||
+            !GetWindowThreadProcessId(ToHwnd(window), &processId))
             return {};
-        HANDLE process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
+        HANDLE process = OpenProcess(PROCESS_VM_READ | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+        if (!process)
+            process = OpenProcess(PROCESS_VM_READ, FALSE, processId);
         if (!process)
             return {};
-        std::string result;
-        // Read in small steps so a string near the end of a readable region is still found.
-        char chunk[64];
-        bool done = false;
-        while (!done && result.size() < maxLength) {
-            const std::size_t want = std::min(sizeof chunk, maxLength - result.size());
+        // A 32-bit player's answer reaches a 64-bit caller sign-extended (an LRESULT); its address is the low
+        // 32 bits, above 2 GiB included.
+        BOOL player32 = FALSE;
+        if (sizeof address > 4 && IsWow64Process(process, &player32) && player32)
+            address &= 0xFFFFFFFFu;
+        // The zero must come within maxLength bytes; a string without one there is not taken. Each read stays
+        // within one page, so a string that ends just before an inaccessible page is still read whole.
+        std::vector<char> bytes(maxLength);
+        const std::size_t page = PageSize();
+        std::size_t have = 0;
+        bool terminated = false;
+        while (!terminated && have < maxLength) {
+            const std::uintptr_t at = address + have;
+            if (at < address)
+                break; // ran off the end of the address space
+            const std::size_t want = std::min(page - at % page, maxLength - have);
             SIZE_T got = 0;
-            if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(address + result.size()), chunk, want, &got) ||
-                got == 0) {
-                result.clear(); // no terminator reached: treat as unreadable
+            if (!ReadProcessMemory(process, reinterpret_cast<LPCVOID>(at), bytes.data() + have, want, &got) ||
+                got != want)
                 break;
-            }
-            for (SIZE_T k = 0; k < got; ++k) {
-                if (chunk[k] == '\0') {
-                    done = true;
-                    break;
-                }
-                result.push_back(chunk[k]);
-            }
+            const auto first = bytes.begin() + std::ptrdiff_t(have);
+            const auto last = first + std::ptrdiff_t(want);
+            terminated = std::find(first, last, '\0') != last;
+            have += want;
         }
         CloseHandle(process);
-        return result;
+        return terminated ? std::string(bytes.data()) : std::string();
+    }
+
+private:
+    static std::size_t PageSize() {
+        static const std::size_t size = [] {
+            SYSTEM_INFO info;
+            GetSystemInfo(&info);
+            return info.dwPageSize ? std::size_t(info.dwPageSize) : std::size_t(4096);
+        }();
+        return size;
     }
 };
 

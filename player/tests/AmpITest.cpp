@@ -60,3 +60,13 @@ TEST(AmpI, CommandGoesToWindowOfTheMomentNotTheOneGiven) {
     AmpCommand(windows, AMP_NEXT);
     EXPECT_EQ(second.Commands, std::vector<std::uintptr_t>{AMP_NEXT});
 }
+
+TEST(AmpI, PlaylistFileMustEndWithinMaxPath) {
+    TFakeWindowSystem windows;
+    TFakeWinamp amp(windows, "");
+    const std::string longest = "C:\\" + std::string(256, 'x'); // 259 bytes: with its zero, 260
+    amp.SetPlaylistFile(0, longest);
+    EXPECT_EQ(AmpPlaylistFile(windows, amp.Window()), longest);
+    amp.SetPlaylistFile(0, longest + "x"); // no zero within the 260 bytes read: not a path
+    EXPECT_EQ(AmpPlaylistFile(windows, amp.Window()), "");
+}

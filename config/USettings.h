@@ -1,0 +1,215 @@
+#pragma once
+// The settings store: the user's preferences for the whole run, read from "Settings.ini" once when the
+// main window is first shown and written back when the preferences dialog closes and when the program
+// exits. Readers take values through the getters; every change goes through the setter named "Set" +
+// the INI key, which stores the value and then tells the view (the dialog's controls and the main
+// window) what changed.
+//
+// Ownership: the main window creates the one TSettings and passes it on. The store owns the search-site
+// list; it keeps references to the view and to the cancel and upload lists, which their holders (the
+// main window and the submission window) own and which must outlive it.
+//
+// Folders: the settings folder is the program folder + "Cantrel" + separator. Where that folder cannot
+// be created or written (a program installed into a system folder), the user's data folder + "Cantrel"
+// is used instead; the files that come with the program (font files, "Filters.ini") are then read from
+// the program's own "Cantrel" folder unless the settings folder holds a copy.
+
+#include "config/TFilterList.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace config {
+
+class ISettingsView;
+class TSongList;
+
+// The version shown on the About page.
+inline constexpr const char* kVersionCaption = "Version 2.4";
+
+class TSettings {
+public:
+    // programFolder and userDataFolder may end with the separator or not. An empty userDataFolder
+    // means there is no second place to keep the settings.
+    TSettings(ISettingsView& view, TSongList& cancelList, TSongList& uploadList, std::string programFolder,
+              std::string userDataFolder, char separator);
+    TSettings(const TSettings&) = delete;
+    TSettings& operator=(const TSettings&) = delete;
+
+    // Lays out the folders, reads Settings.ini and applies every value through its setter, then loads
+    // the search-site list, the cancel list and the upload list.
+    void LoadSettings();
+    // Writes Settings.ini, then UserFilters.ini, CancelList.txt and Upload.txt. A failure to write
+    // Settings.ini or UserFilters.ini is shown as a warning and the remaining files are still written;
+    // false when either failed. Before LoadSettings has run there is nothing to save: returns false and
+    // writes nothing, so an early exit cannot replace the user's settings with blanks.
+    bool SaveSettings();
+
+    // ---- Folders and files ----
+    const std::string& SettingsFileName() const { return settingsFileName_; }
+    const std::string& ProgramFolder() const { return programFolder_; }
+    const std::string& SettingsFolder() const { return settingsFolder_; }
+    // The program's own "Cantrel" folder, where the files that come with the program are.
+    const std::string& ProgramDataFolder() const { return programDataFolder_; }
+    // A file that comes with the program: the settings folder's copy when there is one, else the one
+    // in the program's "Cantrel" folder.
+    std::string ShippedFile(const std::string& name) const;
+
+    // ---- Values ----
+    const std::string& LyricsDir() const { return lyricsDir_; }
+    bool UseMouseGestures() const { return useMouseGestures_; }
+    bool ShowVisualization() const { return showVisualization_; }
+    bool ShowButtons() const { return showButtons_; }
+    bool HighlightLine() const { return highlightLine_; }
+    bool Scroll() const { return scroll_; }
+    bool ScrollSmooth() const { return scrollSmooth_; }
+    bool IncludeSubDirecoriesInSearch() const { return includeSubDirecoriesInSearch_; }
+    bool ExcludeTextInBrackets() const { return excludeTextInBrackets_; }
+    bool RemoveTrackNumber() const { return removeTrackNumber_; }
+    bool SearchID3v2() const { return searchID3v2_; }
+    bool SearchLyrics3() const { return searchLyrics3_; }
+    bool SearchInternet() const { return searchInternet_; }
+    bool CloseCantrelAgentOnExit() const { return closeCantrelAgentOnExit_; }
+    int UpdateTimeMs() const { return updateTimeMs_; }
+    int VisRadius() const { return visRadius_; }
+    bool AnimateButtons() const { return animateButtons_; }
+    bool ReadTitleInfoFromTag() const { return readTitleInfoFromTag_; }
+    float Scale() const { return scale_; }
+    bool VisEnableBeatDetection() const { return visEnableBeatDetection_; }
+    bool ShowButton2() const { return showButton2_; }
+    bool ShowSongInfo() const { return showSongInfo_; }
+    int DisplayMode() const { return displayMode_; } // 0 Default, 1 Minimal
+    bool FadeLyrics() const { return fadeLyrics_; }
+    int FadeRatio() const { return fadeRatio_; }
+    const std::string& Charset() const { return charset_; }
+    const std::string& SearchUrl() const { return searchUrl_; }
+    bool SearchLyricDirectory() const { return searchLyricDirectory_; }
+    const std::string& Username() const { return username_; }
+    const std::string& Password() const { return password_; } // plain text
+
+    // The text size is the selection of the dialog's size list ("11" to "30"): index + 11, and 10
+    // when nothing is selected.
+    int TextSizeIndex() const { return textSizeIndex_; }
+    int TextSize() const { return textSizeIndex_ < 0 ? 10 : textSizeIndex_ + 11; }
+    // Moves the size list's selection; an index outside the list leaves no selection.
+    void SelectTextSize(int index);
+
+    // ---- Setters ----
+    void SetLyricsDir(const std::string& value);
+    void SetUseMouseGestures(bool value);
+    void SetShowVisualization(bool value);
+    void SetShowButtons(bool value);
+    void SetHighlightLine(bool value);
+    void SetScroll(bool value);
+    void SetScrollSmooth(bool value);
+    void SetIncludeSubDirecoriesInSearch(bool value);
+    void SetExcludeTextInBrackets(bool value);
+    void SetRemoveTrackNumber(bool value);
+    void SetSearchID3v2(bool value);
+    void SetSearchLyrics3(bool value);
+    void SetSearchInternet(bool value);
+    void SetCloseCantrelAgentOnExit(bool value);
+    void SetUpdateTimeMs(int value);
+    void SetScale(float value);
+    void SetVisRadius(int value);
+    void SetAnimateButtons(bool value);
+    void SetVisEnableBeatDetection(bool value);
+    void SetReadTitleInfoFromTag(bool value);
+    void SetSearchLyricDirectory(bool value);
+    void SetDisplayMode(int value);
+    void SetFadeLyrics(bool value);
+    void SetFadeRatio(int value);
+    void SetCharset(const std::string& value);
+    void SetUsername(const std::string& value);
+    void SetPassword(const std::string& value);
+
+    // ---- The search-site list and the song lists ----
+    TFilterList& Filters() { return filters_; }
+    const TFilterList& Filters() const { return filters_; }
+    // UserFilters.ini first (the user's order and check marks), then Filters.ini (site definitions).
+    void LoadFilters();
+    void ShowFilters();
+    // False (with error set) when UserFilters.ini could not be written.
+    bool SaveUserFilters(std::string* error = nullptr);
+    // Copies the dialog's check marks into the sites' Enabled flags (before saving).
+    void CommitFilterChecks(const std::vector<bool>& checks) { filters_.CommitFilterChecks(checks); }
+    void LoadCancelList();
+    void LoadUploadList();
+    bool SaveCancelList();
+    bool SaveUploadList();
+
+private:
+    void PrepareFolders();
+    std::string Folder(std::string path) const;
+
+    ISettingsView& view_;
+    TSongList& cancelList_;
+    TSongList& uploadList_;
+    const char separator_;
+    const std::string givenProgramFolder_;
+    const std::string userDataFolder_;
+    bool loaded_ = false;
+
+    std::string settingsFileName_;
+    std::string programFolder_;
+    std::string settingsFolder_;
+    std::string programDataFolder_;
+    std::string lyricsDir_;
+    bool useMouseGestures_ = false;
+    bool showVisualization_ = false;
+    bool showButtons_ = false;
+    bool highlightLine_ = false;
+    bool scroll_ = false;
+    bool scrollSmooth_ = false;
+    bool includeSubDirecoriesInSearch_ = false;
+    bool excludeTextInBrackets_ = false;
+    bool removeTrackNumber_ = false;
+    bool searchID3v2_ = false;
+    bool searchLyrics3_ = false;
+    bool searchInternet_ = false;
+    bool closeCantrelAgentOnExit_ = false;
+    int updateTimeMs_ = 0;
+    int visRadius_ = 0;
+    bool animateButtons_ = false;
+    bool readTitleInfoFromTag_ = false;
+    float scale_ = 0.0f;
+    bool visEnableBeatDetection_ = false;
+    bool showButton2_ = false;
+    bool showSongInfo_ = false;
+    int displayMode_ = 0;
+    bool fadeLyrics_ = false;
+    int fadeRatio_ = 0;
+    std::string charset_;
+    std::string searchUrl_;
+    bool searchLyricDirectory_ = false;
+    std::string username_;
+    std::string password_;
+    TFilterList filters_;
+
+    // Dialog state the setters depend on: the size list's selection and the two sliders' positions
+    // (their initial positions are 100).
+    int textSizeIndex_ = -1;
+    int scaleSliderPosition_ = 100;
+    int fadeSliderPosition_ = 100;
+};
+
+// The password as stored in Settings.ini: each byte plus the byte of the repeating key "KelvoTS" at the
+// same position (mod 7), modulo 256. Both work on the text up to its first zero byte.
+std::string EncipherPassword(const std::string& plain);
+std::string DecipherPassword(const std::string& stored);
+
+// The scale as written: the single-precision value's shortest text of up to 15 significant digits,
+// with "." as the decimal separator.
+std::string FormatScale(float value);
+// A finite number written with "." or "," as the decimal separator, or nothing.
+std::optional<float> ParseScale(const std::string& text);
+
+// The code page that matches a Charset value (1252 for values it does not know).
+int CodePageOfCharset(const std::string& charset);
+
+// The user's data folder: $XDG_DATA_HOME, else $HOME/.local/share, else %APPDATA%; empty when none is
+// set.
+std::string DefaultUserDataFolder(char separator);
+
+} // namespace config
