@@ -87,7 +87,7 @@ TEST_F(IEHTTPServer, QueryOfAMultipartPostComesAfterTheCallersVariables) {
     http.ExecuteURL(Server.Address("/index.php?option=submit"));
 
     ASSERT_EQ(Server.Records().size(), 1u);
-    const std::string& body = Server.Records()[0].Body;
+    const std::string body = Server.Records()[0].Body;
     const auto artist = body.find("name=\"artistname\"");
     const auto song = body.find("name=\"songname\"");
     const auto option = body.find("name=\"option\"");
