@@ -1,16 +1,20 @@
 // The program's start: create the player session and the main window, then run the event loop.
 #include "player/EasyAmp.h"
 
+#include "platform/MediaSession.h"
 #include "platform/Platform.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QTimer>
 
+#include <memory>
+
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 
-    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock());
+    const std::unique_ptr<platform::IMediaSession> mediaSession = platform::CreateMediaSession();
+    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get());
     session.DetectPlayer();
 
     QLabel window;

@@ -18,6 +18,8 @@ const char* const kMediaMonkeyClass = "TFMainWindow";
 constexpr int kMaxLengthQuestions = 1001;
 // A jump of more than this between two reported positions re-anchors the clock.
 constexpr std::int64_t kJumpThreshold = 1500;
+// One volume step of a player on the bus, on its 0..1 scale.
+constexpr double kMprisVolumeStep = 0.05;
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
@@ -44,6 +46,10 @@ ampInfoT AmpInfoFor(ampKindT kind) {
     case akWmp:
         // That driver reports no position, so the pause test must not fire during a song.
         return {"WMP", 5000000};
+    case akMpris:
+        // These players report their position to the microsecond, and whether they play; the pause test
+        // needs only to outlast the few milliseconds the clock may run ahead of a reading taken over the bus.
+        return {"MPRIS", 100};
     case akNone:
         break;
     }
@@ -65,8 +71,9 @@ std::string CleanWinampCaption(const std::string& caption) {
 
 std::string CleanMediaMonkeyCaption(const std::string& caption) { return FromFirstBlank(caption); }
 
-TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock)
-    : Windows_(windows), Clock_(clock) {
+TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
+                               platform::IMediaSession* media)
+    : Windows_(windows), Clock_(clock), Mpris_(media, clock) {
     SetAmpInfo();
 }
 
@@ -76,7 +83,11 @@ bool TPlayerSession::IsWinampProtocol() const {
     return AmpKind_ == akWinamp || AmpKind_ == akFoobar || AmpKind_ == akMediaMonkey;
 }
 
-void TPlayerSession::SetAmpInfo() { AmpInfo_ = AmpInfoFor(AmpKind_); }
+void TPlayerSession::SetAmpInfo() {
+    AmpInfo_ = AmpInfoFor(AmpKind_);
+    if (AmpKind_ == akMpris)
+        AmpInfo_.name = Mpris_.Identity();
+}
 
 bool TPlayerSession::IsPlayerAlive() {
     switch (AmpKind_) {
@@ -92,6 +103,9 @@ bool TPlayerSession::IsPlayerAlive() {
     case akWmp:
         // Their drivers are not part of this build: they never count as running.
         return false;
+    case akMpris:
+        // The chosen player is kept while its bus name has an owner.
+        return Mpris_.IsAlive();
     case akNone:
         break;
     }
@@ -102,7 +116,7 @@ void TPlayerSession::DetectPlayer() {
     if (IsPlayerAlive())
         return;
     // Quintessential Player, Windows Media Player and Sonique come first in the search; without their
-    // drivers they are never found.
+    // drivers they are never found. Players on the session bus come last.
     AmpWindow_ = platform::kNoWindow;
     AmpKind_ = akNone;
     if (Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow) {
@@ -113,6 +127,8 @@ void TPlayerSession::DetectPlayer() {
         AmpWindow_ = amp;
         if (AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) == 0 && AmpQuery(Windows_, IPC_GETVERSION, 0) == kFoobarVersion)
             AmpKind_ = akFoobar;
+    } else if (Mpris_.Find()) {
+        AmpKind_ = akMpris;
     }
     SetAmpInfo();
 }
@@ -140,6 +156,9 @@ std::string TPlayerSession::ReadSongTitle() {
                 title = kStoppedTitle;
         }
         break;
+    case akMpris:
+        title = Mpris_.Title();
+        break;
     case akQcd:
     case akSonique:
     case akWmp:
@@ -153,25 +172,35 @@ std::string TPlayerSession::ReadSongTitle() {
 }
 
 std::int32_t TPlayerSession::ReadSongPosition() {
+    if (AmpKind_ == akMpris)
+        return Mpris_.PositionMs();
     return IsWinampProtocol() ? AmpSongPosition(Windows_, AmpWindow_) : 0;
 }
 
 std::int32_t TPlayerSession::ReadSongLength(std::int32_t fallback) {
-    const std::int32_t length = IsWinampProtocol() ? AmpSongLength(Windows_, AmpWindow_) : fallback;
+    std::int32_t length = fallback;
+    if (IsWinampProtocol())
+        length = AmpSongLength(Windows_, AmpWindow_);
+    else if (AmpKind_ == akMpris)
+        length = Mpris_.LengthSeconds();
     return length < 0 ? 0 : length;
 }
 
 std::string TPlayerSession::ReadSongFileName() {
     if (AmpKind_ == akWinamp || AmpKind_ == akMediaMonkey)
         return AmpPlaylistFile(Windows_, AmpWindow_);
+    if (AmpKind_ == akMpris)
+        return Mpris_.FileName();
     return {};
 }
 
 void TPlayerSession::SongChanged() {
     DetectPlayer();
     CurrentSong_.fileName = ReadSongFileName();
-    CurrentSong_.position = 0;
-    ClockBase_ = Clock_.TickCount();
+    // A player on the bus tells its exact position, so the clock starts there rather than at 0: joining a
+    // song already under way does not leave the clock up to the jump threshold behind.
+    CurrentSong_.position = AmpKind_ == akMpris ? Mpris_.PositionMs() : 0;
+    ClockBase_ = Clock_.TickCount() - std::uint32_t(CurrentSong_.position);
     CurrentSong_.title = ReadSongTitle();
     CurrentSong_.length = -1;
     if (Listener_)
@@ -183,6 +212,9 @@ void TPlayerSession::PollPlayer() {
         DetectPlayer();
         return;
     }
+    // A player on the bus is read once per poll; the steps below take its answers from that reading.
+    if (AmpKind_ == akMpris)
+        Mpris_.Refresh();
     if (CurrentSong_.length < 1)
         CurrentSong_.length = ReadSongLength(0);
     if (ReadSongTitle() != CurrentSong_.title)
@@ -201,7 +233,8 @@ void TPlayerSession::PollPlayer() {
     } else {
         const std::int64_t clock = GetSongPosition();
         if (ReportedPosition_ < clock - AmpInfo_.granularity && ReportedPosition_ == PreviousPosition_ &&
-            !(AmpKind_ == akWinamp && AmpIsPlaying(Windows_, AmpWindow_))) {
+            !(AmpKind_ == akWinamp && AmpIsPlaying(Windows_, AmpWindow_)) &&
+            !(AmpKind_ == akMpris && Mpris_.IsPlaying())) {
             ClockBase_ = Clock_.TickCount() - std::uint32_t(ReportedPosition_);
             Paused_ = true;
         }
@@ -213,9 +246,12 @@ void TPlayerSession::PollPlayer() {
 std::int32_t TPlayerSession::GetSongPosition() {
     if (AmpKind_ == akNone)
         return 0;
-    if (Paused_)
-        PollPlayer();
-    else
+    // While paused, a clock read polls the player to notice the resumption at once; a player on the bus is
+    // left to the regular polls, so that a clock read never waits on the bus.
+    if (Paused_) {
+        if (AmpKind_ != akMpris)
+            PollPlayer();
+    } else
         CurrentSong_.position = std::int32_t(Clock_.TickCount() - ClockBase_);
     return CurrentSong_.position;
 }
@@ -249,29 +285,41 @@ void TPlayerSession::PlayFirst() {
 void TPlayerSession::PlayerPlay() {
     if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_PLAY);
+    else if (AmpKind_ == akMpris)
+        Mpris_.Command(platform::TMediaCommand::Play);
 }
 
 void TPlayerSession::PlayerPause() {
     if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_PAUSE);
+    else if (AmpKind_ == akMpris)
+        Mpris_.Command(platform::TMediaCommand::PlayPause); // toggles, like the Winamp pause command
 }
 
 void TPlayerSession::PlayerStop() {
     if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_STOP);
+    else if (AmpKind_ == akMpris)
+        Mpris_.Command(platform::TMediaCommand::Stop);
 }
 
 void TPlayerSession::PlayerNext() {
     if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_NEXT);
+    else if (AmpKind_ == akMpris)
+        Mpris_.Command(platform::TMediaCommand::Next);
 }
 
 void TPlayerSession::PlayerPrev() {
     if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_PREV);
+    else if (AmpKind_ == akMpris)
+        Mpris_.Command(platform::TMediaCommand::Previous);
 }
 
 void TPlayerSession::PlayerVolumeUp() {
+    if (AmpKind_ == akMpris)
+        Mpris_.ChangeVolume(kMprisVolumeStep);
     if (!IsWinampProtocol())
         return;
     // MediaMonkey's volume steps are a third of Winamp's.
@@ -281,6 +329,8 @@ void TPlayerSession::PlayerVolumeUp() {
 }
 
 void TPlayerSession::PlayerVolumeDown() {
+    if (AmpKind_ == akMpris)
+        Mpris_.ChangeVolume(-kMprisVolumeStep);
     if (!IsWinampProtocol())
         return;
     const int steps = AmpKind_ == akMediaMonkey ? 3 : 1;
@@ -289,7 +339,9 @@ void TPlayerSession::PlayerVolumeDown() {
 }
 
 void TPlayerSession::PlayerForward5s() {
-    if (AmpKind_ == akMediaMonkey) {
+    if (AmpKind_ == akMpris) {
+        Mpris_.SeekBy(5000);
+    } else if (AmpKind_ == akMediaMonkey) {
         PlayerSeek(GetSongPosition() + 5000);
     } else if (AmpKind_ == akWinamp || AmpKind_ == akFoobar) {
         PlayFirst();
@@ -298,7 +350,9 @@ void TPlayerSession::PlayerForward5s() {
 }
 
 void TPlayerSession::PlayerBack5s() {
-    if (AmpKind_ == akMediaMonkey) {
+    if (AmpKind_ == akMpris) {
+        Mpris_.SeekBy(-5000);
+    } else if (AmpKind_ == akMediaMonkey) {
         PlayerSeek(GetSongPosition() - 5000);
     } else if (AmpKind_ == akWinamp || AmpKind_ == akFoobar) {
         PlayFirst();
@@ -307,6 +361,8 @@ void TPlayerSession::PlayerBack5s() {
 }
 
 void TPlayerSession::PlayerSeek(std::int32_t ms) {
+    if (AmpKind_ == akMpris)
+        Mpris_.SeekTo(ms, GetSongPosition());
     if (!IsWinampProtocol())
         return;
     PlayFirst();
@@ -319,6 +375,8 @@ void TPlayerSession::PlayerJumpToFile() {
         AmpCommand(Windows_, AMP_JUMP_TO_FILE);
     } else if (AmpKind_ == akMediaMonkey) {
         Windows_.BringToTop(Windows_.FindWindowOfClass(kMediaMonkeyClass));
+    } else if (AmpKind_ == akMpris) {
+        Mpris_.Command(platform::TMediaCommand::Raise);
     }
 }
 

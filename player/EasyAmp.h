@@ -4,9 +4,11 @@
 // to the player's driver.
 //
 // One instance lives for the whole run; it is created by main() and passed to whoever needs it. It holds
-// references to the window system and the clock it was given; both must outlive it.
+// references to the window system, the clock and the media session it was given; all must outlive it.
 
+#include "platform/MediaSession.h"
 #include "platform/Platform.h"
+#include "player/MprisI.h"
 
 #include <cstdint>
 #include <string>
@@ -21,6 +23,7 @@ enum ampKindT : std::uint8_t {
     akMediaMonkey = 4,
     akSonique = 5,
     akWmp = 6,
+    akMpris = 7, // a player on the session bus (MPRIS); its display name is the player's own
 };
 
 struct ampInfoT {
@@ -35,7 +38,7 @@ struct currentSongT {
     std::int32_t length = 0;   // seconds; -1 right after a song change, 0 or less when unknown
 };
 
-// Display name and granularity of a kind.
+// Display name and granularity of a kind. For akMpris the session shows the player's own name instead.
 ampInfoT AmpInfoFor(ampKindT kind);
 
 extern const char* const kNoPlayerTitle; // "No Player Detected"
@@ -50,7 +53,9 @@ public:
 
 class TPlayerSession {
 public:
-    TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock);
+    // Without a media session, players on the session bus are never found.
+    TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
+                   platform::IMediaSession* media = nullptr);
 
     void SetSongChangeListener(ISongChangeListener* listener) { Listener_ = listener; }
 
@@ -99,6 +104,7 @@ private:
 
     platform::IWindowSystem& Windows_;
     platform::IClock& Clock_;
+    TMprisI Mpris_;
     ISongChangeListener* Listener_ = nullptr;
 
     ampKindT AmpKind_ = akNone;

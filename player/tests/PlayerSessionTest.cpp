@@ -61,7 +61,7 @@ TEST(PlayerKinds, NamesAndGranularities) {
     } cases[] = {
         {akNone, "No Player Detected", 1}, {akWinamp, "Winamp", 5},     {akQcd, "QCD", 1},
         {akFoobar, "Foobar", 1000},        {akMediaMonkey, "MediaMonkey", 1}, {akSonique, "Sonique", 1000},
-        {akWmp, "WMP", 5000000},
+        {akWmp, "WMP", 5000000},          {akMpris, "MPRIS", 100},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AmpInfoFor(c.kind).name, c.name);
