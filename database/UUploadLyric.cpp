@@ -3,6 +3,7 @@
 #include "config/TSongList.h"
 #include "config/USettings.h"
 #include "database/TEditorPanes.h"
+#include "lyrics/TextHelpers.h"
 #include "lyrics/UMp3Tag.h"
 #include "lyrics/UTextLyrics.h"
 #include "toolkit/CodePage.h"
@@ -11,8 +12,6 @@
 #include "toolkit/TextCompare.h"
 
 #include <openssl/evp.h>
-
-#include <cctype>
 
 namespace database {
 
@@ -26,18 +25,10 @@ const char* const kNoConnectionStatus = "Error connecting to database";
 
 namespace {
 
-// Characters of code 32 and below are blank.
-std::string Trim(const std::string& text) {
-    std::size_t begin = 0;
-    std::size_t end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= ' ')
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= ' ')
-        --end;
-    return text.substr(begin, end - begin);
-}
+using lyrics::Trim;
 
-bool IsBlank(const std::string& text) { return Trim(text).empty(); }
+// Characters of code 32 and below are blank.
+bool IsBlank(const std::string& text) { return lyrics::TrimView(text).empty(); }
 
 // Lower case in the active code page (letters outside ASCII included).
 std::string LowerText(const std::string& text) {
@@ -52,20 +43,11 @@ std::string LowerTrim(const std::string& text) { return LowerText(Trim(text)); }
 // Lines split at CR LF, LF or CR; a break at the very end starts no further line.
 std::vector<std::string> SplitLines(const std::string& text) { return SplitReplyLines(text); }
 
-bool IsWholeNumber(const std::string& text) {
-    std::size_t i = text.empty() || (text[0] != '+' && text[0] != '-') ? 0 : 1;
-    if (i >= text.size())
-        return false;
-    for (; i < text.size(); ++i) {
-        if (!std::isdigit(static_cast<unsigned char>(text[i])))
-            return false;
-    }
-    return true;
-}
-
 // "track" followed by a whole number ("Track 07"), lower-cased and trimmed already.
 bool IsTrackNumber(const std::string& title) {
-    return title.compare(0, 5, "track") == 0 && IsWholeNumber(Trim(title.substr(5)));
+    std::int32_t number = 0;
+    return title.compare(0, 5, "track") == 0 &&
+           lyrics::ReadInteger(lyrics::TrimView(std::string_view(title).substr(5)), number);
 }
 
 bool IsPlaceholderArtist(const std::string& artist) {
