@@ -6,7 +6,9 @@ namespace database {
 
 namespace {
 
-std::string TwoDigits(std::int32_t value) { return (value < 10 ? "0" : "") + std::to_string(value); }
+std::string TwoDigits(std::int32_t value) {
+    return (value < 10 ? "0" : "") + std::to_string(value);
+}
 
 } // namespace
 

@@ -17,10 +17,9 @@ namespace database {
 
 const char* const kDefaultDatabaseAddress = "https://versevault.example.org";
 const char* const kSubmitPage = "/index.php?option=submit";
-const char* const kNoReasonMessage =
-    "Please enter the reason that this lyric is wrong.\r\n"
-    "The corrections are manually checked for submission, and\r\n"
-    "it help to know what was wrong with the original submission.";
+const char* const kNoReasonMessage = "Please enter the reason that this lyric is wrong.\r\n"
+                                     "The corrections are manually checked for submission, and\r\n"
+                                     "it help to know what was wrong with the original submission.";
 const char* const kNoConnectionStatus = "Error connecting to database";
 
 namespace {
@@ -28,7 +27,9 @@ namespace {
 using lyrics::Trim;
 
 // Characters of code 32 and below are blank.
-bool IsBlank(const std::string& text) { return lyrics::TrimView(text).empty(); }
+bool IsBlank(const std::string& text) {
+    return lyrics::TrimView(text).empty();
+}
 
 // Lower case in the active code page (letters outside ASCII included).
 std::string LowerText(const std::string& text) {
@@ -38,10 +39,14 @@ std::string LowerText(const std::string& text) {
     return toolkit::Utf16ToActive(wide);
 }
 
-std::string LowerTrim(const std::string& text) { return LowerText(Trim(text)); }
+std::string LowerTrim(const std::string& text) {
+    return LowerText(Trim(text));
+}
 
 // Lines split at CR LF, LF or CR; a break at the very end starts no further line.
-std::vector<std::string> SplitLines(const std::string& text) { return SplitReplyLines(text); }
+std::vector<std::string> SplitLines(const std::string& text) {
+    return SplitReplyLines(text);
+}
 
 // "track" followed by a whole number ("Track 07"), lower-cased and trimmed already.
 bool IsTrackNumber(const std::string& title) {
@@ -95,7 +100,9 @@ bool HasCode(const std::string& line, const std::string& code) {
     return false;
 }
 
-std::string Code(const std::string& text) { return Md5Hex(text).substr(0, 4); }
+std::string Code(const std::string& text) {
+    return Md5Hex(text).substr(0, 4);
+}
 
 std::string LengthTag(std::int32_t lengthSeconds) {
     return " [" + std::to_string(toolkit::RoundLength(lengthSeconds)) + "]";
@@ -213,11 +220,15 @@ TUploadLyric::TUploadLyric(const lyrics::TTextLyrics& document, const config::TS
     IEHTTPUploadLyric.SetBlockingMode(false);
 }
 
-std::string TUploadLyric::SongIndexFileName() const { return Settings_.SettingsFolder() + "unknown"; }
+std::string TUploadLyric::SongIndexFileName() const {
+    return Settings_.SettingsFolder() + "unknown";
+}
 
-bool TUploadLyric::IsSongKnown(const std::string& artist, const std::string& title, std::int32_t lengthSeconds,
-                               int mode) const {
-    if (IsBlank(Settings_.Username()) || !toolkit::FileExists(SongIndexFileName()))
+bool TUploadLyric::IsSongKnown(const std::string& artist, const std::string& title,
+                               std::int32_t lengthSeconds, int mode) const {
+    // Before the settings are loaded there is no settings folder, and so no song index.
+    if (IsBlank(Settings_.Username()) || Settings_.SettingsFolder().empty() ||
+        !toolkit::FileExists(SongIndexFileName()))
         return false;
     const std::string a = LowerTrim(artist);
     const std::string t = LowerTrim(title);
@@ -270,8 +281,9 @@ bool TUploadLyric::SubmitLyric(const std::string& correctionReason) {
     const std::string songText = SubmissionPlainText(panes.Lyric);
     if (!IsNewSubmission()) {
         http.AddMultipartVar("correctsong", std::string("1"));
-        http.AddMultipartVar("correctreason",
-                             IsBlank(correctionReason) ? std::string("Submitted for correction") : correctionReason);
+        http.AddMultipartVar("correctreason", IsBlank(correctionReason)
+                                                  ? std::string("Submitted for correction")
+                                                  : correctionReason);
         http.AddMultipartVar("songtype", std::string(Document_.Timestamped ? "1" : "0"));
     }
     const std::string artist = lyrics::ArtistOf(Document_.SongName);

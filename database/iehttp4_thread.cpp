@@ -91,7 +91,8 @@ void TTimeout::Join() {
 }
 
 void TTimeout::MoveDeadline() {
-    const auto deadline = TClock::now() + std::chrono::seconds(Spec_.TimeoutSeconds > 0 ? Spec_.TimeoutSeconds : 0);
+    const auto deadline =
+        TClock::now() + std::chrono::seconds(Spec_.TimeoutSeconds > 0 ? Spec_.TimeoutSeconds : 0);
     Deadline_ = deadline.time_since_epoch().count();
 }
 

@@ -83,8 +83,8 @@ TCrackedUrl CrackUrl(const std::string& url) {
 
     std::size_t pos = schemeEnd + 3;
     const std::size_t authorityEnd = url.find_first_of("/?#", pos);
-    std::string authority = url.substr(pos, authorityEnd == std::string::npos ? std::string::npos
-                                                                              : authorityEnd - pos);
+    std::string authority =
+        url.substr(pos, authorityEnd == std::string::npos ? std::string::npos : authorityEnd - pos);
     // User name and password are not used.
     const std::size_t at = authority.rfind('@');
     if (at != std::string::npos)
@@ -128,9 +128,8 @@ TCrackedUrl CrackUrl(const std::string& url) {
 
     if (authorityEnd != std::string::npos) {
         const std::size_t extraStart = url.find_first_of("?#", authorityEnd);
-        result.Path = DecodeEscapes(url.substr(authorityEnd, extraStart == std::string::npos
-                                                                 ? std::string::npos
-                                                                 : extraStart - authorityEnd));
+        result.Path = DecodeEscapes(url.substr(
+            authorityEnd, extraStart == std::string::npos ? std::string::npos : extraStart - authorityEnd));
         if (extraStart != std::string::npos)
             result.Extra = ReplacePlus(DecodeEscapes(url.substr(extraStart)));
     }
@@ -182,7 +181,8 @@ void AddQueryVars(TMultipartVars& vars, const std::string& query) {
     std::size_t start = 0;
     while (true) {
         const std::size_t amp = text.find('&', start);
-        const std::string pair = text.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
+        const std::string pair =
+            text.substr(start, amp == std::string::npos ? std::string::npos : amp - start);
         const std::size_t eq = pair.find('=');
         if (eq == std::string::npos || pair.find('=', eq + 1) != std::string::npos)
             throw TIEHTTPError("could not convert " + pair + " to multipart");

@@ -35,7 +35,8 @@ class IEHTTPServer : public ::testing::Test {
 protected:
     void SetUp() override {
         // Loopback only: no proxy from the environment in the way.
-        for (const char* name : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
+        for (const char* name :
+             {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
             unsetenv(name);
     }
     TTestHttpServer Server;
@@ -63,21 +64,24 @@ TEST_F(IEHTTPServer, MultipartPostSendsTheBodyByteForByte) {
     EXPECT_EQ(request.Path, "/index.php");
     EXPECT_EQ(request.Version, "HTTP/1.0");
     EXPECT_EQ(request.UserAgent, "tiehttp");
-    EXPECT_EQ(request.ContentType, "multipart/form-data; boundary=-----------------------------7cf87224d2020a");
+    EXPECT_EQ(request.ContentType,
+              "multipart/form-data; boundary=-----------------------------7cf87224d2020a");
     EXPECT_EQ(request.Body, Part("artistname", "Bjork") + Part("songname", "Joga") +
-                                Part("songtext", "line one\r\nline two") + Part("option", "submit") + kDelimiter +
-                                "--\r\n");
+                                Part("songtext", "line one\r\nline two") + Part("option", "submit") +
+                                kDelimiter + "--\r\n");
     EXPECT_EQ(http.ResponseLines(), std::vector<std::string>{"Lyric successfully added"});
 
     // The variables went with that request; the next one sends only its own.
     http.AddMultipartVar("name", u"Bj\u00f6rk");
     http.Execute();
     ASSERT_EQ(Server.Records().size(), 2u);
-    EXPECT_EQ(Server.Records()[1].Body, Part("name", "Bj\xf6rk") + Part("option", "submit") + kDelimiter + "--\r\n");
+    EXPECT_EQ(Server.Records()[1].Body,
+              Part("name", "Bj\xf6rk") + Part("option", "submit") + kDelimiter + "--\r\n");
 }
 
 TEST_F(IEHTTPServer, QueryOfAMultipartPostComesAfterTheCallersVariables) {
-    Server.Post("/index.php", [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
+    Server.Post("/index.php",
+                [](const httplib::Request&, httplib::Response& res) { res.set_content("ok", "text/plain"); });
     Server.Start();
 
     TIEHTTP http;
@@ -97,8 +101,12 @@ TEST_F(IEHTTPServer, QueryOfAMultipartPostComesAfterTheCallersVariables) {
 }
 
 TEST_F(IEHTTPServer, GetAndUrlEncodedPost) {
-    Server.Get("/find", [](const httplib::Request&, httplib::Response& res) { res.set_content("found", "text/plain"); });
-    Server.Post("/form", [](const httplib::Request&, httplib::Response& res) { res.set_content("posted", "text/plain"); });
+    Server.Get("/find", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("found", "text/plain");
+    });
+    Server.Post("/form", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("posted", "text/plain");
+    });
     Server.Start();
 
     TIEHTTP http;
@@ -284,8 +292,8 @@ TEST(IEHTTPCertificate, UntrustedCertificateIsRefused) {
     X509_gmtime_adj(X509_getm_notAfter(cert), 3600);
     X509_set_pubkey(cert, key);
     X509_NAME* name = X509_get_subject_name(cert);
-    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"), -1,
-                               -1, 0);
+    X509_NAME_add_entry_by_txt(name, "CN", MBSTRING_ASC, reinterpret_cast<const unsigned char*>("127.0.0.1"),
+                               -1, -1, 0);
     X509_set_issuer_name(cert, name);
     ASSERT_GT(X509_sign(cert, key, EVP_sha256()), 0);
 

@@ -18,7 +18,9 @@ template <class F> std::string ErrorOf(F&& f) {
     return "(none)";
 }
 
-std::string Packed(const std::string& zlibData) { return std::string("\x1f\x8b\x08\0\0\0\0\0", 8) + zlibData; }
+std::string Packed(const std::string& zlibData) {
+    return std::string("\x1f\x8b\x08\0\0\0\0\0", 8) + zlibData;
+}
 
 std::string ZlibOf(const std::string& text) {
     uLongf size = compressBound(uLong(text.size()));
@@ -41,14 +43,16 @@ TEST(IEHTTP, InitialValuesAndMethodRules) {
     http.SetRequestMethod("Post");
     EXPECT_EQ(http.RequestMethod(), "POST");
     EXPECT_EQ(http.ContentType(), "application/x-www-form-urlencoded");
-    EXPECT_EQ(ErrorOf([&] { http.SetRequestMethod("PUT"); }), "Unsupported method. Allowed methods: GET, POST");
+    EXPECT_EQ(ErrorOf([&] { http.SetRequestMethod("PUT"); }),
+              "Unsupported method. Allowed methods: GET, POST");
     EXPECT_EQ(http.RequestMethod(), "POST");
     EXPECT_EQ(ErrorOf([&] { http.AddMultipartVar("a", std::string("b")); }), "tiehttp not in multipart mode");
 
     http.SetRequestMethod("get");
     http.SetMultipartPOST(true);
     EXPECT_EQ(http.RequestMethod(), "POST");
-    EXPECT_EQ(http.ContentType(), "multipart/form-data; boundary=-----------------------------7cf87224d2020a");
+    EXPECT_EQ(http.ContentType(),
+              "multipart/form-data; boundary=-----------------------------7cf87224d2020a");
     http.SetMultipartPOST(false);
     EXPECT_EQ(http.ContentType(), "application/x-www-form-urlencoded");
     http.SetRequestMethod("GET");
@@ -181,7 +185,8 @@ TEST(IEHTTP, UnpackReply) {
     EXPECT_EQ(UnpackReply(Packed(ZlibOf(""))), "");
 
     const std::string full = ZlibOf(std::string(1000, 'z'));
-    const std::string bad[] = {Packed(""), Packed("not zlib at all"), Packed(full.substr(0, full.size() - 5))};
+    const std::string bad[] = {Packed(""), Packed("not zlib at all"),
+                               Packed(full.substr(0, full.size() - 5))};
     for (const auto& body : bad)
         EXPECT_EQ(ErrorOf([&] { UnpackReply(body); }), "Error");
 

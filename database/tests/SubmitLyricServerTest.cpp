@@ -19,7 +19,8 @@ const std::string kDelimiter = "-------------------------------7cf87224d2020a";
 std::string Form(const std::vector<std::pair<std::string, std::string>>& parts) {
     std::string body;
     for (const auto& [name, value] : parts)
-        body += kDelimiter + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
+        body +=
+            kDelimiter + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
     return body + kDelimiter + "--\r\n";
 }
 
@@ -35,7 +36,8 @@ const char* const kTimedLyrics = "[ar:Blur]\r\n"
 class SubmitLyric : public ::testing::Test {
 protected:
     void SetUp() override {
-        for (const char* name : {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
+        for (const char* name :
+             {"http_proxy", "https_proxy", "HTTP_PROXY", "HTTPS_PROXY", "ALL_PROXY", "all_proxy"})
             unsetenv(name);
         Server.Post("/index.php", [this](const httplib::Request&, httplib::Response& res) {
             std::string reply;
@@ -105,7 +107,9 @@ TEST_F(SubmitLyric, Corrections) {
         const char* uploaded;
         std::vector<std::pair<std::string, std::string>> form;
     } cases[] = {
-        {"\r\n  \r\nFirst line\r\n\r\nSecond line\r\n\r\n", "  ", "blur - song 2",
+        {"\r\n  \r\nFirst line\r\n\r\nSecond line\r\n\r\n",
+         "  ",
+         "blur - song 2",
          {{"correctsong", "1"},
           {"correctreason", "Submitted for correction"},
           {"songtype", "0"},
@@ -115,7 +119,9 @@ TEST_F(SubmitLyric, Corrections) {
           {"songtext", "First line\r\n\r\nSecond line\r\n"},
           {"userNickname", "alice"},
           {"userPassword", "5ebe2294ecd0e0f08eab7690d2a6ee69"}}},
-        {"[00:01.00]One\r\n[03:02.10]Two", "line 2 should be xx", "blur - song 2 [250]",
+        {"[00:01.00]One\r\n[03:02.10]Two",
+         "line 2 should be xx",
+         "blur - song 2 [250]",
          {{"timestampedsongtext", "[00:01.00]One\r\n[03:02.10]Two\r\n"},
           {"timestampedsonglength", "245"},
           {"correctsong", "1"},

@@ -54,7 +54,9 @@ public:
             Thread_.join();
     }
 
-    void Get(const std::string& pattern, THandler handler) { Server_->Get(pattern, Wrap(std::move(handler))); }
+    void Get(const std::string& pattern, THandler handler) {
+        Server_->Get(pattern, Wrap(std::move(handler)));
+    }
     void Post(const std::string& pattern, THandler handler) {
         Server_->Post(pattern, Wrap(std::move(handler)));
     }
@@ -97,8 +99,9 @@ private:
             record.Method = req.method;
             record.Path = req.path;
             record.Version = req.version;
-            record.ContentType = req.has_header("X-Test-Content-Type") ? req.get_header_value("X-Test-Content-Type")
-                                                                       : req.get_header_value("Content-Type");
+            record.ContentType = req.has_header("X-Test-Content-Type")
+                                     ? req.get_header_value("X-Test-Content-Type")
+                                     : req.get_header_value("Content-Type");
             record.UserAgent = req.get_header_value("User-Agent");
             record.Body = req.body;
             record.Params = req.params;

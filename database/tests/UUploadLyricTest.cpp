@@ -1,7 +1,7 @@
 // The submission's decisions and helpers, without a network.
 
-#include "database/TEditorPanes.h"
 #include "database/UUploadLyric.h"
+#include "database/TEditorPanes.h"
 #include "database/tests/UploadWorld.h"
 #include "toolkit/RoundLength.h"
 
@@ -40,9 +40,9 @@ TEST(UploadHelpers, SectionKeys) {
         const char* key;
         const char* next;
     } cases[] = {
-        {"", "0", "0"},        {"blur", "b", "c"},   {"Blur", "b", "c"}, {"2pac", "0", "3"},
-        {"0 zero", "0", ":"},  {"@home", "0", "A"},  {"zz top", "z", "{"}, {"\xc4lbum", "\xe4", "\xe5"},
-        {"!!!", "0", "\""},
+        {"", "0", "0"},       {"blur", "b", "c"},           {"Blur", "b", "c"},
+        {"2pac", "0", "3"},   {"0 zero", "0", ":"},         {"@home", "0", "A"},
+        {"zz top", "z", "{"}, {"\xc4lbum", "\xe4", "\xe5"}, {"!!!", "0", "\""},
     };
     toolkit::SetActiveCodePage(1252);
     for (const auto& c : cases) {
@@ -68,9 +68,9 @@ TEST(UploadHelpers, PlainTextDropsTheDownloadNote) {
         {{"", "One", "Two", "", "-----------", "DOWNLOADED FROM www.example.org"}, "One\r\nTwo\r\n"},
         {{"One", "----------- more", "Downloaded from"}, "One\r\n"},
         {{"One", "Two", "Downloaded from x"}, "One\r\nTwo\r\n"},
-        {{"One", "-----------"}, "One\r\n-----------\r\n"},          // no note: the hyphens stay
+        {{"One", "-----------"}, "One\r\n-----------\r\n"}, // no note: the hyphens stay
         {{"-----------", "Downloaded from x"}, ""},
-        {{"Downloaded from x", "One"}, "Downloaded from x\r\nOne\r\n"}, // only the last line counts
+        {{"Downloaded from x", "One"}, "Downloaded from x\r\nOne\r\n"},        // only the last line counts
         {{"One", "----------", "Downloaded from x"}, "One\r\n----------\r\n"}, // ten hyphens stay
         {{"Downloaded fro"}, "Downloaded fro\r\n"},
     };
@@ -79,9 +79,9 @@ TEST(UploadHelpers, PlainTextDropsTheDownloadNote) {
 }
 
 TEST(EditorPanes, ClockTextAndLrcLine) {
-    const std::pair<int, const char*> times[] = {{0, "0:00.00"},       {1999, "0:01.99"},   {62500, "1:02.50"},
-                                                 {5940000, "99:00.00"}, {6000000, "100:00.00"}, {-1, "0:00.00"},
-                                                 {607450, "10:07.45"}};
+    const std::pair<int, const char*> times[] = {
+        {0, "0:00.00"},         {1999, "0:01.99"}, {62500, "1:02.50"},  {5940000, "99:00.00"},
+        {6000000, "100:00.00"}, {-1, "0:00.00"},   {607450, "10:07.45"}};
     for (const auto& [ms, text] : times)
         EXPECT_EQ(TimeToText(ms), text) << ms;
     EXPECT_EQ(LrcLine("3:07.45", "Hello"), "[03:07.45]Hello");
@@ -135,13 +135,13 @@ TEST(UploadLogic, CanSubmit) {
 std::string SampleIndex() {
     const std::string blur = IndexCode("blur");
     const std::string abba = IndexCode("abba");
-    return "song index\r\n" + blur + "\r\n" + IndexCode("song 2 [120]") + "\r\n--\r\n" +
-           "a\r\n" + abba + "\r\n" + IndexCode("waterloo") + "\r\n" +
-           " B \r\n" +                                                              // section key, trimmed
-           "ffff " + abba + "\r\n" + IndexCode("beetlebum [250]") + "\r\n" +          // a pair of another artist
-           "0000 \"" + blur + "\" 1234\r\n" + "\"" + IndexCode("tender [240]") + "\" " + IndexCode("parklife") +
-           "\r\n" + IndexCode("coffee & tv") + "\r\n" + blur + "\r\n" +             // codes on the wrong lines
-           "c\r\n" + blur + "\r\n" + IndexCode("charmless man [240]") + "\r\n" +   // next section
+    return "song index\r\n" + blur + "\r\n" + IndexCode("song 2 [120]") + "\r\n--\r\n" + "a\r\n" + abba +
+           "\r\n" + IndexCode("waterloo") + "\r\n" + " B \r\n" +             // section key, trimmed
+           "ffff " + abba + "\r\n" + IndexCode("beetlebum [250]") + "\r\n" + // a pair of another artist
+           "0000 \"" + blur + "\" 1234\r\n" + "\"" + IndexCode("tender [240]") + "\" " +
+           IndexCode("parklife") + "\r\n" + IndexCode("coffee & tv") + "\r\n" + blur +
+           "\r\n" +                                                              // codes on the wrong lines
+           "c\r\n" + blur + "\r\n" + IndexCode("charmless man [240]") + "\r\n" + // next section
            "0\r\n" + IndexCode("2 unlimited") + "\r\n" + IndexCode("no limit [220]") + "\r\n";
 }
 
@@ -155,14 +155,14 @@ TEST(UploadLogic, IsSongKnownReadsTheSongIndex) {
         int mode;
         bool known;
     } cases[] = {
-        {"Blur", "Tender", 244, 0, true},          // quoted codes, length rounded to [240]
+        {"Blur", "Tender", 244, 0, true}, // quoted codes, length rounded to [240]
         {" BLUR ", " TENDER ", 236, -1, true},
-        {"Blur", "Tender", 245, 0, false},         // [250] is not listed
-        {"Blur", "Parklife", 100, 0, false},       // only the plain version...
-        {"Blur", "Parklife", 100, -1, true},       // ...which a negative mode accepts
-        {"Blur", "Song 2", 120, 0, false},         // listed before "--" only
-        {"Blur", "Charmless Man", 240, 0, false},  // in section c: the search stops at "c"
-        {"Blur", "Coffee & TV", 0, -1, false},     // artist and title codes on the wrong lines of a pair
+        {"Blur", "Tender", 245, 0, false},        // [250] is not listed
+        {"Blur", "Parklife", 100, 0, false},      // only the plain version...
+        {"Blur", "Parklife", 100, -1, true},      // ...which a negative mode accepts
+        {"Blur", "Song 2", 120, 0, false},        // listed before "--" only
+        {"Blur", "Charmless Man", 240, 0, false}, // in section c: the search stops at "c"
+        {"Blur", "Coffee & TV", 0, -1, false},    // artist and title codes on the wrong lines of a pair
         {"Abba", "Waterloo", 0, -1, true},
         {"Abba", "Beetlebum", 250, 0, false},      // listed in section b, after abba's section ended
         {"2 Unlimited", "No Limit", 215, 0, true}, // section "0"

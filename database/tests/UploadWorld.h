@@ -44,7 +44,9 @@ struct TUploadWorld {
     }
 
     std::string IndexFileName() const { return Settings.SettingsFolder() + "unknown"; }
-    void WriteIndex(const std::string& bytes) const { testing_support::TTempFolder::WriteFile(IndexFileName(), bytes); }
+    void WriteIndex(const std::string& bytes) const {
+        testing_support::TTempFolder::WriteFile(IndexFileName(), bytes);
+    }
 
     // A found document for the song, parsed from lyric text.
     void Load(const std::string& songName, const std::string& text) {
@@ -55,6 +57,8 @@ struct TUploadWorld {
 };
 
 // The index code of a text: the first four digits of its MD5.
-inline std::string IndexCode(const std::string& text) { return Md5Hex(text).substr(0, 4); }
+inline std::string IndexCode(const std::string& text) {
+    return Md5Hex(text).substr(0, 4);
+}
 
 } // namespace database::test
