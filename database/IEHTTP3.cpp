@@ -102,16 +102,16 @@ void TIEHTTP::Execute() {
     ResponseLines_.clear();
     LastWorkerError_.clear();
 
-    TRequestSpec spec;
-    spec.Url = Parsed_;
-    spec.Method = RequestMethod_;
-    spec.ContentType = ContentType_;
-    spec.Vars = Vars_;
-    spec.TimeoutSeconds = Timeout_;
+    TRequestParams params;
+    params.Url = Parsed_;
+    params.Method = RequestMethod_;
+    params.ContentType = ContentType_;
+    params.Vars = Vars_;
+    params.TimeoutSeconds = Timeout_;
     const int timeout = Timeout_;
 
     // The worker's destructor aborts and joins it, also when the message hook throws.
-    TTimeout worker(std::move(spec));
+    TTimeout worker(std::move(params));
     worker.Start();
     bool timedOut = false;
     while (!worker.Done()) {

@@ -28,26 +28,26 @@ struct TPrepared {
     std::string Body;
 };
 
-TPrepared Prepare(TRequestSpec& spec) {
+TPrepared Prepare(TRequestParams& params) {
     TPrepared prepared;
-    const bool post = spec.Method == "POST";
+    const bool post = params.Method == "POST";
     // GET sends the query with the path; POST sends it as the body.
-    prepared.Address = RequestAddress(spec.Url, !post);
+    prepared.Address = RequestAddress(params.Url, !post);
     if (!post)
         return prepared;
 
-    std::string bodyText = spec.Url.Extra;
+    std::string bodyText = params.Url.Extra;
     if (!bodyText.empty() && bodyText[0] == '?')
         bodyText.erase(0, 1);
-    const std::string contentType = spec.ContentType.empty() ? kUrlEncodedContentType : spec.ContentType;
+    const std::string contentType = params.ContentType.empty() ? kUrlEncodedContentType : params.ContentType;
     prepared.Header = "Content-Type: " + contentType;
 
     if (LowerAscii(contentType).find("multipart") != std::string::npos) {
         // The query becomes variables after those the caller added.
-        AddQueryVars(spec.Vars, bodyText);
-        if (spec.Vars.Empty())
+        AddQueryVars(params.Vars, bodyText);
+        if (params.Vars.Empty())
             throw TIEHTTPError("multipart error: no variables to post");
-        prepared.Body = BuildMultipartBody(spec.Vars);
+        prepared.Body = BuildMultipartBody(params.Vars);
     } else {
         prepared.Body = bodyText;
     }
@@ -56,7 +56,7 @@ TPrepared Prepare(TRequestSpec& spec) {
 
 } // namespace
 
-TTimeout::TTimeout(TRequestSpec spec) : Spec_(std::move(spec)) {
+TTimeout::TTimeout(TRequestParams params) : Params_(std::move(params)) {
     GlobalInit();
     MoveDeadline();
 }
@@ -92,7 +92,7 @@ void TTimeout::Join() {
 
 void TTimeout::MoveDeadline() {
     const auto deadline =
-        TClock::now() + std::chrono::seconds(Spec_.TimeoutSeconds > 0 ? Spec_.TimeoutSeconds : 0);
+        TClock::now() + std::chrono::seconds(Params_.TimeoutSeconds > 0 ? Params_.TimeoutSeconds : 0);
     Deadline_ = deadline.time_since_epoch().count();
 }
 
@@ -130,7 +130,7 @@ std::size_t TTimeout::OnData(char* data, std::size_t size, std::size_t count, vo
 }
 
 void TTimeout::Transfer() {
-    TPrepared prepared = Prepare(Spec_);
+    TPrepared prepared = Prepare(Params_);
 
     std::unique_ptr<CURL, TEasyDeleter> easy(curl_easy_init());
     if (!easy)
@@ -155,7 +155,7 @@ void TTimeout::Transfer() {
 
     // Always from the server, never from a cache on the way.
     std::unique_ptr<curl_slist, TListDeleter> headers(curl_slist_append(nullptr, "Pragma: no-cache"));
-    if (Spec_.Method == "POST") {
+    if (Params_.Method == "POST") {
         headers.reset(curl_slist_append(headers.release(), prepared.Header.c_str()));
         headers.reset(curl_slist_append(headers.release(), "Expect:"));
         curl_easy_setopt(h, CURLOPT_POST, 1L);
@@ -206,7 +206,7 @@ void TTimeout::Transfer() {
     if (Aborted_)
         throw TIEHTTPError("request aborted");
     if (result == CURLE_COULDNT_RESOLVE_HOST || result == CURLE_COULDNT_CONNECT)
-        throw TIEHTTPError("Could not connect to server " + Spec_.Url.Host);
+        throw TIEHTTPError("Could not connect to server " + Params_.Url.Host);
     if (result != CURLE_OK && Error_.empty())
         throw TIEHTTPError(errorText[0] != '\0' ? errorText : curl_easy_strerror(result));
 }

@@ -19,7 +19,7 @@
 namespace database {
 
 // Everything the worker needs, copied from the component when the request starts.
-struct TRequestSpec {
+struct TRequestParams {
     TCrackedUrl Url;
     std::string Method;      // "GET" or "POST"
     std::string ContentType; // empty for GET
@@ -31,7 +31,7 @@ class TTimeout {
 public:
     using TClock = std::chrono::steady_clock;
 
-    explicit TTimeout(TRequestSpec spec);
+    explicit TTimeout(TRequestParams params);
     ~TTimeout(); // aborts and joins a worker still running
     TTimeout(const TTimeout&) = delete;
     TTimeout& operator=(const TTimeout&) = delete;
@@ -57,7 +57,7 @@ private:
     void MoveDeadline();
     static std::size_t OnData(char* data, std::size_t size, std::size_t count, void* self);
 
-    TRequestSpec Spec_;
+    TRequestParams Params_;
     std::thread Thread_;
     std::atomic<bool> Started_{false};
     std::atomic<bool> Done_{false};
