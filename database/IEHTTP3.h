@@ -1,0 +1,87 @@
+#pragma once
+// TIEHTTP: one HTTP request at a time, GET or POST (url-encoded or multipart/form-data), run on a worker
+// thread while the calling thread waits in steps of at most 500 ms. With BlockingMode off the waiting
+// thread lets the user interface run its pending messages through IProcessMessages between the steps.
+// The reply comes back as text lines (ResponseLines); a compressed reply is unpacked first.
+//
+// The owner (the submission window) holds one instance. The message hook is owned by the user
+// interface and must outlive the component.
+
+#include "database/iiehttp3_funcs.h"
+
+#include <string>
+#include <vector>
+
+namespace database {
+
+// Implemented by the user interface: run the events that are waiting, then return. It should not throw;
+// an exception from it aborts the request and is passed on to the caller of Execute.
+class IProcessMessages {
+public:
+    virtual ~IProcessMessages() = default;
+    virtual void ProcessMessages() = 0;
+};
+
+class TIEHTTP {
+public:
+    explicit TIEHTTP(IProcessMessages* messages = nullptr) : Messages_(messages) {}
+    TIEHTTP(const TIEHTTP&) = delete;
+    TIEHTTP& operator=(const TIEHTTP&) = delete;
+
+    void SetMessageHook(IProcessMessages* messages) { Messages_ = messages; }
+
+    // "http://" is put in front of an address without "://"; the address is parsed at once (raises
+    // "TIE: Invalid URL. Error - ..."). An empty address clears the parsed parts.
+    const std::string& URL() const { return URL_; }
+    void SetURL(const std::string& url);
+
+    // "GET" or "POST" in any case, stored upper-cased; anything else raises
+    // "Unsupported method. Allowed methods: GET, POST".
+    const std::string& RequestMethod() const { return RequestMethod_; }
+    void SetRequestMethod(const std::string& method);
+
+    // true also sets RequestMethod to "POST".
+    bool MultipartPOST() const { return MultipartPOST_; }
+    void SetMultipartPOST(bool multipart);
+
+    // Inactivity limit of a request in seconds; 0 or less means none.
+    int Timeout() const { return Timeout_; }
+    void SetTimeout(int seconds) { Timeout_ = seconds; }
+
+    bool BlockingMode() const { return BlockingMode_; }
+    void SetBlockingMode(bool blocking) { BlockingMode_ = blocking; }
+
+    const std::string& ContentType() const { return ContentType_; }
+
+    // Multipart mode only (else raises "tiehttp not in multipart mode"). The value is 8-bit text in the
+    // active code page; the second form converts wide text to it.
+    void AddMultipartVar(const std::string& name, const std::string& value);
+    void AddMultipartVar(const std::string& name, const std::u16string& value);
+
+    // Performs the request and returns when it has finished, failed or timed out. The multipart
+    // variables are cleared afterwards in every case.
+    void Execute();
+    void ExecuteURL(const std::string& url);
+
+    const std::vector<std::string>& ResponseLines() const { return ResponseLines_; }
+    // Why the last request failed on the worker, empty when it did not; never shown to the user.
+    const std::string& LastWorkerError() const { return LastWorkerError_; }
+
+private:
+    void CheckIdle() const;
+
+    IProcessMessages* Messages_ = nullptr;
+    std::string URL_;
+    TCrackedUrl Parsed_;
+    std::string RequestMethod_ = "GET";
+    bool MultipartPOST_ = false;
+    int Timeout_ = 90;
+    bool BlockingMode_ = true;
+    std::string ContentType_;
+    TMultipartVars Vars_;
+    bool Busy_ = false;
+    std::vector<std::string> ResponseLines_;
+    std::string LastWorkerError_;
+};
+
+} // namespace database

@@ -1,0 +1,64 @@
+#pragma once
+// A program around the submission for tests: a settings store in a fresh temporary program folder
+// (user "alice"), the lyric document, the upload list, a host whose song length and editor state the
+// test sets, and the submission itself.
+
+#include "config/TNullSettingsView.h"
+#include "config/TSongList.h"
+#include "config/USettings.h"
+#include "database/UUploadLyric.h"
+#include "lyrics/UTextLyrics.h"
+#include "toolkit/CodePage.h"
+#include "toolkit/tests/TempFolder.h"
+
+#include <string>
+#include <vector>
+
+namespace database::test {
+
+class TFakeUploadHost : public IUploadHost {
+public:
+    std::int32_t Length = 245000;
+    bool Editor = false;
+    int Updates = 0;
+    std::int32_t GetSongLength() override { return Length; }
+    bool EditorVisible() override { return Editor; }
+    void UpdateSong() override { ++Updates; }
+};
+
+struct TUploadWorld {
+    testing_support::TTempFolder Temp;
+    config::TNullSettingsView View;
+    config::TSongList Cancel;
+    config::TSongList Upload;
+    config::TSettings Settings{View, Cancel, Upload, Temp / "prog", "", platform::PathSeparator()};
+    lyrics::TTextLyrics Document;
+    TFakeUploadHost Host;
+    TUploadLyric Submission{Document, Settings, Upload, Host};
+
+    TUploadWorld() {
+        toolkit::SetActiveCodePage(1252);
+        Settings.LoadSettings();
+        Settings.SetUsername("alice");
+        Settings.SetPassword("secret");
+    }
+
+    std::string IndexFileName() const { return Settings.SettingsFolder() + "unknown"; }
+    void WriteIndex(const std::string& bytes) const {
+        testing_support::TTempFolder::WriteFile(IndexFileName(), bytes);
+    }
+
+    // A found document for the song, parsed from lyric text.
+    void Load(const std::string& songName, const std::string& text) {
+        Document.ParseText(text);
+        Document.SongName = songName;
+        Document.Found = true;
+    }
+};
+
+// The index code of a text: the first four digits of its MD5.
+inline std::string IndexCode(const std::string& text) {
+    return Md5Hex(text).substr(0, 4);
+}
+
+} // namespace database::test

@@ -1,0 +1,72 @@
+#pragma once
+// The scene view control: a QOpenGLWidget that draws a scene through a camera with OpenGL 1.x and GLU,
+// then the screen texts over it, and reports the mouse in view pixels. This is the only place of the
+// program with OpenGL calls; everything it draws is read from the plain scene objects of the toolkit.
+//
+// The scene, camera and fonts are not owned; they must outlive the viewer (or be detached first).
+
+#include "toolkit/FramesPerSecond.h"
+#include "toolkit/GLSceneView.h"
+
+#include <QOpenGLWidget>
+
+#include <memory>
+
+namespace platform {
+class IClock;
+}
+
+namespace toolkit {
+class TGLBaseSceneObject;
+class TGLBitmapFont;
+class TGLCamera;
+class TGLHUDText;
+class TGLScene;
+} // namespace toolkit
+
+namespace display {
+
+class TGLSceneViewer : public QOpenGLWidget {
+    Q_OBJECT
+public:
+    TGLSceneViewer(platform::IClock& clock, QWidget* parent = nullptr);
+    ~TGLSceneViewer() override;
+
+    // What is shown; Width and Height follow the widget.
+    toolkit::TGLSceneView& View() { return View_; }
+    const toolkit::TGLSceneView& View() const { return View_; }
+    void SetScene(toolkit::TGLScene* scene);
+    void SetCamera(toolkit::TGLCamera* camera);
+
+    // Frames drawn per second since the last reset.
+    double FramesPerSecond() const;
+    void ResetPerformanceMonitor();
+
+    // Forgets the texture of a font that is about to be destroyed.
+    void ReleaseFont(const toolkit::TGLBitmapFont* font);
+
+signals:
+    void MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void MouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void DoubleClick(int x, int y);
+
+protected:
+    void initializeGL() override;
+    void resizeGL(int width, int height) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void paintGL() override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+    void mouseDoubleClickEvent(QMouseEvent* event) override;
+
+private:
+    struct TRenderer;
+    std::unique_ptr<TRenderer> Renderer_;
+    platform::IClock& Clock_;
+    toolkit::TGLSceneView View_;
+    toolkit::TFramesPerSecond Fps_;
+};
+
+} // namespace display
