@@ -61,14 +61,15 @@ private:
     QElapsedTimer& SinceStart_;
 };
 
-const char kLyrics[] = "[ti:Song]\r\n[dl:http://lyrics.example/]\r\n"
-                       "[00:00.50]Somewhere a player turns\r\n[00:03.00]and lines come up in time\r\n"
-                       "[00:06.00]each one a little brighter\r\n[00:09.00]then fading out behind\r\n"
-                       "[00:12.00]\r\n[00:14.00]the clock keeps its own counting\r\n"
-                       "[00:17.00]between the player's words\r\n[00:20.00]so every line arrives\r\n"
-                       "[00:23.00]exactly when it's heard\r\n[00:26.00]\r\n[00:28.00]and when the song is over\r\n"
-                       "[00:31.00]the window waits in black\r\n[00:34.00]until the next one starts\r\n"
-                       "[00:37.00]and brings the lyrics back\r\n";
+const char kLyrics[] =
+    "[ti:Song]\r\n[dl:http://lyrics.example/]\r\n"
+    "[00:00.50]Somewhere a player turns\r\n[00:03.00]and lines come up in time\r\n"
+    "[00:06.00]each one a little brighter\r\n[00:09.00]then fading out behind\r\n"
+    "[00:12.00]\r\n[00:14.00]the clock keeps its own counting\r\n"
+    "[00:17.00]between the player's words\r\n[00:20.00]so every line arrives\r\n"
+    "[00:23.00]exactly when it's heard\r\n[00:26.00]\r\n[00:28.00]and when the song is over\r\n"
+    "[00:31.00]the window waits in black\r\n[00:34.00]until the next one starts\r\n"
+    "[00:37.00]and brings the lyrics back\r\n";
 
 } // namespace
 
@@ -87,7 +88,8 @@ int main(int argc, char* argv[]) {
 
     QApplication app(argc, argv);
 
-    const fs::path folder = fs::temp_directory_path() / ("cantrel-bench-" + std::to_string(std::random_device()()));
+    const fs::path folder =
+        fs::temp_directory_path() / ("cantrel-bench-" + std::to_string(std::random_device()()));
     fs::create_directories(folder / "Cantrel" / "lyrics");
     std::ofstream(folder / "Cantrel" / "lyrics" / "The Examples - Counting Song [240].lrc", std::ios::binary)
         << kLyrics;
@@ -97,7 +99,8 @@ int main(int argc, char* argv[]) {
     for (const auto& entry : fs::directory_iterator(fonts, error))
         if (entry.path().extension() == ".gsf")
             fs::copy_file(entry.path(), folder / "Cantrel" / entry.path().filename(), error);
-    std::ofstream(folder / "Cantrel" / "Settings.ini") << "[Display]\r\nShowButtons=1\r\n[Versevault]\r\nUsername=bench\r\n";
+    std::ofstream(folder / "Cantrel" / "Settings.ini")
+        << "[Display]\r\nShowButtons=1\r\n[Versevault]\r\nUsername=bench\r\n";
 
     platform::TFakeWindowSystem windows;
     player::TPlayerSession session(windows, platform::SystemClock());
@@ -120,7 +123,9 @@ int main(int argc, char* argv[]) {
     services.ProgramFolder = folder.string() + "/";
     services.Separator = '/';
     services.OpenAddress = [](const std::string&) {};
-    services.ShowWarning = [](const std::string& message) { std::fprintf(stderr, "warning: %s\n", message.c_str()); };
+    services.ShowWarning = [](const std::string& message) {
+        std::fprintf(stderr, "warning: %s\n", message.c_str());
+    };
 
     int result = 0;
     {
@@ -138,9 +143,10 @@ int main(int argc, char* argv[]) {
         });
         QTimer::singleShot(2000 + seconds * 1000, [&] {
             const double cpu = CpuSeconds() - cpuStart;
-            std::printf("start to first drawn frame: %lld ms\n", static_cast<long long>(firstFrame.FirstFrameMs));
-            std::printf("CPU over %d s of playback: %.1f %% of one core (%.2f s)\n", seconds, 100 * cpu / seconds,
-                        cpu);
+            std::printf("start to first drawn frame: %lld ms\n",
+                        static_cast<long long>(firstFrame.FirstFrameMs));
+            std::printf("CPU over %d s of playback: %.1f %% of one core (%.2f s)\n", seconds,
+                        100 * cpu / seconds, cpu);
             std::printf("frames drawn per second: %.1f\n", double(firstFrame.Paints - paintsStart) / seconds);
             std::printf("lyrics found: %s, current song: %s\n", window.Lyrics().Found ? "yes" : "no",
                         window.Lyrics().SongName.c_str());

@@ -15,7 +15,8 @@ inline QString FromActive(const std::string& text) {
 }
 
 inline std::string ToActive(const QString& text) {
-    return toolkit::Utf16ToActive(std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())));
+    return toolkit::Utf16ToActive(
+        std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())));
 }
 
 } // namespace display

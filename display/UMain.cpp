@@ -10,20 +10,20 @@
 #include "display/scene/GLSceneViewer.h"
 #include "platform/AgentChannel.h"
 #include "platform/Platform.h"
-#include "toolkit/FormPlacement.h"
 #include "toolkit/FileBytes.h"
+#include "toolkit/FormPlacement.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QCursor>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMessageBox>
-#include <QSocketNotifier>
-#include <QGuiApplication>
 #include <QScreen>
+#include <QSocketNotifier>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
@@ -88,8 +88,10 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
                                                                *Settings_, Session_, Scroll_, *this);
 
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseDown, this,
-            [this](Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y) {
-                DisplayEngine_->MouseDown(MouseButtonOf(button), ShiftStateOf(modifiers, buttons | button), x, y);
+            [this](Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
+                   int y) {
+                DisplayEngine_->MouseDown(MouseButtonOf(button), ShiftStateOf(modifiers, buttons | button), x,
+                                          y);
             });
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseMove, this,
             [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y) {
@@ -99,14 +101,14 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
             [this](Qt::MouseButton button, Qt::MouseButtons, Qt::KeyboardModifiers, int x, int y) {
                 SceneMouseUp(button, x, y);
             });
-    connect(GLSceneViewerMain_, &TGLSceneViewer::DoubleClick, this, [this](int, int) { DisplayEngine_->DoubleClick(); });
+    connect(GLSceneViewerMain_, &TGLSceneViewer::DoubleClick, this,
+            [this](int, int) { DisplayEngine_->DoubleClick(); });
 
     // The playback buttons turn by their own frame handlers.
     const auto buttons = Scene_->Buttons();
     for (int i = 0; i < int(buttons.size()); ++i)
-        buttons[std::size_t(i)]->OnProgress = [this, i](toolkit::TGLBaseSceneObject&, double deltaTime, double) {
-            ButtonProgress(i, deltaTime);
-        };
+        buttons[std::size_t(i)]->OnProgress = [this, i](toolkit::TGLBaseSceneObject&, double deltaTime,
+                                                        double) { ButtonProgress(i, deltaTime); };
 
     CreateActions();
     CreatePopupMenu();
@@ -123,7 +125,8 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
             [this] { Scene_->GLHUDTextNoTimestampDownloading->Visible = false; });
     TimerHideReminder.setInterval(10000);
     TimerHideReminder.setSingleShot(true);
-    connect(&TimerHideReminder, &QTimer::timeout, this, [this] { Scene_->GLHUDTextReminder->Visible = false; });
+    connect(&TimerHideReminder, &QTimer::timeout, this,
+            [this] { Scene_->GLHUDTextReminder->Visible = false; });
     TimerAllowScroll.setInterval(2000);
     TimerAllowScroll.setSingleShot(true);
     TimerUpdateFPS.setInterval(1000);
@@ -154,7 +157,8 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
 
     Agent_.Listen(*this);
     if (Services_.AgentChannel->EventHandle() >= 0) {
-        AgentNotifier_ = new QSocketNotifier(Services_.AgentChannel->EventHandle(), QSocketNotifier::Read, this);
+        AgentNotifier_ =
+            new QSocketNotifier(Services_.AgentChannel->EventHandle(), QSocketNotifier::Read, this);
         connect(AgentNotifier_, &QSocketNotifier::activated, this,
                 [this] { Services_.AgentChannel->ProcessPending(); });
     }
@@ -228,8 +232,8 @@ void TFormCantrel::RestoreFormPlacement() {
     // Before the settings are loaded their folder is not known yet: the program's own folder first, then
     // the user's, as the settings store chooses.
     std::optional<toolkit::TFormPlacement> placement = toolkit::LoadFormPlacement(
-        Services_.ProgramFolder + "Cantrel" + Services_.Separator + "FormSettings.ini", kFormSection, kMinWidth,
-        kMinHeight);
+        Services_.ProgramFolder + "Cantrel" + Services_.Separator + "FormSettings.ini", kFormSection,
+        kMinWidth, kMinHeight);
     if (!placement && !Services_.UserDataFolder.empty()) {
         std::string folder = Services_.UserDataFolder;
         if (folder.back() != Services_.Separator && folder.back() != '/')
@@ -243,7 +247,8 @@ void TFormCantrel::RestoreFormPlacement() {
     QRect rect(placement->Left, placement->Top, placement->Width, placement->Height);
     bool onScreen = false;
     for (QScreen* screen : QGuiApplication::screens())
-        onScreen = onScreen || screen->availableGeometry().intersects(rect.adjusted(0, 0, 0, -rect.height() + 20));
+        onScreen =
+            onScreen || screen->availableGeometry().intersects(rect.adjusted(0, 0, 0, -rect.height() + 20));
     if (onScreen)
         move(rect.topLeft());
     resize(rect.size());
@@ -275,7 +280,8 @@ void TFormCantrel::DisplayLoopStep() {
 
 void TFormCantrel::RedrawIfChanged() {
     const toolkit::TGLScene* scene = ViewMode_ == 3 ? &Scene_->GLSceneEdit : &Scene_->GLSceneTextNoTimestamp;
-    const toolkit::TGLCamera* camera = ViewMode_ == 3 ? Scene_->GLCameraEdit : Scene_->GLCameraTextNoTimestamp;
+    const toolkit::TGLCamera* camera =
+        ViewMode_ == 3 ? Scene_->GLCameraEdit : Scene_->GLCameraTextNoTimestamp;
     const std::uint64_t look = SceneLook(*scene, camera);
     if (look == LastSceneLook_)
         return;
@@ -292,7 +298,9 @@ void TFormCantrel::RenderTimerTimer() {
     }
 }
 
-bool TFormCantrel::DisplayLoopRunning() const { return RenderTimer_ && RenderTimer_->isActive(); }
+bool TFormCantrel::DisplayLoopRunning() const {
+    return RenderTimer_ && RenderTimer_->isActive();
+}
 
 void TFormCantrel::TimerAfterLoadedTimer() {
     TimerAfterLoaded.stop();
@@ -387,18 +395,22 @@ void TFormCantrel::RunResizeHandling() {
 
 void TFormCantrel::MainResize() {
     const int w = GLSceneViewerMain_->View().Width, h = GLSceneViewerMain_->View().Height;
-    Scene_->GLCameraTextNoTimestamp->SceneScale = width() > height() ? 488.0f / float(std::max(w, 1))
-                                                                     : 488.0f / float(std::max(h, 1));
+    Scene_->GLCameraTextNoTimestamp->SceneScale =
+        width() > height() ? 488.0f / float(std::max(w, 1)) : 488.0f / float(std::max(h, 1));
 }
 
-void TFormCantrel::StartDeferredResize() { TimerResizeEvent.start(); }
+void TFormCantrel::StartDeferredResize() {
+    TimerResizeEvent.start();
+}
 
 void TFormCantrel::ForceRelayout() {
     resize(width() + 1, height());
     resize(width() - 1, height());
 }
 
-void TFormCantrel::RunResize() { RunResizeHandling(); }
+void TFormCantrel::RunResize() {
+    RunResizeHandling();
+}
 
 void TFormCantrel::changeEvent(QEvent* event) {
     QWidget::changeEvent(event);
@@ -432,8 +444,10 @@ void TFormCantrel::UpdateSong() {
         if (ViewMode_ == 3) {
             // The editor's song label turns reddish while it holds another song than the one playing.
             SyncLookupSettings();
-            const std::string playing = Mp3Tag_.SongNameFor(Session_.GetSongFileName(), Session_.GetSongTitle());
-            Scene_->GLHUDTextEditSong->ModulateColor.R = playing != Scene_->GLHUDTextEditSong->Text ? 0.7f : 0.45f;
+            const std::string playing =
+                Mp3Tag_.SongNameFor(Session_.GetSongFileName(), Session_.GetSongTitle());
+            Scene_->GLHUDTextEditSong->ModulateColor.R =
+                playing != Scene_->GLHUDTextEditSong->Text ? 0.7f : 0.45f;
             found = Lyrics_.Found;
         } else {
             SyncLookupSettings();
@@ -443,11 +457,13 @@ void TFormCantrel::UpdateSong() {
                 DisplayEngine_->RebuildLines();
                 if (!Lyrics_.Timestamped) {
                     const std::int32_t n = Session_.GetSongLength() / 1000;
-                    if (SongKnown(lyrics::ArtistOf(Lyrics_.SongName), lyrics::TitleOf(Lyrics_.SongName), n, 0))
+                    if (SongKnown(lyrics::ArtistOf(Lyrics_.SongName), lyrics::TitleOf(Lyrics_.SongName), n,
+                                  0))
                         SearchLyrics(-1);
                 }
             } else {
-                const std::string name = Mp3Tag_.SongNameFor(Session_.GetSongFileName(), Session_.GetSongTitle());
+                const std::string name =
+                    Mp3Tag_.SongNameFor(Session_.GetSongFileName(), Session_.GetSongTitle());
                 Lyrics_.ParseText("[00:00]" + name + "\r\n[00:00]\r\n\r\n");
                 Lyrics_.Timestamped = false;
                 DisplayEngine_->RebuildLines();
@@ -472,27 +488,39 @@ void TFormCantrel::UpdateSong() {
 void TFormCantrel::UpdateSubmitAction(bool found) {
     QAction* action = Action("ActionUploadLyric");
     const bool canSubmit = found && Lyrics_.Lines.size() > 5 && CanSubmitSong(Session_.GetSongTitle());
-    SubmitCaption_ = canSubmit && NewSubmission() ? kSubmitLyric : canSubmit ? kSubmitCorrection : kSubmitLyric;
+    SubmitCaption_ = canSubmit && NewSubmission() ? kSubmitLyric
+                     : canSubmit                  ? kSubmitCorrection
+                                                  : kSubmitLyric;
     SubmitPossible_ = canSubmit;
     action->setText(FromActive(SubmitCaption_));
     // The submission window comes with its own object; until then the action stays disabled.
     action->setEnabled(canSubmit && SubmitWindowAvailable_);
 }
 
-std::string TFormCantrel::SubmitCaption() const { return SubmitCaption_; }
+std::string TFormCantrel::SubmitCaption() const {
+    return SubmitCaption_;
+}
 
-bool TFormCantrel::CanSubmitSong(const std::string& songName) const { return database::CanSubmit(songName); }
+bool TFormCantrel::CanSubmitSong(const std::string& songName) const {
+    return database::CanSubmit(songName);
+}
 
 bool TFormCantrel::SongKnown(const std::string& artist, const std::string& title, std::int32_t lengthSeconds,
                              int mode) const {
     return UploadLyric_->IsSongKnown(artist, title, lengthSeconds, mode);
 }
 
-bool TFormCantrel::NewSubmission() const { return UploadLyric_->IsNewSubmission(); }
+bool TFormCantrel::NewSubmission() const {
+    return UploadLyric_->IsNewSubmission();
+}
 
-void TFormCantrel::ProcessMessages() { QApplication::processEvents(); }
+void TFormCantrel::ProcessMessages() {
+    QApplication::processEvents();
+}
 
-bool TFormCantrel::SubmitEnabled() const { return SubmitPossible_ && SubmitWindowAvailable_; }
+bool TFormCantrel::SubmitEnabled() const {
+    return SubmitPossible_ && SubmitWindowAvailable_;
+}
 
 bool TFormCantrel::AgentSearch(int site, std::int32_t lengthSeconds, bool timestamped) {
     return Agent_.Search(site, Lyrics_.SongName, lengthSeconds, timestamped);
@@ -557,13 +585,21 @@ void TFormCantrel::SearchAgain() {
     SearchLyrics(-1);
 }
 
-void TFormCantrel::CancelSearch() { Agent_.CancelSearch(); }
+void TFormCantrel::CancelSearch() {
+    Agent_.CancelSearch();
+}
 
-void TFormCantrel::AddToCancelList(const std::string& songName) { CancelList_.Add(songName); }
+void TFormCantrel::AddToCancelList(const std::string& songName) {
+    CancelList_.Add(songName);
+}
 
-void TFormCantrel::RemoveFromCancelList(const std::string& songName) { CancelList_.Remove(songName); }
+void TFormCantrel::RemoveFromCancelList(const std::string& songName) {
+    CancelList_.Remove(songName);
+}
 
-bool TFormCantrel::IsInCancelList(const std::string& songName) const { return CancelList_.Contains(songName); }
+bool TFormCantrel::IsInCancelList(const std::string& songName) const {
+    return CancelList_.Contains(songName);
+}
 
 void TFormCantrel::AgentReply(const lyrics::TAgentRecord& reply) {
     const std::string& text = reply.Text;
@@ -610,20 +646,40 @@ void TFormCantrel::SearchProgress() {
     QApplication::processEvents();
 }
 
-void TFormCantrel::HideLoadingLabel() { Scene_->GLHUDTextLoading->Visible = false; }
+void TFormCantrel::HideLoadingLabel() {
+    Scene_->GLHUDTextLoading->Visible = false;
+}
 
 // ---------------------------------------------------------------------------------------------------------
 // Frame host
 
-std::string TFormCantrel::SongName() const { return Lyrics_.SongName; }
-std::string TFormCantrel::DownloadSource() const { return Lyrics_.DownloadSource; }
-bool TFormCantrel::LyricsFound() const { return Lyrics_.Found; }
-bool TFormCantrel::SearchInternet() const { return Settings_->SearchInternet(); }
-void TFormCantrel::TurnSearchInternetOn() { Settings_->SetSearchInternet(true); }
-bool TFormCantrel::ShowSongInfo() const { return Settings_->ShowSongInfo(); }
-int TFormCantrel::DisplayMode() const { return Settings_->DisplayMode(); }
-bool TFormCantrel::IsMaximized() const { return isMaximized(); }
-std::string TFormCantrel::SearchNoticeText() const { return Scene_->GLHUDTextNoTimestampDownloading->Text; }
+std::string TFormCantrel::SongName() const {
+    return Lyrics_.SongName;
+}
+std::string TFormCantrel::DownloadSource() const {
+    return Lyrics_.DownloadSource;
+}
+bool TFormCantrel::LyricsFound() const {
+    return Lyrics_.Found;
+}
+bool TFormCantrel::SearchInternet() const {
+    return Settings_->SearchInternet();
+}
+void TFormCantrel::TurnSearchInternetOn() {
+    Settings_->SetSearchInternet(true);
+}
+bool TFormCantrel::ShowSongInfo() const {
+    return Settings_->ShowSongInfo();
+}
+int TFormCantrel::DisplayMode() const {
+    return Settings_->DisplayMode();
+}
+bool TFormCantrel::IsMaximized() const {
+    return isMaximized();
+}
+std::string TFormCantrel::SearchNoticeText() const {
+    return Scene_->GLHUDTextNoTimestampDownloading->Text;
+}
 
 void TFormCantrel::SetSearchActionCaption(const std::string& caption) {
     if (QAction* action = Action("ActionSearch"))
@@ -635,25 +691,37 @@ void TFormCantrel::SetDragOffset(int x, int y) {
     DragOffsetY_ = y;
 }
 
-void TFormCantrel::EditLyrics() { Action("ActionEdit")->trigger(); }
+void TFormCantrel::EditLyrics() {
+    Action("ActionEdit")->trigger();
+}
 
-void TFormCantrel::SubmitLyrics() { Action("ActionUploadLyric")->trigger(); }
+void TFormCantrel::SubmitLyrics() {
+    Action("ActionUploadLyric")->trigger();
+}
 
 void TFormCantrel::OpenAddress(const std::string& address) {
     if (Services_.OpenAddress)
         Services_.OpenAddress(address);
 }
 
-void TFormCantrel::SetScrollPosition(int position) { DisplayEngine_->SetScrollPosition(position); }
+void TFormCantrel::SetScrollPosition(int position) {
+    DisplayEngine_->SetScrollPosition(position);
+}
 
-void TFormCantrel::RestartAllowScroll() { TimerAllowScroll.start(); }
+void TFormCantrel::RestartAllowScroll() {
+    TimerAllowScroll.start();
+}
 
 // ---------------------------------------------------------------------------------------------------------
 // Display host
 
-bool TFormCantrel::FrameHasSkin() { return Frame_ && Frame_->HasSkin(); }
+bool TFormCantrel::FrameHasSkin() {
+    return Frame_ && Frame_->HasSkin();
+}
 
-void TFormCantrel::PaintScrollThumb() { Frame_->PaintScrollThumb(Frame_->ThumbDragging); }
+void TFormCantrel::PaintScrollThumb() {
+    Frame_->PaintScrollThumb(Frame_->ThumbDragging);
+}
 
 void TFormCantrel::ShowScrollBar(bool shown) {
     if (shown)
@@ -736,7 +804,9 @@ void TFormCantrel::GestureInterpretation(const std::string& gesture) {
     RunAction(GestureAction(gesture));
 }
 
-void TFormCantrel::MainDoubleClick() { ToggleMaximized(); }
+void TFormCantrel::MainDoubleClick() {
+    ToggleMaximized();
+}
 
 void TFormCantrel::ToggleMaximized() {
     if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
@@ -750,9 +820,8 @@ void TFormCantrel::ToggleMaximized() {
 void TFormCantrel::keyPressEvent(QKeyEvent* event) {
     const Qt::KeyboardModifiers modifiers = event->modifiers();
     event->accept();
-    if (ViewMode_ != 0 &&
-        DisplayEngine_->KeyDown(DisplayKeyOf(event->key(), modifiers),
-                                ShiftStateOf(modifiers, QGuiApplication::mouseButtons())))
+    if (ViewMode_ != 0 && DisplayEngine_->KeyDown(DisplayKeyOf(event->key(), modifiers),
+                                                  ShiftStateOf(modifiers, QGuiApplication::mouseButtons())))
         return;
     TKeyPress press;
     press.Key = event->key();
@@ -885,52 +954,63 @@ void TFormCantrel::CreatePopupMenu() {
     JvPopupMenuMain_->setObjectName("JvPopupMenuMain");
     // Items with an action of the action list show that action; the others get an action of their own.
     static const std::map<std::string, std::string> listActions = {
-        {"Preferences1", "ActionPreferences"}, {"Edit1", "ActionEdit"},
-        {"Default1", "ActionDisplayModeDefault"}, {"Karaoke1", "ActionDisplayModeKaraoke"},
-        {"Prev1", "ActionPrev"}, {"Play1", "ActionPlay"}, {"Pause1", "ActionPause"}, {"Stop1", "ActionStop"},
-        {"Next1", "ActionNext"}, {"Jumptofile1", "ActionJump"}, {"Search1", "ActionSearch"},
-        {"ManualSearch1", "ActionManualSearch"}, {"Upload1", "ActionUploadLyric"}, {"Exit1", "ActionExit"},
+        {"Preferences1", "ActionPreferences"},
+        {"Edit1", "ActionEdit"},
+        {"Default1", "ActionDisplayModeDefault"},
+        {"Karaoke1", "ActionDisplayModeKaraoke"},
+        {"Prev1", "ActionPrev"},
+        {"Play1", "ActionPlay"},
+        {"Pause1", "ActionPause"},
+        {"Stop1", "ActionStop"},
+        {"Next1", "ActionNext"},
+        {"Jumptofile1", "ActionJump"},
+        {"Search1", "ActionSearch"},
+        {"ManualSearch1", "ActionManualSearch"},
+        {"Upload1", "ActionUploadLyric"},
+        {"Exit1", "ActionExit"},
     };
-    std::function<void(QMenu&, const std::vector<TMenuItem>&)> fill = [&](QMenu& menu,
-                                                                          const std::vector<TMenuItem>& items) {
-        for (const TMenuItem& item : items) {
-            if (item.IsSeparator()) {
-                menu.addSeparator();
-                continue;
+    std::function<void(QMenu&, const std::vector<TMenuItem>&)> fill =
+        [&](QMenu& menu, const std::vector<TMenuItem>& items) {
+            for (const TMenuItem& item : items) {
+                if (item.IsSeparator()) {
+                    menu.addSeparator();
+                    continue;
+                }
+                if (!item.Items.empty()) {
+                    QMenu* sub = menu.addMenu(QString::fromStdString(item.Caption));
+                    sub->setObjectName(QString::fromStdString(item.Name));
+                    sub->menuAction()->setObjectName(QString::fromStdString(item.Name));
+                    Actions_[item.Name] = sub->menuAction();
+                    fill(*sub, item.Items);
+                    continue;
+                }
+                QAction* action = nullptr;
+                auto listed = listActions.find(item.Name);
+                if (listed != listActions.end()) {
+                    action = Action(listed->second);
+                } else {
+                    action = new QAction(QString::fromStdString(item.Caption), this);
+                    action->setObjectName(QString::fromStdString(item.Name));
+                    action->setCheckable(item.Checkable);
+                    const TMainAction what = item.Action;
+                    connect(action, &QAction::triggered, this, [this, what] { RunAction(what); });
+                }
+                // Shortcuts are only shown: the keys act through the key handling of the window and the
+                // display.
+                if (!item.Shortcut.empty())
+                    action->setShortcut(QKeySequence(QString::fromStdString(item.Shortcut)));
+                action->setShortcutContext(Qt::WidgetShortcut);
+                Actions_[item.Name] = action;
+                menu.addAction(action);
             }
-            if (!item.Items.empty()) {
-                QMenu* sub = menu.addMenu(QString::fromStdString(item.Caption));
-                sub->setObjectName(QString::fromStdString(item.Name));
-                sub->menuAction()->setObjectName(QString::fromStdString(item.Name));
-                Actions_[item.Name] = sub->menuAction();
-                fill(*sub, item.Items);
-                continue;
-            }
-            QAction* action = nullptr;
-            auto listed = listActions.find(item.Name);
-            if (listed != listActions.end()) {
-                action = Action(listed->second);
-            } else {
-                action = new QAction(QString::fromStdString(item.Caption), this);
-                action->setObjectName(QString::fromStdString(item.Name));
-                action->setCheckable(item.Checkable);
-                const TMainAction what = item.Action;
-                connect(action, &QAction::triggered, this, [this, what] { RunAction(what); });
-            }
-            // Shortcuts are only shown: the keys act through the key handling of the window and the display.
-            if (!item.Shortcut.empty())
-                action->setShortcut(QKeySequence(QString::fromStdString(item.Shortcut)));
-            action->setShortcutContext(Qt::WidgetShortcut);
-            Actions_[item.Name] = action;
-            menu.addAction(action);
-        }
-    };
+        };
     fill(*JvPopupMenuMain_, PopupMenu());
 }
 
 std::string TFormCantrel::ManualSearchAddressForSong() const {
     const std::string& title = Session_.CurrentSong().title;
-    return ManualSearchAddress(Settings_->SearchUrl(), lyrics::ArtistOf(title), lyrics::TitleOf(title), title);
+    return ManualSearchAddress(Settings_->SearchUrl(), lyrics::ArtistOf(title), lyrics::TitleOf(title),
+                               title);
 }
 
 void TFormCantrel::RunAction(TMainAction action) {
@@ -1027,10 +1107,18 @@ void TFormCantrel::RunAction(TMainAction action) {
 // ---------------------------------------------------------------------------------------------------------
 // Settings view
 
-void TFormCantrel::EnableMouseGestureRecogniser() { JvMouseGesture1_.Active = true; }
-void TFormCantrel::SetSeparatorSpace(float space) { Scene_->GLHUDTextNoTimestampSeperator->TagFloat = space; }
-void TFormCantrel::ShowSeparator(bool shown) { Scene_->GLHUDTextNoTimestampSeperator->Visible = shown; }
-void TFormCantrel::ShowVisualization(bool shown) { Scene_->GLDummyCubeVisualization->Visible = shown; }
+void TFormCantrel::EnableMouseGestureRecogniser() {
+    JvMouseGesture1_.Active = true;
+}
+void TFormCantrel::SetSeparatorSpace(float space) {
+    Scene_->GLHUDTextNoTimestampSeperator->TagFloat = space;
+}
+void TFormCantrel::ShowSeparator(bool shown) {
+    Scene_->GLHUDTextNoTimestampSeperator->Visible = shown;
+}
+void TFormCantrel::ShowVisualization(bool shown) {
+    Scene_->GLDummyCubeVisualization->Visible = shown;
+}
 void TFormCantrel::SetVisualizationScale(float) {
     // The visualization object takes the scale once it exists.
 }
@@ -1038,14 +1126,18 @@ void TFormCantrel::RecreateVisualization(int) {
     // Deletes the anchor's children and makes a new cube visualization once it exists.
     Scene_->GLDummyCubeVisualization->DeleteChildren();
 }
-void TFormCantrel::ShowPlaybackButtons(bool shown) { Scene_->GLDummyCubeButtons->Visible = shown; }
+void TFormCantrel::ShowPlaybackButtons(bool shown) {
+    Scene_->GLDummyCubeButtons->Visible = shown;
+}
 
 void TFormCantrel::CheckDisplayModeActions(int mode) {
     Action("ActionDisplayModeDefault")->setChecked(mode == 0);
     Action("ActionDisplayModeKaraoke")->setChecked(mode == 1);
 }
 
-void TFormCantrel::ShowFrameControls(bool shown) { Frame_->ShowFrameControls(shown); }
+void TFormCantrel::ShowFrameControls(bool shown) {
+    Frame_->ShowFrameControls(shown);
+}
 
 void TFormCantrel::CheckFadeMenuItem(bool checked) {
     QAction* item = Action("Fadeinlyrics1");
@@ -1054,7 +1146,9 @@ void TFormCantrel::CheckFadeMenuItem(bool checked) {
     item->blockSignals(blocked);
 }
 
-bool TFormCantrel::IsLoadingPanelVisible() { return PanelLoading_ && !PanelLoading_->isHidden(); }
+bool TFormCantrel::IsLoadingPanelVisible() {
+    return PanelLoading_ && !PanelLoading_->isHidden();
+}
 
 void TFormCantrel::ResetSearchButton() {
     if (Frame_)
@@ -1071,9 +1165,13 @@ void TFormCantrel::LoadLyricFont(const std::string& fileName, int size) {
     Scene_->GLWindowsBitmapFontTextNoTimestamp.LoadFromFile(fileName);
 }
 
-bool TFormCantrel::IsMainWindowNormal() { return !isMaximized() && !isMinimized(); }
+bool TFormCantrel::IsMainWindowNormal() {
+    return !isMaximized() && !isMinimized();
+}
 
-void TFormCantrel::SetMainWindowSize(int width, int height) { resize(width, height); }
+void TFormCantrel::SetMainWindowSize(int width, int height) {
+    resize(width, height);
+}
 
 void TFormCantrel::ShowWarning(const std::string& message) {
     if (Services_.ShowWarning)

@@ -266,7 +266,8 @@ private:
     void PlaceSceneViewer();
     // The lyric database's answers about songs (the submission's questions).
     bool CanSubmitSong(const std::string& songName) const;
-    bool SongKnown(const std::string& artist, const std::string& title, std::int32_t lengthSeconds, int mode) const;
+    bool SongKnown(const std::string& artist, const std::string& title, std::int32_t lengthSeconds,
+                   int mode) const;
     bool NewSubmission() const;
 
     TMainWindowServices Services_;

@@ -12,7 +12,9 @@ std::string PlayerSetupHelpAddress() {
     return std::string(kProductSite) + "/modules.php?name=FAQ&myfaq=yes&id_cat=5&categories=Player+Setup";
 }
 
-std::string HelpAddress() { return std::string(kProductSite) + "/modules.php?name=doc_running"; }
+std::string HelpAddress() {
+    return std::string(kProductSite) + "/modules.php?name=doc_running";
+}
 
 TMainAction KeyAction(const TKeyPress& press) {
     switch (press.Key) {
@@ -46,7 +48,8 @@ TMainAction KeyAction(const TKeyPress& press) {
         return TMainAction::Help;
     case Qt::Key_F4:
         // Exactly Alt: any other modifier held as well keeps the window open.
-        return press.Alt && !press.Shift && !press.Ctrl && !press.Meta ? TMainAction::Close : TMainAction::None;
+        return press.Alt && !press.Shift && !press.Ctrl && !press.Meta ? TMainAction::Close
+                                                                       : TMainAction::None;
     default:
         return TMainAction::None;
     }
@@ -58,9 +61,9 @@ TMainAction GestureAction(const std::string& gesture) {
         TMainAction action;
     };
     static const TRow rows[] = {
-        {"DR", TMainAction::Close},  {"D3R", TMainAction::Close}, {"R", TMainAction::Next},
-        {"3R", TMainAction::Next},   {"L", TMainAction::Prev},    {"3L", TMainAction::Prev},
-        {"U", TMainAction::Play},    {"3U", TMainAction::Play},   {"D", TMainAction::Pause},
+        {"DR", TMainAction::Close}, {"D3R", TMainAction::Close}, {"R", TMainAction::Next},
+        {"3R", TMainAction::Next},  {"L", TMainAction::Prev},    {"3L", TMainAction::Prev},
+        {"U", TMainAction::Play},   {"3U", TMainAction::Play},   {"D", TMainAction::Pause},
         {"3D", TMainAction::Pause},
     };
     for (const auto& row : rows)
@@ -158,7 +161,8 @@ std::string URLEncode(const std::string& text, bool spaceAsPlus) {
 namespace {
 
 // Replaces every occurrence of the pattern, ignoring ASCII letter case, without rescanning what was put in.
-std::string ReplaceAllIgnoringCase(const std::string& text, const std::string& pattern, const std::string& with) {
+std::string ReplaceAllIgnoringCase(const std::string& text, const std::string& pattern,
+                                   const std::string& with) {
     auto lower = [](std::string s) {
         for (char& c : s)
             c = char(std::tolower(static_cast<unsigned char>(c)));

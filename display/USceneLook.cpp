@@ -24,7 +24,9 @@ public:
             Hash_ *= 1099511628211ull;
         }
     }
-    void Add(float value, float step) { Add(std::uint64_t(std::int64_t(std::llround(double(value) / step)))); }
+    void Add(float value, float step) {
+        Add(std::uint64_t(std::int64_t(std::llround(double(value) / step))));
+    }
     void Add(const TVector3& v, float step) {
         Add(v.X, step);
         Add(v.Y, step);
@@ -44,9 +46,9 @@ private:
     std::uint64_t Hash_ = 1469598103934665603ull;
 };
 
-constexpr float kPixel = 0.5f;    // screen texts, in pixels
-constexpr float kUnit = 0.0005f;   // scene units
-constexpr float kDegree = 0.25f;   // angles
+constexpr float kPixel = 0.5f;   // screen texts, in pixels
+constexpr float kUnit = 0.0005f; // scene units
+constexpr float kDegree = 0.25f; // angles
 
 void AddObject(TLookHash& look, const TGLBaseSceneObject& object) {
     look.Add(std::uint64_t(object.Visible));

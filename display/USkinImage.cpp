@@ -17,7 +17,8 @@ void TSkinImage::SetBounds(int left, int top, int width, int height) {
     width = std::max(width, 1);
     height = std::max(height, 1);
     if (width > Canvas_.width() || height > Canvas_.height()) {
-        QImage grown(std::max(width, Canvas_.width()), std::max(height, Canvas_.height()), QImage::Format_RGB32);
+        QImage grown(std::max(width, Canvas_.width()), std::max(height, Canvas_.height()),
+                     QImage::Format_RGB32);
         grown.fill(Qt::black);
         QPainter painter(&grown);
         painter.drawImage(0, 0, Canvas_);
@@ -45,7 +46,8 @@ void TSkinImage::mouseMoveEvent(QMouseEvent* event) {
 }
 
 void TSkinImage::mouseReleaseEvent(QMouseEvent* event) {
-    const bool click = Pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
+    const bool click =
+        Pressed_ && event->button() == Qt::LeftButton && rect().contains(event->position().toPoint());
     if (event->button() == Qt::LeftButton)
         Pressed_ = false;
     if (OnMouseUp)

@@ -13,7 +13,8 @@ namespace display {
 class TSkinImage : public QWidget {
 public:
     // Mouse reports: position in the control, the button that changed (or none) and the buttons held.
-    using TMouseHandler = std::function<void(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons)>;
+    using TMouseHandler =
+        std::function<void(QPoint position, Qt::MouseButton button, Qt::MouseButtons buttons)>;
 
     TSkinImage(QWidget* parent, const QString& name);
 

@@ -20,7 +20,9 @@ namespace {
 constexpr int kLong = 4000; // longer than any window
 
 // The nearest integer, halves to the even neighbour.
-int Rnd(double value) { return int(std::nearbyint(value)); }
+int Rnd(double value) {
+    return int(std::nearbyint(value));
+}
 
 const char* const kSearchTexts[] = {"Search", "Cancel Search", "Search Again"};
 const char* const kSearchHints[] = {"Search for lyrics", "Do not search lyrics for current song",
@@ -71,11 +73,19 @@ void TWASkin::AttachFrame(QWidget* mainWindow) {
     SubmitButton_->setToolTip("Submit Lyric..");
 
     for (TSkinImage* border : {TopBorder_, BottomBorder_, LeftBorder_, RightBorder_}) {
-        border->OnMouseDown = [this, border](QPoint p, Qt::MouseButton b, Qt::MouseButtons) { BorderDown(*border, p, b); };
-        border->OnMouseMove = [this, border](QPoint p, Qt::MouseButton, Qt::MouseButtons b) { BorderMove(*border, p, b); };
+        border->OnMouseDown = [this, border](QPoint p, Qt::MouseButton b, Qt::MouseButtons) {
+            BorderDown(*border, p, b);
+        };
+        border->OnMouseMove = [this, border](QPoint p, Qt::MouseButton, Qt::MouseButtons b) {
+            BorderMove(*border, p, b);
+        };
     }
-    StatusStrip_->OnMouseDown = [this](QPoint p, Qt::MouseButton b, Qt::MouseButtons) { StatusStripDown(p, b); };
-    StatusStrip_->OnMouseMove = [this](QPoint p, Qt::MouseButton, Qt::MouseButtons b) { StatusStripMove(p, b); };
+    StatusStrip_->OnMouseDown = [this](QPoint p, Qt::MouseButton b, Qt::MouseButtons) {
+        StatusStripDown(p, b);
+    };
+    StatusStrip_->OnMouseMove = [this](QPoint p, Qt::MouseButton, Qt::MouseButtons b) {
+        StatusStripMove(p, b);
+    };
 
     SearchButton_->OnMouseDown = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
         if (b == Qt::LeftButton)
@@ -162,9 +172,9 @@ void TWASkin::Place() {
     ScrollDownButton_->SetBounds(w - 16, h - 31, 14, 14);
     ScrollThumb_->SetBounds(w - 16, ThumbTop(), 14, ThumbHeight());
     // Later controls lie over earlier ones: the buttons over the strip, the thumb and arrows over the track.
-    for (TSkinImage* c : {StatusStrip_, SearchButton_, EditButton_, OnTopButton_, SubmitButton_, ScrollTrack_,
-                          ScrollThumb_, ScrollUpButton_, ScrollDownButton_, TopBorder_, BottomBorder_, LeftBorder_,
-                          RightBorder_})
+    for (TSkinImage* c :
+         {StatusStrip_, SearchButton_, EditButton_, OnTopButton_, SubmitButton_, ScrollTrack_, ScrollThumb_,
+          ScrollUpButton_, ScrollDownButton_, TopBorder_, BottomBorder_, LeftBorder_, RightBorder_})
         c->raise();
 }
 
@@ -233,8 +243,8 @@ void TWASkin::PaintOnTopButton() {
     if (!HasSkin() || !OnTopButton_)
         return;
     OnTopButton_->Canvas().fill(SheetPixel(52, 0));
-    DrawText(OnTopButton_->Canvas(), QFont("tahoma", 6), Host_.StaysOnTop() ? QColor(192, 192, 192) : Qt::black, 0, 0,
-             "A");
+    DrawText(OnTopButton_->Canvas(), QFont("tahoma", 6),
+             Host_.StaysOnTop() ? QColor(192, 192, 192) : Qt::black, 0, 0, "A");
     OnTopButton_->update();
 }
 
@@ -293,7 +303,9 @@ void TWASkin::PaintScrollTrack() {
     ScrollTrack_->update();
 }
 
-int TWASkin::TrackLength() const { return (MainWindow_ ? MainWindow_->height() : 0) - 47; }
+int TWASkin::TrackLength() const {
+    return (MainWindow_ ? MainWindow_->height() : 0) - 47;
+}
 
 int TWASkin::ThumbHeight() const {
     const int t = std::max(TrackLength(), 1);
@@ -414,7 +426,8 @@ void TWASkin::PaintSongInfo() {
     QImage& canvas = StatusStrip_->Canvas();
     // Text on a dark strip takes the light colour of the button face, on a light strip black.
     const QColor probe = canvas.pixelColor(3, 5);
-    const unsigned value = unsigned(probe.red()) | unsigned(probe.green()) << 8 | unsigned(probe.blue()) << 16;
+    const unsigned value =
+        unsigned(probe.red()) | unsigned(probe.green()) << 8 | unsigned(probe.blue()) << 16;
     const QColor color = value < 6579301u ? SearchButton_->Canvas().pixelColor(3, 3) : QColor(Qt::black);
 
     const std::string position = MinutesSecondsText(Session_.GetSongPosition());
@@ -538,7 +551,8 @@ void TWASkin::ThumbMove(QPoint position) {
     if (!ThumbDragging)
         return;
     const int t = std::max(TrackLength(), 1);
-    const double value = double(ScrollThumb_->y() + position.y() - ThumbGrabY - 17) / t * Scroll.ContentHeight;
+    const double value =
+        double(ScrollThumb_->y() + position.y() - ThumbGrabY - 17) / t * Scroll.ContentHeight;
     Host_.SetScrollPosition(Rnd(value));
     Host_.RestartAllowScroll();
     Host_.AdvanceSceneClock();

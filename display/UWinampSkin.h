@@ -37,7 +37,8 @@ public:
     // What the search button offers.
     enum TSearchState { ssSearch = 0, ssCancelSearch = 1, ssSearchAgain = 2 };
 
-    TWASkin(player::TPlayerSession& session, IFrameHost& host, TScrollState& scroll, QObject* parent = nullptr);
+    TWASkin(player::TPlayerSession& session, IFrameHost& host, TScrollState& scroll,
+            QObject* parent = nullptr);
     ~TWASkin() override;
 
     // Creates the controls on the main window, wires their events and sets the scroll state's start values.

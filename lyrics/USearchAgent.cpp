@@ -75,17 +75,22 @@ std::optional<TAgentRecord> ParseAgentRecord(const std::uint8_t* data, std::size
     return record;
 }
 
-TSearchAgent::~TSearchAgent() { StopListening(); }
-
-bool TSearchAgent::Listen(IAgentReplyListener& listener) {
-    return Channel_.Listen(platform::kMainWindowClass, [&listener](const std::uint8_t* data, std::size_t size) {
-        if (auto reply = ParseAgentRecord(data, size))
-            listener.AgentReply(*reply);
-        return std::intptr_t(0);
-    });
+TSearchAgent::~TSearchAgent() {
+    StopListening();
 }
 
-void TSearchAgent::StopListening() { Channel_.StopListening(); }
+bool TSearchAgent::Listen(IAgentReplyListener& listener) {
+    return Channel_.Listen(platform::kMainWindowClass,
+                           [&listener](const std::uint8_t* data, std::size_t size) {
+                               if (auto reply = ParseAgentRecord(data, size))
+                                   listener.AgentReply(*reply);
+                               return std::intptr_t(0);
+                           });
+}
+
+void TSearchAgent::StopListening() {
+    Channel_.StopListening();
+}
 
 std::string TSearchAgent::AgentPath(const std::string& programFolder, char separator) {
     return programFolder + "Cantrel" + separator + platform::AgentProgramName();
@@ -104,9 +109,13 @@ bool TSearchAgent::Search(std::int32_t site, const std::string& songName, std::i
     return Send({kAgentSearch, site, songName, lengthSeconds, timestamped ? 1 : 0});
 }
 
-bool TSearchAgent::CancelSearch() { return Send({kAgentCancelSearch, 0, "", 0, 0}); }
+bool TSearchAgent::CancelSearch() {
+    return Send({kAgentCancelSearch, 0, "", 0, 0});
+}
 
-bool TSearchAgent::Close() { return Send({kAgentClose, 0, "", 0, 0}); }
+bool TSearchAgent::Close() {
+    return Send({kAgentClose, 0, "", 0, 0});
+}
 
 bool TSearchAgent::Send(const TAgentRecord& request) {
     const TAgentRecordBytes bytes = BuildAgentRecord(request);

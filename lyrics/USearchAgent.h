@@ -45,8 +45,8 @@ struct TAgentRecord {
     std::int32_t Flag = 0;
 
     bool operator==(const TAgentRecord& other) const {
-        return Command == other.Command && Site == other.Site && Text == other.Text && Length == other.Length &&
-               Flag == other.Flag;
+        return Command == other.Command && Site == other.Site && Text == other.Text &&
+               Length == other.Length && Flag == other.Flag;
     }
 };
 

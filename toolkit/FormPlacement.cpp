@@ -31,8 +31,8 @@ void WriteFormPlacement(TProfileFile& profile, const std::string& section, const
     profile.WriteInteger(section, "State", placement.Maximized ? 2 : 0);
 }
 
-std::optional<TFormPlacement> LoadFormPlacement(const std::string& path, const std::string& section, int minWidth,
-                                                int minHeight) {
+std::optional<TFormPlacement> LoadFormPlacement(const std::string& path, const std::string& section,
+                                                int minWidth, int minHeight) {
     return ReadFormPlacement(LoadProfileFile(path), section, minWidth, minHeight);
 }
 

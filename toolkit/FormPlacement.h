@@ -37,8 +37,8 @@ std::optional<TFormPlacement> ReadFormPlacement(const TProfileFile& profile, con
 void WriteFormPlacement(TProfileFile& profile, const std::string& section, const TFormPlacement& placement);
 
 // The same on a file: a missing or unreadable file gives nothing; writing keeps the file's other lines.
-std::optional<TFormPlacement> LoadFormPlacement(const std::string& path, const std::string& section, int minWidth,
-                                                int minHeight);
+std::optional<TFormPlacement> LoadFormPlacement(const std::string& path, const std::string& section,
+                                                int minWidth, int minHeight);
 bool SaveFormPlacement(const std::string& path, const std::string& section, const TFormPlacement& placement);
 
 } // namespace toolkit

@@ -2,5 +2,6 @@
 // driver, which is unloaded before the report and shows as an unknown module) keep a few allocations to
 // the end.
 extern "C" const char* __lsan_default_suppressions() {
-    return "leak:libdbus-1.so\nleak:libfontconfig.so\nleak:<unknown module>\nleak:libLLVM\nleak:swrast_dri.so\n";
+    return "leak:libdbus-1.so\nleak:libfontconfig.so\nleak:<unknown "
+           "module>\nleak:libLLVM\nleak:swrast_dri.so\n";
 }

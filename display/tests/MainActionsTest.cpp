@@ -50,8 +50,9 @@ TEST(MainKeys, AltF4OnlyWithExactlyAlt) {
         bool closes;
     };
     const TCase cases[] = {
-        {false, false, true, false, true},   {false, false, false, false, false}, {true, false, true, false, false},
-        {false, true, true, false, false},   {false, false, true, true, false},   {true, true, true, true, false},
+        {false, false, true, false, true},  {false, false, false, false, false},
+        {true, false, true, false, false},  {false, true, true, false, false},
+        {false, false, true, true, false},  {true, true, true, true, false},
         {false, true, false, false, false},
     };
     for (const auto& c : cases) {
@@ -63,9 +64,9 @@ TEST(MainKeys, AltF4OnlyWithExactlyAlt) {
 TEST(MainGestures, GestureTable) {
     using A = TMainAction;
     const std::pair<const char*, A> cases[] = {
-        {"DR", A::Close}, {"D3R", A::Close}, {"R", A::Next},  {"3R", A::Next},  {"L", A::Prev}, {"3L", A::Prev},
-        {"U", A::Play},   {"3U", A::Play},   {"D", A::Pause}, {"3D", A::Pause}, {"", A::None},  {"RL", A::None},
-        {"9", A::None},   {"DRR", A::None},  {"d", A::None},
+        {"DR", A::Close}, {"D3R", A::Close}, {"R", A::Next},  {"3R", A::Next},  {"L", A::Prev},
+        {"3L", A::Prev},  {"U", A::Play},    {"3U", A::Play}, {"D", A::Pause},  {"3D", A::Pause},
+        {"", A::None},    {"RL", A::None},   {"9", A::None},  {"DRR", A::None}, {"d", A::None},
     };
     for (const auto& [gesture, action] : cases)
         EXPECT_EQ(GestureAction(gesture), action) << gesture;
@@ -102,7 +103,8 @@ TEST(MainMenu, PopupMenuInOrder) {
 
 TEST(MainAddresses, HelpPages) {
     const std::string site = kProductSite;
-    EXPECT_EQ(PlayerSetupHelpAddress(), site + "/modules.php?name=FAQ&myfaq=yes&id_cat=5&categories=Player+Setup");
+    EXPECT_EQ(PlayerSetupHelpAddress(),
+              site + "/modules.php?name=FAQ&myfaq=yes&id_cat=5&categories=Player+Setup");
     EXPECT_EQ(HelpAddress(), site + "/modules.php?name=doc_running");
 }
 
@@ -113,12 +115,8 @@ TEST(MainAddresses, URLEncode) {
         const char* encoded;
     };
     const TCase cases[] = {
-        {"a b&c/d", false, "a%20b%26c%2Fd"},
-        {"a b&c/d", true, "a+b%26c%2Fd"},
-        {"AZaz09", false, "AZaz09"},
-        {"-_.~", false, "%2D%5F%2E%7E"},
-        {"\xe9\xff", false, "%E9%FF"},
-        {"", false, ""},
+        {"a b&c/d", false, "a%20b%26c%2Fd"}, {"a b&c/d", true, "a+b%26c%2Fd"}, {"AZaz09", false, "AZaz09"},
+        {"-_.~", false, "%2D%5F%2E%7E"},     {"\xe9\xff", false, "%E9%FF"},    {"", false, ""},
     };
     for (const auto& c : cases)
         EXPECT_EQ(URLEncode(c.text, c.plus), c.encoded) << c.text;
@@ -129,7 +127,8 @@ TEST(MainAddresses, ManualSearchAddress) {
     EXPECT_EQ(ManualSearchAddress("http://s.example/?q=%Artist%+%Title%", "AC/DC", "Back In Black",
                                   "AC/DC - Back In Black"),
               "http://s.example/?q=AC%2FDC+Back%20In%20Black");
-    EXPECT_EQ(ManualSearchAddress("%ARTIST%/%title%/%Song%/%artist%", "A", "T", "A - T"), "A/T/A%20%2D%20T/A");
+    EXPECT_EQ(ManualSearchAddress("%ARTIST%/%title%/%Song%/%artist%", "A", "T", "A - T"),
+              "A/T/A%20%2D%20T/A");
     EXPECT_EQ(ManualSearchAddress("no placeholders", "A", "T", "S"), "no placeholders");
     // The encoded artist is not searched again for the later placeholders.
     EXPECT_EQ(ManualSearchAddress("%Artist%", "%Title%", "T", "S"), "%25Title%25");

@@ -50,7 +50,9 @@ protected:
         fs::remove_all(Folder);
     }
 
-    void WriteSettings(const std::string& text) { std::ofstream(Folder / "Cantrel" / "Settings.ini") << text; }
+    void WriteSettings(const std::string& text) {
+        std::ofstream(Folder / "Cantrel" / "Settings.ini") << text;
+    }
     void WriteLyrics(const std::string& name, const std::string& text) {
         std::ofstream(Folder / "Cantrel" / "lyrics" / name, std::ios::binary) << text;
     }
@@ -121,7 +123,7 @@ TEST_F(MainWindowTest, StartsTheAgentAndShowsTheFrame) {
     EXPECT_TRUE(w.Frame().HasSkin());
     EXPECT_EQ(w.size(), QSize(825, 326));
     EXPECT_EQ(w.SceneViewer().geometry(), QRect(3, 3, 820, 306)); // the scroll bar is hidden at first
-    EXPECT_TRUE(w.Scene().GLHUDTextReminder->Visible);          // no account name yet
+    EXPECT_TRUE(w.Scene().GLHUDTextReminder->Visible);            // no account name yet
     EXPECT_EQ(w.Scene().GLDummyCubeVisualization->TagFloat, 62);
 }
 
@@ -148,7 +150,7 @@ TEST_F(MainWindowTest, StartUpWithoutPlayerShowsNoPlayerDetected) {
 TEST_F(MainWindowTest, SongWithLyricsFileScrollsWithTheClock) {
     StartWinamp("1. Band - Tune - Winamp", 62000, 185);
     WriteLyrics("Band - Tune [190].lrc", "[00:10.00]First line\r\n[01:00.00]Second line\r\n"
-                                          "[01:05.00]Third line\r\n[01:30.00]Fourth line\r\n");
+                                         "[01:05.00]Third line\r\n[01:30.00]Fourth line\r\n");
     TFormCantrel& w = Open();
     Play(200); // the poll sees the song
     ASSERT_TRUE(w.Lyrics().Found);
@@ -295,11 +297,16 @@ TEST_F(MainWindowTest, KeysAndGesturesDriveThePlayer) {
         std::uintptr_t command;
     };
     const TKey keys[] = {
-        {Qt::Key_X, Qt::NoModifier, player::AMP_PLAY},      {Qt::Key_C, Qt::NoModifier, player::AMP_PAUSE},
-        {Qt::Key_V, Qt::NoModifier, player::AMP_STOP},      {Qt::Key_B, Qt::NoModifier, player::AMP_NEXT},
-        {Qt::Key_Z, Qt::NoModifier, player::AMP_PREV},      {Qt::Key_Left, Qt::NoModifier, player::AMP_BACK_5S},
-        {Qt::Key_Right, Qt::NoModifier, player::AMP_FORWARD_5S}, {Qt::Key_Up, Qt::NoModifier, player::AMP_VOLUME_UP},
-        {Qt::Key_Down, Qt::NoModifier, player::AMP_VOLUME_DOWN}, {Qt::Key_J, Qt::NoModifier, player::AMP_JUMP_TO_FILE},
+        {Qt::Key_X, Qt::NoModifier, player::AMP_PLAY},
+        {Qt::Key_C, Qt::NoModifier, player::AMP_PAUSE},
+        {Qt::Key_V, Qt::NoModifier, player::AMP_STOP},
+        {Qt::Key_B, Qt::NoModifier, player::AMP_NEXT},
+        {Qt::Key_Z, Qt::NoModifier, player::AMP_PREV},
+        {Qt::Key_Left, Qt::NoModifier, player::AMP_BACK_5S},
+        {Qt::Key_Right, Qt::NoModifier, player::AMP_FORWARD_5S},
+        {Qt::Key_Up, Qt::NoModifier, player::AMP_VOLUME_UP},
+        {Qt::Key_Down, Qt::NoModifier, player::AMP_VOLUME_DOWN},
+        {Qt::Key_J, Qt::NoModifier, player::AMP_JUMP_TO_FILE},
     };
     for (const auto& k : keys) {
         Amp->Commands.clear();
@@ -321,16 +328,19 @@ TEST_F(MainWindowTest, KeysAndGesturesDriveThePlayer) {
     TGLSceneViewer& viewer = w.SceneViewer();
     for (const auto& g : gestures) {
         Amp->Commands.clear();
-        emit viewer.MouseDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, g.trail[0].x(), g.trail[0].y());
+        emit viewer.MouseDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, g.trail[0].x(),
+                              g.trail[0].y());
         for (const QPoint& p : g.trail)
             emit viewer.MouseMove(Qt::RightButton, Qt::NoModifier, p.x(), p.y());
-        emit viewer.MouseUp(Qt::RightButton, Qt::NoButton, Qt::NoModifier, g.trail.back().x(), g.trail.back().y());
+        emit viewer.MouseUp(Qt::RightButton, Qt::NoButton, Qt::NoModifier, g.trail.back().x(),
+                            g.trail.back().y());
         ASSERT_EQ(Amp->Commands.size(), 1u);
         EXPECT_EQ(Amp->Commands[0], g.command);
     }
     EXPECT_EQ(Popups, 0); // a gesture shows no menu
 
-    // A right click without moving opens the menu; with the wheel turned while the button is held it does not.
+    // A right click without moving opens the menu; with the wheel turned while the button is held it does
+    // not.
     emit viewer.MouseDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, 300, 100);
     emit viewer.MouseUp(Qt::RightButton, Qt::NoButton, Qt::NoModifier, 300, 100);
     EXPECT_EQ(Popups, 1);
@@ -358,8 +368,10 @@ TEST_F(MainWindowTest, GesturesDoNothingWhenSwitchedOff) {
 
 TEST_F(MainWindowTest, AltF4ClosesOnlyWithExactlyAlt) {
     TFormCantrel& w = Open();
-    for (Qt::KeyboardModifiers modifiers : {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::AltModifier | Qt::ShiftModifier),
-                                            Qt::KeyboardModifiers(Qt::AltModifier | Qt::ControlModifier), Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+    for (Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::AltModifier | Qt::ShiftModifier),
+          Qt::KeyboardModifiers(Qt::AltModifier | Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::ControlModifier)}) {
         QTest::keyClick(&w, Qt::Key_F4, modifiers);
         EXPECT_TRUE(w.isVisible()) << int(modifiers);
     }
@@ -420,10 +432,12 @@ TEST_F(MainWindowTest, ViewModesAndTheResizeRule) {
     EXPECT_FALSE(w.SetViewMode(1)); // already on
     w.resize(800, 300);
     QTest::qWait(20);
-    EXPECT_FLOAT_EQ(w.Scene().GLCameraTextNoTimestamp->SceneScale, 488.0f / float(w.SceneViewer().View().Width));
+    EXPECT_FLOAT_EQ(w.Scene().GLCameraTextNoTimestamp->SceneScale,
+                    488.0f / float(w.SceneViewer().View().Width));
     w.resize(300, 800);
     QTest::qWait(20);
-    EXPECT_FLOAT_EQ(w.Scene().GLCameraTextNoTimestamp->SceneScale, 488.0f / float(w.SceneViewer().View().Height));
+    EXPECT_FLOAT_EQ(w.Scene().GLCameraTextNoTimestamp->SceneScale,
+                    488.0f / float(w.SceneViewer().View().Height));
     EXPECT_TRUE(w.SetViewMode(3));
     EXPECT_FALSE(w.SetViewMode(3));
     EXPECT_TRUE(w.SetViewMode(1));

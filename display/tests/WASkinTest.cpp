@@ -122,8 +122,8 @@ TEST_F(WASkinTest, StatusStripShowsPlayerSongAndClock) {
 }
 
 TEST_F(WASkinTest, ClockTexts) {
-    const std::pair<int, const char*> cases[] = {{0, "0:00"}, {62000, "1:02"}, {185999, "3:05"}, {-5, "0:00"},
-                                                 {3600000, "60:00"}};
+    const std::pair<int, const char*> cases[] = {
+        {0, "0:00"}, {62000, "1:02"}, {185999, "3:05"}, {-5, "0:00"}, {3600000, "60:00"}};
     for (const auto& [ms, text] : cases)
         EXPECT_EQ(MinutesSecondsText(ms), text);
 }
@@ -180,11 +180,11 @@ TEST_F(WASkinTest, ScrollThumbFollowsTheScrollState) {
         int top, height;
     };
     const TCase cases[] = {
-        {100, 50, 50, 17 + 140, 140},   // rnd(139.5) = 140 (halves to even), top rnd(139.5)
-        {100, 100, 0, 17, 279},         // page equal to content: the whole track
-        {200, 50, 1000, 17 + 209, 70},  // position limited to content - page = 150: rnd(209.25)
-        {200, 50, -30, 17, 70},         // and to 0
-        {0, 50, 10, 17, 279},           // nothing to scroll
+        {100, 50, 50, 17 + 140, 140},  // rnd(139.5) = 140 (halves to even), top rnd(139.5)
+        {100, 100, 0, 17, 279},        // page equal to content: the whole track
+        {200, 50, 1000, 17 + 209, 70}, // position limited to content - page = 150: rnd(209.25)
+        {200, 50, -30, 17, 70},        // and to 0
+        {0, 50, 10, 17, 279},          // nothing to scroll
     };
     for (const auto& c : cases) {
         Skin.Scroll.ContentHeight = c.content;

@@ -4,16 +4,21 @@
 
 namespace lyrics {
 
-std::int32_t FakeAgentRoundLength(std::int32_t seconds) { return (seconds + 5) / 10 * 10; }
+std::int32_t FakeAgentRoundLength(std::int32_t seconds) {
+    return (seconds + 5) / 10 * 10;
+}
 
 TFakeAgent::TFakeAgent(platform::IAgentChannel& channel, std::string lyricsDir)
     : Channel_(channel), LyricsDir_(std::move(lyricsDir)) {}
 
-TFakeAgent::~TFakeAgent() { Channel_.StopListening(); }
+TFakeAgent::~TFakeAgent() {
+    Channel_.StopListening();
+}
 
 bool TFakeAgent::Listen() {
-    return Channel_.Listen(platform::kAgentWindowClass,
-                           [this](const std::uint8_t* data, std::size_t size) { return Receive(data, size); });
+    return Channel_.Listen(platform::kAgentWindowClass, [this](const std::uint8_t* data, std::size_t size) {
+        return Receive(data, size);
+    });
 }
 
 std::string TFakeAgent::LyricFileName(const TAgentRecord& request) {

@@ -35,12 +35,12 @@ public:
     std::string SourceFor(std::int32_t site) const;
 
     TMode Mode = TMode::Download;
-    std::vector<std::string> Sites;                  // the site addresses by index
+    std::vector<std::string> Sites; // the site addresses by index
     std::string DatabaseUrl = "http://versevault.example/";
     std::string VersevaultMessage = "Please check your Versevault account information..";
-    std::vector<TAgentRecord> Requests;              // every well-formed request, in order
-    std::vector<std::string> Written;                // every lyric file written, full paths
-    bool Closed = false;                             // "Close" was received
+    std::vector<TAgentRecord> Requests; // every well-formed request, in order
+    std::vector<std::string> Written;   // every lyric file written, full paths
+    bool Closed = false;                // "Close" was received
 
 private:
     std::intptr_t Receive(const std::uint8_t* data, std::size_t size);

@@ -52,10 +52,10 @@ int main(int argc, char* argv[]) {
     using lyrics::TFakeAgent;
     const std::string mode = Option(args, "mode", "download");
     const std::map<std::string, TFakeAgent::TMode> modes = {{"download", TFakeAgent::TMode::Download},
-                                                           {"notfound", TFakeAgent::TMode::NotFound},
-                                                           {"error", TFakeAgent::TMode::ErrorConnecting},
-                                                           {"versevault", TFakeAgent::TMode::Versevault},
-                                                           {"silent", TFakeAgent::TMode::Silent}};
+                                                            {"notfound", TFakeAgent::TMode::NotFound},
+                                                            {"error", TFakeAgent::TMode::ErrorConnecting},
+                                                            {"versevault", TFakeAgent::TMode::Versevault},
+                                                            {"silent", TFakeAgent::TMode::Silent}};
     if (!modes.count(mode)) {
         std::cerr << "unknown mode " << mode << "\n";
         return 2;

@@ -20,7 +20,8 @@ namespace {
 class AgentProcessTest : public ::testing::Test, public IAgentReplyListener {
 protected:
     void SetUp() override {
-        Folder = fs::temp_directory_path() / ("cantrel-agent-process-" + std::to_string(std::random_device()()));
+        Folder =
+            fs::temp_directory_path() / ("cantrel-agent-process-" + std::to_string(std::random_device()()));
         fs::create_directories(Folder / "run");
         fs::permissions(Folder / "run", fs::perms::owner_all);
         fs::create_directories(Folder / "Cantrel" / "lyrics");

@@ -89,10 +89,11 @@ TEST_F(SearchAgentTest, RequestsAreAcceptedOnlyWith99) {
     EXPECT_FALSE(Link.Search(-1, "A - B", 180, true)); // nobody listens
     std::intptr_t answer = 99;
     std::vector<TAgentRecord> got;
-    ASSERT_TRUE(AgentChannel.Listen(platform::kAgentWindowClass, [&](const std::uint8_t* data, std::size_t size) {
-        got.push_back(*ParseAgentRecord(data, size));
-        return answer;
-    }));
+    ASSERT_TRUE(
+        AgentChannel.Listen(platform::kAgentWindowClass, [&](const std::uint8_t* data, std::size_t size) {
+            got.push_back(*ParseAgentRecord(data, size));
+            return answer;
+        }));
     EXPECT_TRUE(Link.Search(-1, "A - B", 180, true));
     EXPECT_TRUE(Link.Search(3, "A - B", 0, false));
     EXPECT_TRUE(Link.CancelSearch());
@@ -128,9 +129,9 @@ TEST_F(SearchAgentTest, RepliesReachTheListenerAndAreAnsweredWithZero) {
 class TempFolderTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Folder = fs::temp_directory_path() /
-                 ("cantrel-agent-" + std::to_string(std::random_device()()) + "-" +
-                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        Folder =
+            fs::temp_directory_path() / ("cantrel-agent-" + std::to_string(std::random_device()()) + "-" +
+                                         ::testing::UnitTest::GetInstance()->current_test_info()->name());
         fs::create_directories(Folder);
     }
     void TearDown() override { fs::remove_all(Folder); }

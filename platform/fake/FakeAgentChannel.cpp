@@ -2,7 +2,9 @@
 
 namespace platform {
 
-TFakeAgentChannel::~TFakeAgentChannel() { StopListening(); }
+TFakeAgentChannel::~TFakeAgentChannel() {
+    StopListening();
+}
 
 bool TFakeAgentChannel::Listen(const std::string& ownClass, TReceiver receiver) {
     StopListening();

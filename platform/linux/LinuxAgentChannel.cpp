@@ -120,7 +120,7 @@ int ConnectTo(const std::string& path) {
 
 // A folder only this user can enter: it must be a real directory (not a link), owned by us, closed to others.
 bool IsPrivateFolder(const std::string& folder) {
-    struct stat st{};
+    struct stat st {};
     return lstat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid() &&
            (st.st_mode & 077) == 0;
 }
@@ -130,7 +130,7 @@ bool IsPrivateFolder(const std::string& folder) {
 std::string AgentRuntimeFolder() {
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime && *runtime) {
-        struct stat st{};
+        struct stat st {};
         if (stat(runtime, &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == getuid())
             return runtime;
     }
@@ -142,12 +142,14 @@ std::string AgentRuntimeFolder() {
 TLinuxAgentChannel::TLinuxAgentChannel(std::string folder)
     : Folder_(folder.empty() ? AgentRuntimeFolder() : std::move(folder)) {}
 
-TLinuxAgentChannel::~TLinuxAgentChannel() { StopListening(); }
+TLinuxAgentChannel::~TLinuxAgentChannel() {
+    StopListening();
+}
 
 std::string TLinuxAgentChannel::SocketPath(const std::string& className) const {
     // A class name is one path component; anything else is no window of ours.
-    if (Folder_.empty() || className.empty() || className.find('/') != std::string::npos || className == "." ||
-        className == "..")
+    if (Folder_.empty() || className.empty() || className.find('/') != std::string::npos ||
+        className == "." || className == "..")
         return {};
     return Folder_ + "/" + className;
 }
@@ -165,7 +167,7 @@ bool TLinuxAgentChannel::Listen(const std::string& ownClass, TReceiver receiver)
         close(probe);
         return false;
     }
-    struct stat st{};
+    struct stat st {};
     if (lstat(path.c_str(), &st) == 0) {
         if (!S_ISSOCK(st.st_mode))
             return false;
@@ -324,8 +326,12 @@ bool TLinuxAgentChannel::StartProgram(const std::string& path) {
     return WIFEXITED(status) && WEXITSTATUS(status) == 0 && n == 0;
 }
 
-std::unique_ptr<IAgentChannel> CreateAgentChannel() { return std::make_unique<TLinuxAgentChannel>(); }
+std::unique_ptr<IAgentChannel> CreateAgentChannel() {
+    return std::make_unique<TLinuxAgentChannel>();
+}
 
-std::string AgentProgramName() { return "CantrelAgent"; }
+std::string AgentProgramName() {
+    return "CantrelAgent";
+}
 
 } // namespace platform

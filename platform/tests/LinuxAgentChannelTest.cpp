@@ -40,8 +40,8 @@ protected:
     }
 
     // A raw client that writes bytes and returns what it reads back before the peer closes.
-    std::vector<std::uint8_t> RawExchange(const std::string& className, const std::vector<std::uint8_t>& bytes,
-                                          bool holdOpenMs = false) {
+    std::vector<std::uint8_t> RawExchange(const std::string& className,
+                                          const std::vector<std::uint8_t>& bytes, bool holdOpenMs = false) {
         const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
         sockaddr_un address{};
         address.sun_family = AF_UNIX;
@@ -89,7 +89,8 @@ TEST_F(LinuxAgentChannelTest, DeliversRecordAndReturnsAnswer) {
 
 TEST_F(LinuxAgentChannelTest, NegativeAnswersSurviveTheTrip) {
     TLinuxAgentChannel receiver(Folder), sender(Folder);
-    ASSERT_TRUE(receiver.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(-7); }));
+    ASSERT_TRUE(
+        receiver.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(-7); }));
     std::thread server = ServeOn(receiver);
     const std::uint8_t byte = 1;
     EXPECT_EQ(sender.SendRecord("TFormTest", &byte, 1), -7);
@@ -108,9 +109,11 @@ TEST_F(LinuxAgentChannelTest, NobodyListeningAnswersZero) {
 TEST_F(LinuxAgentChannelTest, StaleSocketFileIsReplacedLiveOneIsNot) {
     {
         TLinuxAgentChannel first(Folder);
-        ASSERT_TRUE(first.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(1); }));
+        ASSERT_TRUE(
+            first.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(1); }));
         TLinuxAgentChannel second(Folder);
-        EXPECT_FALSE(second.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(2); }));
+        EXPECT_FALSE(
+            second.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(2); }));
         EXPECT_TRUE(fs::exists(Folder + "/TFormTest")); // the failed attempt leaves the live socket alone
     }
     // A socket file whose owner died without cleaning up.
@@ -125,7 +128,8 @@ TEST_F(LinuxAgentChannelTest, StaleSocketFileIsReplacedLiveOneIsNot) {
 
     // A regular file of that name is not ours to delete.
     std::ofstream(Folder + "/TFormOther") << "data";
-    EXPECT_FALSE(third.Listen("TFormOther", [](const std::uint8_t*, std::size_t) { return std::intptr_t(3); }));
+    EXPECT_FALSE(
+        third.Listen("TFormOther", [](const std::uint8_t*, std::size_t) { return std::intptr_t(3); }));
     EXPECT_TRUE(fs::exists(Folder + "/TFormOther"));
 }
 
@@ -206,7 +210,7 @@ TEST_F(LinuxAgentChannelTest, RuntimeFolderIsTheUsersElseAPrivateOne) {
     setenv("XDG_RUNTIME_DIR", "/nonexistent-runtime-folder", 1);
     const std::string fallback = platform::AgentRuntimeFolder();
     EXPECT_EQ(fallback, "/tmp/cantrel-" + std::to_string(getuid()));
-    struct stat st{};
+    struct stat st {};
     ASSERT_EQ(stat(fallback.c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 077, 0u);
     setenv("XDG_RUNTIME_DIR", Folder.c_str(), 1);

@@ -23,7 +23,8 @@ TEST(Win32AgentChannel, DeliversRecordAndReturnsAnswer) {
     EXPECT_EQ(got, record);
 
     auto second = platform::CreateAgentChannel();
-    EXPECT_FALSE(second->Listen("TFormCantrelTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(1); }));
+    EXPECT_FALSE(second->Listen("TFormCantrelTest",
+                                [](const std::uint8_t*, std::size_t) { return std::intptr_t(1); }));
 
     receiver->StopListening();
     EXPECT_EQ(sender->SendRecord("TFormCantrelTest", record.data(), record.size()), 0);

@@ -71,7 +71,8 @@ public:
     void ProcessPending() override {}
 
     bool StartProgram(const std::string& path) override {
-        const HINSTANCE result = ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        const HINSTANCE result =
+            ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return reinterpret_cast<INT_PTR>(result) > 32;
     }
 
@@ -100,8 +101,12 @@ private:
 
 } // namespace
 
-std::unique_ptr<IAgentChannel> CreateAgentChannel() { return std::make_unique<TWin32AgentChannel>(); }
+std::unique_ptr<IAgentChannel> CreateAgentChannel() {
+    return std::make_unique<TWin32AgentChannel>();
+}
 
-std::string AgentProgramName() { return "CantrelAgent.exe"; }
+std::string AgentProgramName() {
+    return "CantrelAgent.exe";
+}
 
 } // namespace platform

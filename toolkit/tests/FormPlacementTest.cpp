@@ -34,7 +34,8 @@ TEST(FormPlacement, MissingOrBadValuesGiveNothingAndSizesAreLimited) {
         {"[TFormCantrel]\nLeft=x\nTop=2\nWidth=300\nHeight=100\n", false, 0, 0, false},
         {"[TFormCantrel]\nLeft=1\nTop=2\nWidth=300\nHeight=100\n", true, 300, 100, false},
         {"[TFormCantrel]\nLeft=1\nTop=2\nWidth=5\nHeight=-7\nState=1\n", true, 200, 50, false},
-        {"[TFormCantrel]\nLeft=1\nTop=2\nWidth=999999\nHeight=2147483647\nState=2\n", true, 32767, 32767, true},
+        {"[TFormCantrel]\nLeft=1\nTop=2\nWidth=999999\nHeight=2147483647\nState=2\n", true, 32767, 32767,
+         true},
     };
     for (const auto& c : cases) {
         const auto placement = ReadFormPlacement(TProfileFile(c.text), "TFormCantrel", 200, 50);

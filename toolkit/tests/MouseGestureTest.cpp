@@ -18,14 +18,16 @@ struct TPoint {
 
 // Moves the cursor along straight segments in steps of about 3 pixels, 10 ms apart, and returns the gesture.
 // With the default interval every second step counts, so a reference point is set every 18 pixels.
-std::string Draw(TMouseGesture& gesture, TPoint start, const std::vector<TPoint>& corners, std::uint32_t tick = 1000) {
+std::string Draw(TMouseGesture& gesture, TPoint start, const std::vector<TPoint>& corners,
+                 std::uint32_t tick = 1000) {
     gesture.Start(start.x, start.y, tick);
     TPoint from = start;
     for (const TPoint& corner : corners) {
         const int steps = std::max(std::abs(corner.x - from.x), std::abs(corner.y - from.y)) / 3;
         for (int i = 1; i <= steps; ++i) {
             tick += 10;
-            gesture.Trail(from.x + (corner.x - from.x) * i / steps, from.y + (corner.y - from.y) * i / steps, tick);
+            gesture.Trail(from.x + (corner.x - from.x) * i / steps, from.y + (corner.y - from.y) * i / steps,
+                          tick);
         }
         from = corner;
     }
@@ -46,10 +48,10 @@ TEST(MouseGesture, DirectionCodes) {
         {{{110, 290}}, "1"},
         {{{110, 110}}, "7"},
         {{{290, 110}}, "9"},
-        {{{300, 230}}, "R"},               // mostly right: still right
-        {{{180, 300}}, "D"},               // mostly down
-        {{{200, 308}, {308, 308}}, "DR"},  // the close gesture, turning at a reference point
-        {{{200, 300}, {300, 300}}, "D3R"}, // turning between reference points adds the diagonal
+        {{{300, 230}}, "R"},                           // mostly right: still right
+        {{{180, 300}}, "D"},                           // mostly down
+        {{{200, 308}, {308, 308}}, "DR"},              // the close gesture, turning at a reference point
+        {{{200, 300}, {300, 300}}, "D3R"},             // turning between reference points adds the diagonal
         {{{200, 280}, {240, 320}, {330, 320}}, "D3R"}, // a rounded corner
         {{{260, 260}, {360, 260}}, "3R"},
         {{{260, 260}, {260, 160}}, "3U"},
