@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <functional>
 
 namespace display {
 
@@ -87,46 +88,39 @@ void TWASkin::AttachFrame(QWidget* mainWindow) {
         StatusStripMove(p, b);
     };
 
-    SearchButton_->OnMouseDown = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
-            PaintSearchButton(true);
+    // Buttons drawn pressed while the left button is down on them.
+    auto onLeftPress = [](TSkinImage* button, std::function<void(bool pressed)> press) {
+        button->OnMouseDown = [press](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
+            if (b == Qt::LeftButton)
+                press(true);
+        };
+        button->OnMouseUp = [press](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
+            if (b == Qt::LeftButton)
+                press(false);
+        };
     };
-    SearchButton_->OnMouseUp = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
-            PaintSearchButton(false);
-    };
+    onLeftPress(SearchButton_, [this](bool pressed) { PaintSearchButton(pressed); });
     SearchButton_->OnClick = [this] { SearchButtonClick(); };
-    EditButton_->OnMouseDown = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
-            PaintEditButton(true);
-    };
-    EditButton_->OnMouseUp = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
-            PaintEditButton(false);
-    };
+    onLeftPress(EditButton_, [this](bool pressed) { PaintEditButton(pressed); });
     EditButton_->OnClick = [this] { Host_.EditLyrics(); };
     OnTopButton_->OnClick = [this] {
         Host_.ToggleStayOnTop();
         PaintOnTopButton();
     };
     SubmitButton_->OnClick = [this] { Host_.SubmitLyrics(); };
-
-    ScrollUpButton_->OnMouseDown = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
+    // The scroll buttons scroll when pressed; releasing only draws them normal again.
+    onLeftPress(ScrollUpButton_, [this](bool pressed) {
+        if (pressed)
             ScrollButtonDown(true);
-    };
-    ScrollUpButton_->OnMouseUp = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
+        else
             PaintScrollButton(true, false);
-    };
-    ScrollDownButton_->OnMouseDown = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
+    });
+    onLeftPress(ScrollDownButton_, [this](bool pressed) {
+        if (pressed)
             ScrollButtonDown(false);
-    };
-    ScrollDownButton_->OnMouseUp = [this](QPoint, Qt::MouseButton b, Qt::MouseButtons) {
-        if (b == Qt::LeftButton)
+        else
             PaintScrollButton(false, false);
-    };
+    });
     ScrollThumb_->OnMouseDown = [this](QPoint p, Qt::MouseButton b, Qt::MouseButtons) {
         if (b != Qt::LeftButton)
             return;
