@@ -16,7 +16,7 @@
 #include "platform/fake/FakeWinamp.h"
 #include "player/AmpI.h"
 
-#include "QtTestEnvironment.h"
+#include "QtTestApp.h"
 
 #include <QAction>
 #include <QMenu>
@@ -36,6 +36,7 @@ namespace {
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
+        display::testing::TestApp();
         Folder = fs::temp_directory_path() / ("cantrel-main-" + std::to_string(std::random_device()()));
         fs::create_directories(Folder / "Cantrel" / "lyrics");
         std::ofstream(Folder / "Cantrel" / "CantrelAgent") << "agent";

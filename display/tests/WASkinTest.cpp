@@ -6,7 +6,7 @@
 #include "platform/fake/FakeWinamp.h"
 #include "player/EasyAmp.h"
 
-#include "QtTestEnvironment.h"
+#include "QtTestApp.h"
 
 #include <QTest>
 #include <QWidget>
@@ -86,6 +86,10 @@ protected:
         QTest::mouseClick(&C(name), Qt::LeftButton, Qt::NoModifier, at);
     }
 
+    // The application exists before any widget of the fixture.
+    struct TApp {
+        TApp() { display::testing::TestApp(); }
+    } App;
     platform::TFakeWindowSystem Windows;
     platform::TFakeClock Clock;
     player::TPlayerSession Session;
