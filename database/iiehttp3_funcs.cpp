@@ -1,5 +1,7 @@
 #include "database/iiehttp3_funcs.h"
 
+#include "toolkit/AsciiText.h"
+
 #include <zlib.h>
 
 #include <algorithm>
@@ -25,16 +27,6 @@ constexpr int kErrorUnrecognizedScheme = 12006;
     throw TIEHTTPError("TIE: Invalid URL. Error - " + std::to_string(code) + " = " + text);
 }
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 std::string ReplacePlus(const std::string& text) {
     std::string out;
     out.reserve(text.size());
@@ -49,21 +41,13 @@ std::string ReplacePlus(const std::string& text) {
 
 } // namespace
 
-std::string LowerAscii(std::string text) {
-    for (char& c : text) {
-        if (c >= 'A' && c <= 'Z')
-            c = char(c - 'A' + 'a');
-    }
-    return text;
-}
-
 std::string DecodeEscapes(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '%' && i + 2 < text.size() && HexValue(text[i + 1]) >= 0 &&
-            HexValue(text[i + 2]) >= 0) {
-            out += char(HexValue(text[i + 1]) * 16 + HexValue(text[i + 2]));
+        if (text[i] == '%' && i + 2 < text.size() && toolkit::HexDigitValue(text[i + 1]) >= 0 &&
+            toolkit::HexDigitValue(text[i + 2]) >= 0) {
+            out += char(toolkit::HexDigitValue(text[i + 1]) * 16 + toolkit::HexDigitValue(text[i + 2]));
             i += 2;
         } else {
             out += text[i];

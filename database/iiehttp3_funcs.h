@@ -4,6 +4,8 @@
 // reply into lines. Everything here is plain data in, plain data out; the component and its worker own
 // the state.
 
+#include "toolkit/AsciiText.h"
+
 #include <cstddef>
 #include <stdexcept>
 #include <string>
@@ -85,7 +87,6 @@ std::string UnpackReply(const std::string& body, std::size_t limit = kMaxReplyBy
 // end does not start another line.
 std::vector<std::string> SplitReplyLines(const std::string& body);
 
-// Lower-cases ASCII letters only; the other bytes (code page text) stay.
-std::string LowerAscii(std::string text);
+using toolkit::LowerAscii;
 
 } // namespace database

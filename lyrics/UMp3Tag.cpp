@@ -7,6 +7,7 @@
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
 #include "toolkit/DirectorySearch.h"
+#include "toolkit/AsciiText.h"
 #include "toolkit/RoundLength.h"
 
 #include <filesystem>
@@ -14,21 +15,9 @@
 namespace lyrics {
 namespace {
 
-char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? char(c + 32) : c; }
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 std::size_t FindNoCase(std::string_view text, std::string_view what, std::size_t from = 0) {
     for (std::size_t i = from; what.size() <= text.size() && i <= text.size() - what.size(); ++i) {
-        if (EqualsNoCase(text.substr(i, what.size()), what))
+        if (toolkit::EqualsIgnoringAsciiCase(text.substr(i, what.size()), what))
             return i;
     }
     return std::string::npos;
@@ -69,7 +58,7 @@ std::string RemoveTrackNumber(const std::string& text) {
     const std::string artist = Trim(std::string_view(text).substr(0, dash));
     std::string title = dash + 3 < text.size() ? Trim(std::string_view(text).substr(dash + 3)) : std::string();
     // "Track05 Title" reads as "Track 05 Title". A title of "Track" alone is left as it is.
-    if (title.size() > 5 && EqualsNoCase(std::string_view(title).substr(0, 5), "track") && title[5] != ' ')
+    if (title.size() > 5 && toolkit::EqualsIgnoringAsciiCase(std::string_view(title).substr(0, 5), "track") && title[5] != ' ')
         title.insert(5, " ");
     const std::size_t separator = title.find(" - ");
     if (separator != std::string::npos) {
@@ -109,7 +98,7 @@ std::string LowerExtension(const std::string& fileName) {
         return {};
     std::string ext = fileName.substr(dot);
     for (char& c : ext)
-        c = LowerAscii(c);
+        c = toolkit::LowerAscii(c);
     return ext;
 }
 
@@ -129,7 +118,7 @@ std::string NormaliseSongName(const std::string& text, bool excludeTextInBracket
     s = SingleSpaces(s);
     if (s.find(" - ") == std::string::npos)
         s = ReplaceAll(s, " -", " - ");
-    if (s.size() >= 4 && EqualsNoCase(std::string_view(s).substr(s.size() - 4), ".mp3"))
+    if (s.size() >= 4 && toolkit::EqualsIgnoringAsciiCase(std::string_view(s).substr(s.size() - 4), ".mp3"))
         s.erase(s.size() - 4);
     if (excludeTextInBrackets)
         s = RemoveBrackets(s);

@@ -1,6 +1,7 @@
 #include "player/MprisI.h"
 
 #include "player/EasyAmp.h"
+#include "toolkit/AsciiText.h"
 #include "toolkit/CodePage.h"
 
 #include <algorithm>
@@ -18,23 +19,13 @@ const char* const kPlayerPrefix = "org.mpris.MediaPlayer2.";
 // The track id players give when there is no track.
 const char* const kNoTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 
-int HexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 // "%XX" escapes decoded; a broken escape, and "%00", stay as they are.
 std::string PercentDecoded(const std::string& text) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t i = 0; i < text.size(); ++i) {
         if (text[i] == '%' && i + 2 < text.size()) {
-            const int high = HexValue(text[i + 1]), low = HexValue(text[i + 2]);
+            const int high = toolkit::HexDigitValue(text[i + 1]), low = toolkit::HexDigitValue(text[i + 2]);
             if (high >= 0 && low >= 0 && (high | low) != 0) {
                 out += char(high * 16 + low);
                 i += 2;

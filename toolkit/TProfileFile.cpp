@@ -1,5 +1,6 @@
 #include "toolkit/TProfileFile.h"
 
+#include "toolkit/AsciiText.h"
 #include "toolkit/FileBytes.h"
 
 #include <cstdint>
@@ -23,32 +24,8 @@ std::string Trim(const std::string& s) {
     return s.substr(b, e - b);
 }
 
-char LowerAscii(char c) {
-    return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c;
-}
-
-bool SameName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (LowerAscii(a[i]) != LowerAscii(b[i]))
-            return false;
-    }
-    return true;
-}
-
 bool HasLineBreakOrZero(const std::string& s) {
     return s.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
-}
-
-int DigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return 99;
 }
 
 // The whole text as a signed 32-bit integer: optional sign, then decimal digits, or hexadecimal digits
@@ -70,8 +47,8 @@ std::optional<int> WholeInteger(const std::string& text) {
         return std::nullopt;
     std::int64_t magnitude = 0;
     for (; i < text.size(); ++i) {
-        const int d = DigitValue(text[i]);
-        if (d >= base)
+        const int d = HexDigitValue(text[i]);
+        if (d < 0 || d >= base)
             return std::nullopt;
         magnitude = magnitude * base + d;
         if (magnitude > std::int64_t(std::numeric_limits<std::uint32_t>::max()))
@@ -155,7 +132,7 @@ std::string TProfileFile::Bytes() const {
 long TProfileFile::FindSection(const std::string& section) const {
     const std::string wanted = Trim(section);
     for (std::size_t i = 0; i < lines_.size(); ++i) {
-        if (lines_[i].kind == TKind::Section && SameName(lines_[i].name, wanted))
+        if (lines_[i].kind == TKind::Section && EqualsIgnoringAsciiCase(lines_[i].name, wanted))
             return long(i);
     }
     return -1;
@@ -166,7 +143,7 @@ long TProfileFile::FindKey(long header, const std::string& key) const {
     for (std::size_t i = std::size_t(header) + 1; i < lines_.size(); ++i) {
         if (lines_[i].kind == TKind::Section)
             break;
-        if (lines_[i].kind == TKind::Key && SameName(lines_[i].name, wanted))
+        if (lines_[i].kind == TKind::Key && EqualsIgnoringAsciiCase(lines_[i].name, wanted))
             return long(i);
     }
     return -1;
@@ -209,8 +186,8 @@ unsigned TProfileFile::ReadProfileInt(const std::string& section, const std::str
         i += 2;
     }
     std::uint32_t result = 0;
-    for (; i < t.size() && unsigned(DigitValue(t[i])) < base; ++i)
-        result = result * base + unsigned(DigitValue(t[i]));
+    for (; i < t.size() && unsigned(HexDigitValue(t[i])) < base; ++i)
+        result = result * base + unsigned(HexDigitValue(t[i]));
     return negative && result != 0 ? 0u : result;
 }
 
