@@ -8,6 +8,7 @@
 #include "display/USceneLook.h"
 #include "display/UWinampSkin.h"
 #include "display/scene/GLSceneViewer.h"
+#include "lyrics/TextHelpers.h"
 #include "platform/AgentChannel.h"
 #include "platform/Platform.h"
 #include "toolkit/FileBytes.h"
@@ -33,23 +34,12 @@ namespace display {
 
 namespace {
 
-const char* const kNoPlayerTitle = "No Player Detected";
-const char* const kStoppedTitle = "Stopped";
 const char* const kAgentNotRunning = "[CantrelAgent not running]";
 const char* const kDownloading = "Downloading..";
 const char* const kErrorConnecting = "Error Connecting";
 const char* const kSubmitLyric = "Submit Lyric..";
 const char* const kSubmitCorrection = "Submit Correction..";
 const char* const kFormSection = "TFormCantrel";
-
-std::string Trim(const std::string& text) {
-    std::size_t begin = 0, end = text.size();
-    while (begin < end && static_cast<unsigned char>(text[begin]) <= 32)
-        ++begin;
-    while (end > begin && static_cast<unsigned char>(text[end - 1]) <= 32)
-        --end;
-    return text.substr(begin, end - begin);
-}
 
 } // namespace
 
@@ -202,7 +192,7 @@ void TFormCantrel::FormShow() {
     TimerResizeEvent.start();
     Frame_->SetBordersActive();
     PanelLoading_->hide();
-    if (Trim(Settings_->Username()).empty()) {
+    if (lyrics::TrimView(Settings_->Username()).empty()) {
         Scene_->GLHUDTextReminder->Visible = true;
         TimerHideReminder.start();
     }
@@ -535,7 +525,7 @@ void TFormCantrel::SearchLyrics(int site) {
     if (!Settings_->SearchInternet())
         return;
     const std::string& name = Lyrics_.SongName;
-    if (name == kNoPlayerTitle || name == kStoppedTitle || name.empty())
+    if (name == player::kNoPlayerTitle || name == player::kStoppedTitle || name.empty())
         return;
     if (!CanSubmitSong(name)) {
         TimerHideDownlaodLabel.start();

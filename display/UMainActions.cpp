@@ -1,8 +1,9 @@
 #include "display/UMainActions.h"
 
+#include "toolkit/AsciiText.h"
+
 #include <QtCore/qnamespace.h>
 
-#include <cctype>
 
 namespace display {
 
@@ -163,12 +164,7 @@ namespace {
 // Replaces every occurrence of the pattern, ignoring ASCII letter case, without rescanning what was put in.
 std::string ReplaceAllIgnoringCase(const std::string& text, const std::string& pattern,
                                    const std::string& with) {
-    auto lower = [](std::string s) {
-        for (char& c : s)
-            c = char(std::tolower(static_cast<unsigned char>(c)));
-        return s;
-    };
-    const std::string haystack = lower(text), needle = lower(pattern);
+    const std::string haystack = toolkit::LowerAscii(text), needle = toolkit::LowerAscii(pattern);
     std::string result;
     std::size_t from = 0;
     for (std::size_t at; (at = haystack.find(needle, from)) != std::string::npos; from = at + needle.size())
