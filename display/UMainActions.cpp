@@ -4,7 +4,6 @@
 
 #include <QtCore/qnamespace.h>
 
-
 namespace display {
 
 const char* const kProductSite = "http://www.cantrel.org";
