@@ -1,12 +1,16 @@
-// The program's start: create the player session and the main window, then run the event loop.
-#include "player/EasyAmp.h"
-
+// The program's start: the media session, the player session, the agent channel and the main window, then
+// the event loop. The main window detects the player when it is created.
+#include "config/USettings.h"
+#include "display/UActiveText.h"
+#include "display/UMain.h"
+#include "platform/AgentChannel.h"
 #include "platform/MediaSession.h"
 #include "platform/Platform.h"
+#include "player/EasyAmp.h"
 
 #include <QApplication>
-#include <QLabel>
-#include <QTimer>
+#include <QDesktopServices>
+#include <QUrl>
 
 #include <memory>
 
@@ -15,25 +19,21 @@ int main(int argc, char* argv[]) {
 
     const std::unique_ptr<platform::IMediaSession> mediaSession = platform::CreateMediaSession();
     player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get());
-    session.DetectPlayer();
+    const std::unique_ptr<platform::IAgentChannel> agentChannel = platform::CreateAgentChannel();
 
-    QLabel window;
-    window.setMinimumSize(400, 200);
-    window.setAlignment(Qt::AlignCenter);
-    auto showTitle = [&] {
-        const QString title = QString::fromLocal8Bit(session.GetSongTitle().c_str());
-        window.setWindowTitle(title);
-        window.setText(title);
+    display::TMainWindowServices services;
+    services.Session = &session;
+    services.Clock = &platform::SystemClock();
+    services.AgentChannel = agentChannel.get();
+    services.ProgramFolder = platform::ProgramFolder();
+    services.Separator = platform::PathSeparator();
+    services.UserDataFolder = config::DefaultUserDataFolder(services.Separator);
+    services.OpenAddress = [](const std::string& address) {
+        const QString text = display::FromActive(address);
+        QDesktopServices::openUrl(text.contains("://") ? QUrl(text) : QUrl::fromLocalFile(text));
     };
-    showTitle();
 
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        session.PollPlayer();
-        showTitle();
-    });
-    poll.start(100);
-
+    display::TFormCantrel window(services);
     window.show();
     return app.exec();
 }

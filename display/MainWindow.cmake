@@ -1,0 +1,18 @@
+# The main window, its frame and its tables (included from display/CMakeLists.txt).
+find_package(Qt6 REQUIRED COMPONENTS Test)
+
+target_sources(cantrel_display PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/UMainActions.h ${CMAKE_CURRENT_LIST_DIR}/UMainActions.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UActiveText.h ${CMAKE_CURRENT_LIST_DIR}/UFrameHost.h
+  ${CMAKE_CURRENT_LIST_DIR}/USkinImage.h ${CMAKE_CURRENT_LIST_DIR}/USkinImage.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.h ${CMAKE_CURRENT_LIST_DIR}/UWinampSkin.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/USceneLook.h ${CMAKE_CURRENT_LIST_DIR}/USceneLook.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/UMain.h ${CMAKE_CURRENT_LIST_DIR}/UMain.cpp)
+qt_add_resources(cantrel_display "skin" PREFIX "/" BASE ${CMAKE_CURRENT_LIST_DIR}
+  FILES ${CMAKE_CURRENT_LIST_DIR}/skin/ModernSkin.png)
+
+cantrel_add_test(main_window_tests LABEL gui
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainActionsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/WASkinTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/tests/MainWindowTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
+  LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test
+  TIMEOUT 300)

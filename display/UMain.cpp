@@ -1,0 +1,1238 @@
+#include "display/UMain.h"
+
+#include "config/USettings.h"
+#include "display/DisplayInput.h"
+#include "display/MainScene.h"
+#include "display/UActiveText.h"
+#include "display/UDisplayTextNoTimestamp.h"
+#include "display/USceneLook.h"
+#include "display/UWinampSkin.h"
+#include "display/scene/GLSceneViewer.h"
+#include "lyrics/TextHelpers.h"
+#include "platform/AgentChannel.h"
+#include "platform/Platform.h"
+#include "toolkit/FileBytes.h"
+#include "toolkit/FormPlacement.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCursor>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QScreen>
+#include <QSocketNotifier>
+#include <QVBoxLayout>
+#include <QWheelEvent>
+
+#include <cstdio>
+
+namespace display {
+
+namespace {
+
+const char* const kAgentNotRunning = "[CantrelAgent not running]";
+const char* const kDownloading = "Downloading..";
+const char* const kErrorConnecting = "Error Connecting";
+const char* const kSubmitLyric = "Submit Lyric..";
+const char* const kSubmitCorrection = "Submit Correction..";
+const char* const kFormSection = "TFormCantrel";
+
+} // namespace
+
+// ---------------------------------------------------------------------------------------------------------
+// Creation, first showing, closing
+
+TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint), Services_(std::move(services)),
+      Session_(*Services_.Session), Clock_(*Services_.Clock), SongInfo_(Session_), Mp3Tag_(SongInfo_, this),
+      Agent_(*Services_.AgentChannel) {
+    setObjectName("FormCantrel");
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    setFocusPolicy(Qt::StrongFocus);
+    setMinimumSize(kMinWidth, kMinHeight);
+    resize(kDesignWidth, kDesignHeight);
+    setFont(QFont("MS Sans Serif", 8));
+    QPalette black = palette();
+    black.setColor(QPalette::Window, Qt::black);
+    setPalette(black);
+    setAutoFillBackground(true);
+
+    // Creation in its order: the cancel list, the settings, the lookup, the document (members), the scene,
+    // the display engine, the frame.
+    Settings_ = std::make_unique<config::TSettings>(*this, CancelList_, UploadList_, Services_.ProgramFolder,
+                                                    Services_.UserDataFolder, Services_.Separator);
+    // The submission's questions about songs; its dialog comes with its own window.
+    UploadLyric_ = std::make_unique<database::TUploadLyric>(Lyrics_, *Settings_, UploadList_, *this, this);
+    Scene_ = std::make_unique<TMainScene>(Clock_);
+    GLSceneViewerMain_ = new TGLSceneViewer(Clock_, this);
+    GLSceneViewerMain_->setObjectName("GLSceneViewerMain");
+    GLSceneViewerMain_->setFocusPolicy(Qt::NoFocus);
+    GLSceneViewerMain_->SetScene(&Scene_->GLSceneTextNoTimestamp);
+    GLSceneViewerMain_->SetCamera(Scene_->GLCameraTextNoTimestamp);
+    PlaceSceneViewer();
+    DisplayEngine_ = std::make_unique<TDisplayTextNoTimestamp>(*Scene_, GLSceneViewerMain_->View(), Lyrics_,
+                                                               *Settings_, Session_, Scroll_, *this);
+
+    connect(GLSceneViewerMain_, &TGLSceneViewer::MouseDown, this,
+            [this](Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
+                   int y) {
+                DisplayEngine_->MouseDown(MouseButtonOf(button), ShiftStateOf(modifiers, buttons | button), x,
+                                          y);
+            });
+    connect(GLSceneViewerMain_, &TGLSceneViewer::MouseMove, this,
+            [this](Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y) {
+                DisplayEngine_->MouseMove(ShiftStateOf(modifiers, buttons), x, y);
+            });
+    connect(GLSceneViewerMain_, &TGLSceneViewer::MouseUp, this,
+            [this](Qt::MouseButton button, Qt::MouseButtons, Qt::KeyboardModifiers, int x, int y) {
+                SceneMouseUp(button, x, y);
+            });
+    connect(GLSceneViewerMain_, &TGLSceneViewer::DoubleClick, this,
+            [this](int, int) { DisplayEngine_->DoubleClick(); });
+
+    // The playback buttons turn by their own frame handlers.
+    const auto buttons = Scene_->Buttons();
+    for (int i = 0; i < int(buttons.size()); ++i)
+        buttons[std::size_t(i)]->OnProgress = [this, i](toolkit::TGLBaseSceneObject&, double deltaTime,
+                                                        double) { ButtonProgress(i, deltaTime); };
+
+    CreateActions();
+    CreatePopupMenu();
+
+    TimerAfterLoaded.setInterval(1000);
+    TimerAfterLoaded.setSingleShot(true);
+    connect(&TimerAfterLoaded, &QTimer::timeout, this, [this] { TimerAfterLoadedTimer(); });
+    TimerResizeEvent.setInterval(80);
+    TimerResizeEvent.setSingleShot(true);
+    connect(&TimerResizeEvent, &QTimer::timeout, this, [this] { TimerResizeEventTimer(); });
+    TimerHideDownlaodLabel.setInterval(2000);
+    TimerHideDownlaodLabel.setSingleShot(true);
+    connect(&TimerHideDownlaodLabel, &QTimer::timeout, this,
+            [this] { Scene_->GLHUDTextNoTimestampDownloading->Visible = false; });
+    TimerHideReminder.setInterval(10000);
+    TimerHideReminder.setSingleShot(true);
+    connect(&TimerHideReminder, &QTimer::timeout, this,
+            [this] { Scene_->GLHUDTextReminder->Visible = false; });
+    TimerAllowScroll.setInterval(2000);
+    TimerAllowScroll.setSingleShot(true);
+    TimerUpdateFPS.setInterval(1000);
+    connect(&TimerUpdateFPS, &QTimer::timeout, this, [this] { TimerUpdateFPSTimer(); });
+
+    ViewMode_ = 0;
+    // The visualization comes with its own object; its anchor keeps its place in the layout.
+    Frame_ = new TWASkin(Session_, *this, Scroll_, this);
+    Frame_->AttachFrame(this);
+    Scene_->GLDummyCubeVisualization->TagFloat = 62;
+
+    PanelLoading_ = new QWidget(this);
+    PanelLoading_->setObjectName("PanelLoading");
+    PanelLoading_->setAutoFillBackground(true);
+    PanelLoading_->setPalette(black);
+    auto* loading = new QLabel("\n\nLoading..", PanelLoading_);
+    QFont loadingFont("Lucida Console");
+    loadingFont.setPixelSize(27);
+    loading->setFont(loadingFont);
+    loading->setStyleSheet("color: rgb(128, 0, 0);");
+    loading->setAlignment(Qt::AlignCenter);
+    auto* layout = new QVBoxLayout(PanelLoading_);
+    layout->addWidget(loading);
+    PanelLoading_->setGeometry(rect());
+    PanelLoading_->raise();
+
+    RestoreFormPlacement();
+
+    Agent_.Listen(*this);
+    if (Services_.AgentChannel->EventHandle() >= 0) {
+        AgentNotifier_ =
+            new QSocketNotifier(Services_.AgentChannel->EventHandle(), QSocketNotifier::Read, this);
+        connect(AgentNotifier_, &QSocketNotifier::activated, this,
+                [this] { Services_.AgentChannel->ProcessPending(); });
+    }
+    if (!Agent_.Start(Services_.ProgramFolder, Services_.Separator)) {
+        Scene_->GLHUDTextNoTimestampDownloading->Text = "Search Agent not found";
+        TimerHideDownlaodLabel.start();
+    }
+
+    Session_.SetSongChangeListener(this);
+    Session_.DetectPlayer();
+    TimerAfterLoaded.start();
+}
+
+TFormCantrel::~TFormCantrel() {
+    Session_.SetSongChangeListener(nullptr);
+    if (RenderTimer_)
+        RenderTimer_->stop();
+    Agent_.StopListening();
+    // The frame and the scene view go before the objects they draw (the scroll state, the scene and its
+    // fonts), which are members and would otherwise be freed first.
+    delete Frame_;
+    Frame_ = nullptr;
+    delete GLSceneViewerMain_;
+    GLSceneViewerMain_ = nullptr;
+}
+
+void TFormCantrel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!Shown_) {
+        Shown_ = true;
+        FormShow();
+    }
+}
+
+void TFormCantrel::FormShow() {
+    Frame_->LoadSkin(QImage(":/skin/ModernSkin.png"));
+    Settings_->LoadSettings();
+    SetViewMode(1);
+    Frame_->HideScrollBar();
+    TimerResizeEvent.setInterval(300);
+    TimerResizeEvent.start();
+    Frame_->SetBordersActive();
+    PanelLoading_->hide();
+    if (lyrics::TrimView(Settings_->Username()).empty()) {
+        Scene_->GLHUDTextReminder->Visible = true;
+        TimerHideReminder.start();
+    }
+    RenderTimer_ = new QTimer(this);
+    RenderTimer_->setInterval(12);
+    connect(RenderTimer_, &QTimer::timeout, this, [this] { RenderTimerTimer(); });
+    RenderTimer_->start();
+}
+
+void TFormCantrel::closeEvent(QCloseEvent* event) {
+    Settings_->SaveSettings();
+    Agent_.Close();
+    SaveFormPlacement();
+    if (RenderTimer_)
+        RenderTimer_->stop();
+    event->accept();
+}
+
+std::string TFormCantrel::FormSettingsFileName() const {
+    const std::string folder = Settings_->SettingsFolder().empty()
+                                   ? Services_.ProgramFolder + "Cantrel" + Services_.Separator
+                                   : Settings_->SettingsFolder();
+    return folder + "FormSettings.ini";
+}
+
+void TFormCantrel::RestoreFormPlacement() {
+    // Before the settings are loaded their folder is not known yet: the program's own folder first, then
+    // the user's, as the settings store chooses.
+    std::optional<toolkit::TFormPlacement> placement = toolkit::LoadFormPlacement(
+        Services_.ProgramFolder + "Cantrel" + Services_.Separator + "FormSettings.ini", kFormSection,
+        kMinWidth, kMinHeight);
+    if (!placement && !Services_.UserDataFolder.empty()) {
+        std::string folder = Services_.UserDataFolder;
+        if (folder.back() != Services_.Separator && folder.back() != '/')
+            folder += Services_.Separator;
+        placement = toolkit::LoadFormPlacement(folder + "Cantrel" + Services_.Separator + "FormSettings.ini",
+                                               kFormSection, kMinWidth, kMinHeight);
+    }
+    if (!placement)
+        return;
+    // A window stored off every screen would be out of reach: it keeps its default place then.
+    QRect rect(placement->Left, placement->Top, placement->Width, placement->Height);
+    bool onScreen = false;
+    for (QScreen* screen : QGuiApplication::screens())
+        onScreen =
+            onScreen || screen->availableGeometry().intersects(rect.adjusted(0, 0, 0, -rect.height() + 20));
+    if (onScreen)
+        move(rect.topLeft());
+    resize(rect.size());
+    if (placement->Maximized)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TFormCantrel::SaveFormPlacement() {
+    const QRect normal = (isMaximized() || isMinimized()) ? normalGeometry() : geometry();
+    if (!normal.isValid())
+        return;
+    toolkit::SaveFormPlacement(FormSettingsFileName(), kFormSection,
+                               {normal.x(), normal.y(), normal.width(), normal.height(), isMaximized()});
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Display loop and timers
+
+void TFormCantrel::DisplayLoopStep() {
+    const std::uint32_t now = Clock_.TickCount();
+    if (now - LastPollTick_ > 100) {
+        LastPollTick_ = now;
+        Session_.PollPlayer();
+    }
+    Scene_->GLCadencer1.Progress();
+    // The visualization is stepped here once it exists (never while it is switched off).
+    RedrawIfChanged();
+}
+
+void TFormCantrel::RedrawIfChanged() {
+    const toolkit::TGLScene* scene = ViewMode_ == 3 ? &Scene_->GLSceneEdit : &Scene_->GLSceneTextNoTimestamp;
+    const toolkit::TGLCamera* camera =
+        ViewMode_ == 3 ? Scene_->GLCameraEdit : Scene_->GLCameraTextNoTimestamp;
+    const std::uint64_t look = SceneLook(*scene, camera);
+    if (look == LastSceneLook_)
+        return;
+    LastSceneLook_ = look;
+    GLSceneViewerMain_->update();
+}
+
+void TFormCantrel::RenderTimerTimer() {
+    try {
+        DisplayLoopStep();
+    } catch (...) {
+        // A failure in the loop stops it for the rest of the run; the window stays open.
+        RenderTimer_->stop();
+    }
+}
+
+bool TFormCantrel::DisplayLoopRunning() const {
+    return RenderTimer_ && RenderTimer_->isActive();
+}
+
+void TFormCantrel::TimerAfterLoadedTimer() {
+    TimerAfterLoaded.stop();
+    try {
+        DisplayLoopStep();
+    } catch (...) {
+    }
+    if (Session_.AmpKind() == player::akNone)
+        UpdateSong();
+}
+
+void TFormCantrel::TimerResizeEventTimer() {
+    RunResizeHandling();
+    TimerResizeEvent.setInterval(80);
+    TimerResizeEvent.stop();
+}
+
+void TFormCantrel::TimerUpdateFPSTimer() {
+    char text[64];
+    std::snprintf(text, sizeof text, "FPS:%3.2f", GLSceneViewerMain_->FramesPerSecond());
+    Scene_->GLHUDTextNoTimestampFPS->Text = text;
+    GLSceneViewerMain_->ResetPerformanceMonitor();
+}
+
+void TFormCantrel::SetFpsTimerRunning(bool running) {
+    if (running)
+        TimerUpdateFPS.start();
+    else
+        TimerUpdateFPS.stop();
+}
+
+void TFormCantrel::AdvanceSceneClock() {
+    Scene_->GLCadencer1.Progress();
+    RedrawIfChanged();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Views and layout
+
+bool TFormCantrel::SetViewMode(int mode) {
+    if (mode == ViewMode_ || (mode != 1 && mode != 3))
+        return false;
+    if (mode == 1) {
+        GLSceneViewerMain_->SetScene(&Scene_->GLSceneTextNoTimestamp);
+        GLSceneViewerMain_->SetCamera(Scene_->GLCameraTextNoTimestamp);
+        Scene_->GLCadencer1.Scene = &Scene_->GLSceneTextNoTimestamp;
+        Scene_->GLCadencer1.OnProgress = [this](double deltaTime, double newTime) {
+            DisplayEngine_->UpdateFrame(deltaTime, newTime);
+        };
+    } else {
+        // The edit view belongs to the timing editor, which fills it and handles its resizing.
+        GLSceneViewerMain_->SetScene(&Scene_->GLSceneEdit);
+        GLSceneViewerMain_->SetCamera(Scene_->GLCameraEdit);
+        Scene_->GLCadencer1.Scene = &Scene_->GLSceneEdit;
+        Scene_->GLCadencer1.OnProgress = nullptr;
+    }
+    ViewMode_ = mode;
+    return true;
+}
+
+void TFormCantrel::PlaceSceneViewer() {
+    // Anchored to all four sides: 3 pixels from the top and left, the status strip below, and on the right
+    // the margin the frame last gave it (wider while the scroll bar shows).
+    const int w = std::max(width() - SceneViewRightMargin_, 1), h = std::max(height() - 20, 1);
+    GLSceneViewerMain_->setGeometry(3, 3, w, h);
+    GLSceneViewerMain_->View().Width = w;
+    GLSceneViewerMain_->View().Height = h;
+}
+
+void TFormCantrel::SetSceneViewWidth(int width) {
+    SceneViewRightMargin_ = this->width() - width;
+    PlaceSceneViewer();
+}
+
+void TFormCantrel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    PlaceSceneViewer();
+    if (PanelLoading_ && !PanelLoading_->isHidden())
+        PanelLoading_->setGeometry(rect());
+    RunResizeHandling();
+}
+
+void TFormCantrel::RunResizeHandling() {
+    if (!DisplayEngine_)
+        return;
+    if (ViewMode_ == 1)
+        DisplayEngine_->LayoutWindow(); // ends with MainResize
+    else if (ViewMode_ == 0)
+        MainResize();
+    // In the edit view the timing editor lays its view out.
+}
+
+void TFormCantrel::MainResize() {
+    const int w = GLSceneViewerMain_->View().Width, h = GLSceneViewerMain_->View().Height;
+    Scene_->GLCameraTextNoTimestamp->SceneScale =
+        width() > height() ? 488.0f / float(std::max(w, 1)) : 488.0f / float(std::max(h, 1));
+}
+
+void TFormCantrel::StartDeferredResize() {
+    TimerResizeEvent.start();
+}
+
+void TFormCantrel::ForceRelayout() {
+    resize(width() + 1, height());
+    resize(width() - 1, height());
+}
+
+void TFormCantrel::RunResize() {
+    RunResizeHandling();
+}
+
+void TFormCantrel::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::WindowStateChange && Frame_)
+        Frame_->SetBordersActive();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Song change pipeline and search decision
+
+void TFormCantrel::SyncLookupSettings() {
+    lyrics::TLookupSettings& s = Mp3Tag_.Settings;
+    s.LyricsDir = Settings_->LyricsDir();
+    s.IncludeSubDirecoriesInSearch = Settings_->IncludeSubDirecoriesInSearch();
+    s.ReadTitleInfoFromTag = Settings_->ReadTitleInfoFromTag();
+    s.ExcludeTextInBrackets = Settings_->ExcludeTextInBrackets();
+    s.RemoveTrackNumber = Settings_->RemoveTrackNumber();
+    s.SearchID3v2 = Settings_->SearchID3v2();
+    s.SearchLyrics3 = Settings_->SearchLyrics3();
+}
+
+void TFormCantrel::UpdateSong() {
+    if (InUpdateSong_) {
+        UpdateSongAgain_ = true;
+        return;
+    }
+    InUpdateSong_ = true;
+    do {
+        UpdateSongAgain_ = false;
+        bool found = false;
+        if (ViewMode_ == 3) {
+            // The editor's song label turns reddish while it holds another song than the one playing.
+            SyncLookupSettings();
+            const std::string playing =
+                Mp3Tag_.SongNameFor(Session_.GetSongFileName(), Session_.GetSongTitle());
+            Scene_->GLHUDTextEditSong->ModulateColor.R =
+                playing != Scene_->GLHUDTextEditSong->Text ? 0.7f : 0.45f;
+            found = Lyrics_.Found;
+        } else {
+            SyncLookupSettings();
+            found = Mp3Tag_.LoadForCurrentSong(Lyrics_);
+            if (found) {
+                Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
+                DisplayEngine_->RebuildLines();
+                if (!Lyrics_.Timestamped) {
+                    const std::int32_t n = Session_.GetSongLength() / 1000;
+                    if (SongKnown(lyrics::ArtistOf(Lyrics_.SongName), lyrics::TitleOf(Lyrics_.SongName), n,
+                                  0))
+                        SearchLyrics(-1);
+                }
+            } else {
+                const std::string name =
+                    Mp3Tag_.SongNameFor(Session_.GetSongFileName(), Session_.GetSongTitle());
+                Lyrics_.ParseText("[00:00]" + name + "\r\n[00:00]\r\n\r\n");
+                Lyrics_.Timestamped = false;
+                DisplayEngine_->RebuildLines();
+                if (CancelList_.Contains(Lyrics_.SongName)) {
+                    Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
+                    Frame_->SetSearchState(TWASkin::ssSearch);
+                } else {
+                    SearchLyrics(-1);
+                }
+            }
+        }
+        setWindowTitle(FromActive(Session_.GetSongTitle()));
+        UpdateSubmitAction(found);
+        if (found)
+            Frame_->SetSearchState(TWASkin::ssSearchAgain);
+        Frame_->UpdateSubmitButton();
+        ForceRelayout();
+    } while (UpdateSongAgain_);
+    InUpdateSong_ = false;
+}
+
+void TFormCantrel::UpdateSubmitAction(bool found) {
+    QAction* action = Action("ActionUploadLyric");
+    const bool canSubmit = found && Lyrics_.Lines.size() > 5 && CanSubmitSong(Session_.GetSongTitle());
+    SubmitCaption_ = canSubmit && NewSubmission() ? kSubmitLyric
+                     : canSubmit                  ? kSubmitCorrection
+                                                  : kSubmitLyric;
+    SubmitPossible_ = canSubmit;
+    action->setText(FromActive(SubmitCaption_));
+    // The submission window comes with its own object; until then the action stays disabled.
+    action->setEnabled(canSubmit && SubmitWindowAvailable_);
+}
+
+std::string TFormCantrel::SubmitCaption() const {
+    return SubmitCaption_;
+}
+
+bool TFormCantrel::CanSubmitSong(const std::string& songName) const {
+    return database::CanSubmit(songName);
+}
+
+bool TFormCantrel::SongKnown(const std::string& artist, const std::string& title, std::int32_t lengthSeconds,
+                             int mode) const {
+    return UploadLyric_->IsSongKnown(artist, title, lengthSeconds, mode);
+}
+
+bool TFormCantrel::NewSubmission() const {
+    return UploadLyric_->IsNewSubmission();
+}
+
+void TFormCantrel::ProcessMessages() {
+    QApplication::processEvents();
+}
+
+bool TFormCantrel::SubmitEnabled() const {
+    return SubmitPossible_ && SubmitWindowAvailable_;
+}
+
+bool TFormCantrel::AgentSearch(int site, std::int32_t lengthSeconds, bool timestamped) {
+    return Agent_.Search(site, Lyrics_.SongName, lengthSeconds, timestamped);
+}
+
+void TFormCantrel::ShowNotice(const std::string& text) {
+    Scene_->GLHUDTextNoTimestampDownloading->Text = text;
+    Scene_->GLHUDTextNoTimestampDownloading->Visible = true;
+}
+
+void TFormCantrel::SearchLyrics(int site) {
+    if (!Settings_->SearchInternet())
+        return;
+    const std::string& name = Lyrics_.SongName;
+    if (name == player::kNoPlayerTitle || name == player::kStoppedTitle || name.empty())
+        return;
+    if (!CanSubmitSong(name)) {
+        TimerHideDownlaodLabel.start();
+        return;
+    }
+    if (site < 0) {
+        const std::string artist = lyrics::ArtistOf(name), title = lyrics::TitleOf(name);
+        const std::int32_t n = Session_.GetSongLength() / 1000;
+        const int state = SongKnown(artist, title, n, 0) ? 2 : SongKnown(artist, title, n, -1) ? 1 : 0;
+        bool accepted;
+        if (state == 2 || n == 0)
+            accepted = AgentSearch(-1, n, true);
+        else if (state == 1)
+            accepted = AgentSearch(-1, 0, false);
+        else {
+            SearchLyrics(0);
+            return;
+        }
+        if (!accepted) {
+            ShowNotice(kAgentNotRunning);
+            TimerHideDownlaodLabel.start();
+        }
+        return;
+    }
+    if (!AgentSearch(site, 0, false)) {
+        ShowNotice(kAgentNotRunning);
+        TimerHideDownlaodLabel.start();
+        return;
+    }
+    if (Scene_->GLHUDTextNoTimestampDownloading->Text != kErrorConnecting) {
+        ShowNotice(kDownloading);
+        Frame_->SetSearchState(TWASkin::ssCancelSearch);
+    }
+}
+
+void TFormCantrel::SearchAgain() {
+    if (Lyrics_.Lines.size() < 2 || Lyrics_.DownloadSource.empty()) {
+        SearchLyrics(-1);
+        return;
+    }
+    const auto& sites = Settings_->Filters().Items();
+    for (std::size_t i = 0; i < sites.size(); ++i)
+        if (sites[i].Enabled && sites[i].Url == Lyrics_.DownloadSource) {
+            SearchLyrics(int(i) + 1);
+            return;
+        }
+    SearchLyrics(-1);
+}
+
+void TFormCantrel::CancelSearch() {
+    Agent_.CancelSearch();
+}
+
+void TFormCantrel::AddToCancelList(const std::string& songName) {
+    CancelList_.Add(songName);
+}
+
+void TFormCantrel::RemoveFromCancelList(const std::string& songName) {
+    CancelList_.Remove(songName);
+}
+
+bool TFormCantrel::IsInCancelList(const std::string& songName) const {
+    return CancelList_.Contains(songName);
+}
+
+void TFormCantrel::AgentReply(const lyrics::TAgentRecord& reply) {
+    const std::string& text = reply.Text;
+    if (text == lyrics::kAgentDownloadDone) {
+        UpdateSong();
+        TimerHideDownlaodLabel.start();
+    } else if (text == lyrics::kAgentDone) {
+        Frame_->SetSearchState(TWASkin::ssSearch);
+        Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
+    } else if (text == lyrics::kAgentNotFound || text == lyrics::kAgentErrorConnecting) {
+        Frame_->SetSearchState(TWASkin::ssSearch);
+        ShowNotice(text);
+        TimerHideDownlaodLabel.start();
+    } else if (text == lyrics::kAgentVersevault) {
+        Scene_->GLHUDTextReminder->Text = reply.Command;
+        Scene_->GLHUDTextReminder->Tag = 1;
+        Scene_->GLHUDTextReminder->Visible = true;
+        TimerHideReminder.start();
+    } else {
+        ShowNotice(text);
+    }
+}
+
+void TFormCantrel::ToggleStayOnTop() {
+    StaysOnTop_ = !StaysOnTop_;
+    // The preferences, editor and submission windows follow once they exist; then the main window.
+    const bool visible = isVisible();
+    setWindowFlag(Qt::WindowStaysOnTopHint, StaysOnTop_);
+    if (visible)
+        show();
+    TimerResizeEvent.start();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Lookup view
+
+void TFormCantrel::SearchProgress() {
+    if (!LoadingPlaced_ && Scene_->GLHUDTextLoading->Visible) {
+        Scene_->GLHUDTextLoading->Position.X = float(width() / 2 - 50);
+        Scene_->GLHUDTextLoading->Position.Y = float(height() / 2);
+        LoadingPlaced_ = true;
+        ForceRelayout();
+    }
+    QApplication::processEvents();
+}
+
+void TFormCantrel::HideLoadingLabel() {
+    Scene_->GLHUDTextLoading->Visible = false;
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Frame host
+
+std::string TFormCantrel::SongName() const {
+    return Lyrics_.SongName;
+}
+std::string TFormCantrel::DownloadSource() const {
+    return Lyrics_.DownloadSource;
+}
+bool TFormCantrel::LyricsFound() const {
+    return Lyrics_.Found;
+}
+bool TFormCantrel::SearchInternet() const {
+    return Settings_->SearchInternet();
+}
+void TFormCantrel::TurnSearchInternetOn() {
+    Settings_->SetSearchInternet(true);
+}
+bool TFormCantrel::ShowSongInfo() const {
+    return Settings_->ShowSongInfo();
+}
+int TFormCantrel::DisplayMode() const {
+    return Settings_->DisplayMode();
+}
+bool TFormCantrel::IsMaximized() const {
+    return isMaximized();
+}
+std::string TFormCantrel::SearchNoticeText() const {
+    return Scene_->GLHUDTextNoTimestampDownloading->Text;
+}
+
+void TFormCantrel::SetSearchActionCaption(const std::string& caption) {
+    if (QAction* action = Action("ActionSearch"))
+        action->setText(FromActive(caption));
+}
+
+void TFormCantrel::SetDragOffset(int x, int y) {
+    DragOffsetX_ = x;
+    DragOffsetY_ = y;
+}
+
+void TFormCantrel::EditLyrics() {
+    Action("ActionEdit")->trigger();
+}
+
+void TFormCantrel::SubmitLyrics() {
+    Action("ActionUploadLyric")->trigger();
+}
+
+void TFormCantrel::OpenAddress(const std::string& address) {
+    if (Services_.OpenAddress)
+        Services_.OpenAddress(address);
+}
+
+void TFormCantrel::SetScrollPosition(int position) {
+    DisplayEngine_->SetScrollPosition(position);
+}
+
+void TFormCantrel::RestartAllowScroll() {
+    TimerAllowScroll.start();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Display host
+
+bool TFormCantrel::FrameHasSkin() {
+    return Frame_ && Frame_->HasSkin();
+}
+
+void TFormCantrel::PaintScrollThumb() {
+    Frame_->PaintScrollThumb(Frame_->ThumbDragging);
+}
+
+void TFormCantrel::ShowScrollBar(bool shown) {
+    if (shown)
+        Frame_->ShowScrollBar();
+    else
+        Frame_->HideScrollBar();
+}
+
+void TFormCantrel::SetCursor(TCursorKind cursor) {
+    switch (cursor) {
+    case TCursorKind::VSplit:
+        GLSceneViewerMain_->setCursor(Qt::SplitVCursor);
+        break;
+    case TCursorKind::HandPoint:
+        GLSceneViewerMain_->setCursor(Qt::PointingHandCursor);
+        break;
+    default:
+        GLSceneViewerMain_->unsetCursor();
+        break;
+    }
+}
+
+void TFormCantrel::OpenPreferencesPage(int) {
+    // The preferences dialog opens on its page once it exists.
+}
+
+void TFormCantrel::MultiplyVisualizationGain(float) {
+    // Acts on the visualization once it exists.
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Mouse, keys, gestures
+
+void TFormCantrel::MainMouseDown(TMouseButton button, TShiftState, int x, int y) {
+    if (button == TMouseButton::Right)
+        JvMouseGesture1_.Start(x, y, Clock_.TickCount());
+    if (x > GLSceneViewerMain_->View().Width - 15 && y < 15) {
+        close();
+        return;
+    }
+    const QPoint cursor = QCursor::pos();
+    DragOffsetX_ = cursor.x() - this->x();
+    DragOffsetY_ = cursor.y() - this->y();
+}
+
+void TFormCantrel::MainMouseMove(TShiftState shift, int x, int y) {
+    if (JvMouseGesture1_.Tracking())
+        JvMouseGesture1_.Trail(x, y, Clock_.TickCount());
+    if (shift.Left && !isMaximized()) {
+        const QPoint cursor = QCursor::pos();
+        move(cursor.x() - DragOffsetX_, cursor.y() - DragOffsetY_);
+    }
+}
+
+void TFormCantrel::SceneMouseUp(Qt::MouseButton, int x, int y) {
+    const int w = GLSceneViewerMain_->View().Width;
+    if (x > w - 25 && x < w - 15 && y < 15) {
+        Scene_->GLHUDTextNoTimestampMinimize->Visible = false;
+        Scene_->GLHUDTextNoTimestampExit->Visible = false;
+        showMinimized();
+        return;
+    }
+    if (JvMouseGesture1_.Tracking()) {
+        const std::string gesture = JvMouseGesture1_.End();
+        GestureInterpretation(gesture);
+        if (gesture.empty() && PopupMenuTag_ == 0) {
+            const QPoint at = QCursor::pos();
+            if (OnPopupMenu)
+                OnPopupMenu(at);
+            else
+                JvPopupMenuMain_->popup(at);
+        }
+    }
+    PopupMenuTag_ = 0;
+}
+
+void TFormCantrel::GestureInterpretation(const std::string& gesture) {
+    if (!Settings_->UseMouseGestures() || ViewMode_ == 3)
+        return;
+    RunAction(GestureAction(gesture));
+}
+
+void TFormCantrel::MainDoubleClick() {
+    ToggleMaximized();
+}
+
+void TFormCantrel::ToggleMaximized() {
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen))
+        showNormal();
+    else
+        showMaximized();
+    Frame_->SetBordersActive();
+    TimerResizeEvent.start();
+}
+
+void TFormCantrel::keyPressEvent(QKeyEvent* event) {
+    const Qt::KeyboardModifiers modifiers = event->modifiers();
+    event->accept();
+    if (ViewMode_ != 0 && DisplayEngine_->KeyDown(DisplayKeyOf(event->key(), modifiers),
+                                                  ShiftStateOf(modifiers, QGuiApplication::mouseButtons())))
+        return;
+    TKeyPress press;
+    press.Key = event->key();
+    press.Shift = modifiers & Qt::ShiftModifier;
+    press.Ctrl = modifiers & Qt::ControlModifier;
+    press.Alt = modifiers & Qt::AltModifier;
+    press.Meta = modifiers & Qt::MetaModifier;
+    FormKeyDown(KeyAction(press));
+    // Whatever the key did is drawn at once.
+    if (isVisible())
+        AdvanceSceneClock();
+}
+
+void TFormCantrel::FormKeyDown(TMainAction action) {
+    switch (action) {
+    case TMainAction::RestoreFromMaximized:
+        if (isMaximized())
+            ToggleMaximized();
+        break;
+    case TMainAction::ScrollUp:
+        if (ViewMode_ != 3)
+            DisplayEngine_->MouseWheelUp(TShiftState{});
+        break;
+    case TMainAction::ScrollDown:
+        if (ViewMode_ != 3)
+            DisplayEngine_->MouseWheelDown(TShiftState{});
+        break;
+    default:
+        RunAction(action);
+        break;
+    }
+}
+
+void TFormCantrel::wheelEvent(QWheelEvent* event) {
+    const int delta = event->angleDelta().y();
+    event->accept();
+    if (delta == 0)
+        return;
+    const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
+    if (ViewMode_ != 0) {
+        if (delta < 0)
+            DisplayEngine_->MouseWheelDown(shift);
+        else
+            DisplayEngine_->MouseWheelUp(shift);
+        return;
+    }
+    // Before the first showing the window's own wheel handling applies.
+    if (shift.Right) {
+        if (delta < 0)
+            Session_.PlayerBack5s();
+        else
+            Session_.PlayerForward5s();
+        PopupMenuTag_ = 1;
+    } else if (delta < 0) {
+        Session_.PlayerVolumeDown();
+    } else {
+        Session_.PlayerVolumeUp();
+    }
+}
+
+void TFormCantrel::ButtonProgress(int index, double deltaTime) {
+    const auto buttons = Scene_->Buttons();
+    toolkit::TGLTorus& button = *buttons[std::size_t(index)];
+    if (!Settings_->AnimateButtons() || button.Tag != 1)
+        return;
+    const float pitch = button.PitchAngle + float(deltaTime * 100);
+    if (pitch <= 180) {
+        button.PitchAngle = pitch;
+        if (&button == Scene_->GLTorusStop)
+            Scene_->GLCube1->PitchAngle = -pitch; // the square stays upright
+        return;
+    }
+    button.PitchAngle = 0;
+    button.Tag = 0;
+    if (&button == Scene_->GLTorusStop)
+        Scene_->GLCube1->PitchAngle = 0;
+    // The button under a resting cursor keeps turning, one half turn after the other.
+    const QPoint cursor = mapFromGlobal(QCursor::pos());
+    if (cursor.y() > height() - 40 && cursor.y() <= height() - 20) {
+        const int column = TDisplayTextNoTimestamp::ButtonAt(cursor.x());
+        if (column >= 0)
+            buttons[std::size_t(column)]->Tag = 1;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Actions and the popup menu
+
+QAction* TFormCantrel::Action(const std::string& name) const {
+    auto it = Actions_.find(name);
+    return it == Actions_.end() ? nullptr : it->second;
+}
+
+void TFormCantrel::CreateActions() {
+    auto add = [this](const std::string& name, const QString& text, TMainAction action) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromStdString(name));
+        connect(a, &QAction::triggered, this, [this, action] { RunAction(action); });
+        Actions_[name] = a;
+        return a;
+    };
+    // The preferences dialog, the timing editor and the submission window come with their own objects;
+    // until then their actions are present and disabled.
+    auto addOwn = [this](const std::string& name, const QString& text, std::function<void()> work) {
+        auto* a = new QAction(text, this);
+        a->setObjectName(QString::fromStdString(name));
+        connect(a, &QAction::triggered, this, std::move(work));
+        Actions_[name] = a;
+        return a;
+    };
+    addOwn("ActionPreferences", "Preferences..", [] {})->setEnabled(false);
+    addOwn("ActionEdit", "Edit Lyrics..", [this] { SetViewMode(3); })->setEnabled(false);
+    add("ActionDisplayModeDefault", "Default", TMainAction::DisplayModeDefault)->setCheckable(true);
+    add("ActionDisplayModeKaraoke", "Minimal", TMainAction::DisplayModeMinimal)->setCheckable(true);
+    Action("ActionDisplayModeDefault")->setChecked(true);
+    add("ActionPrev", "Prev", TMainAction::Prev);
+    add("ActionPlay", "Play", TMainAction::Play);
+    add("ActionPause", "Pause", TMainAction::Pause);
+    add("ActionStop", "Stop", TMainAction::Stop);
+    add("ActionNext", "Next", TMainAction::Next);
+    add("ActionJump", "Jump to file..", TMainAction::JumpToFile);
+    add("ActionSearch", "Search", TMainAction::Search);
+    add("ActionManualSearch", "Manual Search..", TMainAction::ManualSearch);
+    addOwn("ActionUploadLyric", "&Submit Lyric..", [] {})->setEnabled(false);
+    add("ActionExit", "E&xit", TMainAction::Close);
+}
+
+void TFormCantrel::CreatePopupMenu() {
+    JvPopupMenuMain_ = new QMenu(this);
+    JvPopupMenuMain_->setObjectName("JvPopupMenuMain");
+    // Items with an action of the action list show that action; the others get an action of their own.
+    static const std::map<std::string, std::string> listActions = {
+        {"Preferences1", "ActionPreferences"},
+        {"Edit1", "ActionEdit"},
+        {"Default1", "ActionDisplayModeDefault"},
+        {"Karaoke1", "ActionDisplayModeKaraoke"},
+        {"Prev1", "ActionPrev"},
+        {"Play1", "ActionPlay"},
+        {"Pause1", "ActionPause"},
+        {"Stop1", "ActionStop"},
+        {"Next1", "ActionNext"},
+        {"Jumptofile1", "ActionJump"},
+        {"Search1", "ActionSearch"},
+        {"ManualSearch1", "ActionManualSearch"},
+        {"Upload1", "ActionUploadLyric"},
+        {"Exit1", "ActionExit"},
+    };
+    std::function<void(QMenu&, const std::vector<TMenuItem>&)> fill =
+        [&](QMenu& menu, const std::vector<TMenuItem>& items) {
+            for (const TMenuItem& item : items) {
+                if (item.IsSeparator()) {
+                    menu.addSeparator();
+                    continue;
+                }
+                if (!item.Items.empty()) {
+                    QMenu* sub = menu.addMenu(QString::fromStdString(item.Caption));
+                    sub->setObjectName(QString::fromStdString(item.Name));
+                    sub->menuAction()->setObjectName(QString::fromStdString(item.Name));
+                    Actions_[item.Name] = sub->menuAction();
+                    fill(*sub, item.Items);
+                    continue;
+                }
+                QAction* action = nullptr;
+                auto listed = listActions.find(item.Name);
+                if (listed != listActions.end()) {
+                    action = Action(listed->second);
+                } else {
+                    action = new QAction(QString::fromStdString(item.Caption), this);
+                    action->setObjectName(QString::fromStdString(item.Name));
+                    action->setCheckable(item.Checkable);
+                    const TMainAction what = item.Action;
+                    connect(action, &QAction::triggered, this, [this, what] { RunAction(what); });
+                }
+                // Shortcuts are only shown: the keys act through the key handling of the window and the
+                // display.
+                if (!item.Shortcut.empty())
+                    action->setShortcut(QKeySequence(QString::fromStdString(item.Shortcut)));
+                action->setShortcutContext(Qt::WidgetShortcut);
+                Actions_[item.Name] = action;
+                menu.addAction(action);
+            }
+        };
+    fill(*JvPopupMenuMain_, PopupMenu());
+}
+
+std::string TFormCantrel::ManualSearchAddressForSong() const {
+    const std::string& title = Session_.CurrentSong().title;
+    return ManualSearchAddress(Settings_->SearchUrl(), lyrics::ArtistOf(title), lyrics::TitleOf(title),
+                               title);
+}
+
+void TFormCantrel::RunAction(TMainAction action) {
+    using A = TMainAction;
+    switch (action) {
+    case A::Play:
+        Session_.PlayerPlay();
+        break;
+    case A::Pause:
+        Session_.PlayerPause();
+        break;
+    case A::Stop:
+        Session_.PlayerStop();
+        break;
+    case A::Next:
+        Session_.PlayerNext();
+        break;
+    case A::Prev:
+        Session_.PlayerPrev();
+        break;
+    case A::VolumeUp:
+        Session_.PlayerVolumeUp();
+        break;
+    case A::VolumeDown:
+        Session_.PlayerVolumeDown();
+        break;
+    case A::Forward5s:
+        Session_.PlayerForward5s();
+        break;
+    case A::Back5s:
+        Session_.PlayerBack5s();
+        break;
+    case A::JumpToFile:
+        Session_.PlayerJumpToFile();
+        break;
+    case A::Close:
+        close();
+        break;
+    case A::Preferences:
+    case A::Edit:
+    case A::Submit: {
+        // Through the action, so that a disabled action does nothing.
+        const char* name = action == A::Preferences ? "ActionPreferences"
+                           : action == A::Edit      ? "ActionEdit"
+                                                    : "ActionUploadLyric";
+        QAction* a = Action(name);
+        if (a && a->isEnabled())
+            a->trigger();
+        break;
+    }
+    case A::DisplayModeDefault:
+        Settings_->SetDisplayMode(0);
+        break;
+    case A::DisplayModeMinimal:
+        Settings_->SetDisplayMode(1);
+        break;
+    case A::FadeLyrics:
+        Settings_->SetFadeLyrics(Action("Fadeinlyrics1")->isChecked());
+        break;
+    case A::CharsetEnglish:
+        Settings_->SetCharset("charset_english");
+        break;
+    case A::CharsetCentralEurope:
+        Settings_->SetCharset("charset_centraleurope");
+        break;
+    case A::CharsetRussian:
+        Settings_->SetCharset("charset_russian");
+        break;
+    case A::CharsetGreek:
+        Settings_->SetCharset("charset_greek");
+        break;
+    case A::Search:
+        Frame_->SearchButtonClick();
+        break;
+    case A::ManualSearch:
+        OpenAddress(ManualSearchAddressForSong());
+        break;
+    case A::PlayerSetupHelp:
+        OpenAddress(PlayerSetupHelpAddress());
+        break;
+    case A::Help:
+        OpenAddress(HelpAddress());
+        break;
+    case A::RestoreFromMaximized:
+    case A::ScrollUp:
+    case A::ScrollDown:
+        FormKeyDown(action);
+        break;
+    case A::None:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Settings view
+
+void TFormCantrel::EnableMouseGestureRecogniser() {
+    JvMouseGesture1_.Active = true;
+}
+void TFormCantrel::SetSeparatorSpace(float space) {
+    Scene_->GLHUDTextNoTimestampSeperator->TagFloat = space;
+}
+void TFormCantrel::ShowSeparator(bool shown) {
+    Scene_->GLHUDTextNoTimestampSeperator->Visible = shown;
+}
+void TFormCantrel::ShowVisualization(bool shown) {
+    Scene_->GLDummyCubeVisualization->Visible = shown;
+}
+void TFormCantrel::SetVisualizationScale(float) {
+    // The visualization object takes the scale once it exists.
+}
+void TFormCantrel::RecreateVisualization(int) {
+    // Deletes the anchor's children and makes a new cube visualization once it exists.
+    Scene_->GLDummyCubeVisualization->DeleteChildren();
+}
+void TFormCantrel::ShowPlaybackButtons(bool shown) {
+    Scene_->GLDummyCubeButtons->Visible = shown;
+}
+
+void TFormCantrel::CheckDisplayModeActions(int mode) {
+    Action("ActionDisplayModeDefault")->setChecked(mode == 0);
+    Action("ActionDisplayModeKaraoke")->setChecked(mode == 1);
+}
+
+void TFormCantrel::ShowFrameControls(bool shown) {
+    Frame_->ShowFrameControls(shown);
+}
+
+void TFormCantrel::CheckFadeMenuItem(bool checked) {
+    QAction* item = Action("Fadeinlyrics1");
+    const bool blocked = item->blockSignals(true);
+    item->setChecked(checked);
+    item->blockSignals(blocked);
+}
+
+bool TFormCantrel::IsLoadingPanelVisible() {
+    return PanelLoading_ && !PanelLoading_->isHidden();
+}
+
+void TFormCantrel::ResetSearchButton() {
+    if (Frame_)
+        Frame_->SetSearchState(TWASkin::ssSearch);
+}
+
+void TFormCantrel::RedrawInternetIndicator() {
+    if (Frame_)
+        Frame_->SetSearchState(Frame_->SearchState());
+}
+
+void TFormCantrel::LoadLyricFont(const std::string& fileName, int size) {
+    Scene_->GLWindowsBitmapFontTextNoTimestamp.SetFontSize(size);
+    Scene_->GLWindowsBitmapFontTextNoTimestamp.LoadFromFile(fileName);
+}
+
+bool TFormCantrel::IsMainWindowNormal() {
+    return !isMaximized() && !isMinimized();
+}
+
+void TFormCantrel::SetMainWindowSize(int width, int height) {
+    resize(width, height);
+}
+
+void TFormCantrel::ShowWarning(const std::string& message) {
+    if (Services_.ShowWarning)
+        Services_.ShowWarning(message);
+    else
+        QMessageBox::warning(this, "Cantrel", FromActive(message), QMessageBox::Ok);
+}
+
+void TFormCantrel::ShowVersion(const std::string& caption) {
+    if (PreferencesView_)
+        PreferencesView_->ShowVersion(caption);
+}
+void TFormCantrel::ShowLyricsDir(const std::string& path) {
+    if (PreferencesView_)
+        PreferencesView_->ShowLyricsDir(path);
+}
+void TFormCantrel::ShowCheck(config::TSettingsCheckBox box, bool checked) {
+    if (PreferencesView_)
+        PreferencesView_->ShowCheck(box, checked);
+}
+void TFormCantrel::EnableCheck(config::TSettingsCheckBox box, bool enabled) {
+    if (PreferencesView_)
+        PreferencesView_->EnableCheck(box, enabled);
+}
+void TFormCantrel::HideVisualizationCheck() {
+    if (PreferencesView_)
+        PreferencesView_->HideVisualizationCheck();
+}
+void TFormCantrel::RemoveVisualizationPage() {
+    if (PreferencesView_)
+        PreferencesView_->RemoveVisualizationPage();
+}
+void TFormCantrel::ShowTextSize(int index) {
+    if (PreferencesView_)
+        PreferencesView_->ShowTextSize(index);
+}
+void TFormCantrel::ShowScaleSlider(int position) {
+    if (PreferencesView_)
+        PreferencesView_->ShowScaleSlider(position);
+}
+void TFormCantrel::ShowScaleLabel(const std::string& text) {
+    if (PreferencesView_)
+        PreferencesView_->ShowScaleLabel(text);
+}
+void TFormCantrel::ShowVisRadius(int position) {
+    if (PreferencesView_)
+        PreferencesView_->ShowVisRadius(position);
+}
+void TFormCantrel::ShowDisplayMode(int mode) {
+    if (PreferencesView_)
+        PreferencesView_->ShowDisplayMode(mode);
+}
+void TFormCantrel::ShowFadeSlider(int position) {
+    if (PreferencesView_)
+        PreferencesView_->ShowFadeSlider(position);
+}
+void TFormCantrel::EnableFadeSlider(bool enabled) {
+    if (PreferencesView_)
+        PreferencesView_->EnableFadeSlider(enabled);
+}
+void TFormCantrel::ShowUsername(const std::string& text) {
+    if (PreferencesView_)
+        PreferencesView_->ShowUsername(text);
+}
+void TFormCantrel::ShowPassword(const std::string& text) {
+    if (PreferencesView_)
+        PreferencesView_->ShowPassword(text);
+}
+void TFormCantrel::ShowFilters(const config::TFilterList& filters) {
+    if (PreferencesView_)
+        PreferencesView_->ShowFilters(filters);
+}
+
+} // namespace display

@@ -1,0 +1,525 @@
+// The main window running as the user sees it, under Xvfb, with a fake window system, a fake Winamp, a
+// settable clock and the fake search agent: start-up without a player, a song with and without lyrics,
+// the cancel list, the search button through a whole search, searching again after the lyrics' site, keys
+// and gestures, Alt+F4 and the manual web search.
+#include "display/UMain.h"
+
+#include "config/USettings.h"
+#include "database/UUploadLyric.h"
+#include "display/MainScene.h"
+#include "display/UDisplayTextNoTimestamp.h"
+#include "display/USkinImage.h"
+#include "display/UWinampSkin.h"
+#include "display/scene/GLSceneViewer.h"
+#include "lyrics/fake/FakeAgent.h"
+#include "platform/fake/FakeAgentChannel.h"
+#include "platform/fake/FakeWinamp.h"
+#include "player/AmpI.h"
+
+#include "QtTestApp.h"
+
+#include <QAction>
+#include <QMenu>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <random>
+
+namespace fs = std::filesystem;
+using namespace display;
+
+namespace {
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        display::testing::TestApp();
+        Folder = fs::temp_directory_path() / ("cantrel-main-" + std::to_string(std::random_device()()));
+        fs::create_directories(Folder / "Cantrel" / "lyrics");
+        std::ofstream(Folder / "Cantrel" / "CantrelAgent") << "agent";
+        std::ofstream(Folder / "Cantrel" / "CantrelAgent.exe") << "agent";
+        Clock.Now = 5000000;
+        Agent = std::make_unique<lyrics::TFakeAgent>(AgentChannel, (Folder / "Cantrel" / "lyrics").string());
+        Agent->Sites = {"http://one.example/", "http://two.example/", "http://three.example/"};
+        ASSERT_TRUE(Agent->Listen());
+    }
+    void TearDown() override {
+        Window.reset();
+        fs::remove_all(Folder);
+    }
+
+    void WriteSettings(const std::string& text) {
+        std::ofstream(Folder / "Cantrel" / "Settings.ini") << text;
+    }
+    void WriteLyrics(const std::string& name, const std::string& text) {
+        std::ofstream(Folder / "Cantrel" / "lyrics" / name, std::ios::binary) << text;
+    }
+    void StartWinamp(const std::string& caption, int positionMs, int lengthSeconds) {
+        Amp = std::make_unique<platform::TFakeWinamp>(Windows, caption);
+        Amp->PositionMs = positionMs;
+        Amp->LengthSeconds = lengthSeconds;
+    }
+
+    // Creates and shows the window and waits for its first showing.
+    TFormCantrel& Open() {
+        TMainWindowServices services;
+        services.Session = &Session;
+        services.Clock = &Clock;
+        services.AgentChannel = &MainChannel;
+        services.ProgramFolder = Folder.string() + "/";
+        services.Separator = '/';
+        services.OpenAddress = [this](const std::string& address) { Opened.push_back(address); };
+        services.ShowWarning = [this](const std::string& message) { Warnings.push_back(message); };
+        Window = std::make_unique<TFormCantrel>(services);
+        Window->OnPopupMenu = [this](QPoint) { ++Popups; };
+        Window->show();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
+        return *Window;
+    }
+
+    // Moves the song on like a playing player and runs the display loop once.
+    void Play(int ms) {
+        Clock.Advance(std::uint32_t(ms));
+        if (Amp)
+            Amp->PositionMs += ms;
+        Window->DisplayLoopStep();
+    }
+
+    std::vector<std::string> LineTexts() {
+        std::vector<std::string> texts;
+        auto& container = *Window->Scene().GLHUDTextNoTimestampContainer;
+        for (int i = 0; i < container.Count(); ++i)
+            texts.push_back(static_cast<toolkit::TGLHUDText&>(container.Child(i)).Text);
+        return texts;
+    }
+    std::string Notice() { return Window->Scene().GLHUDTextNoTimestampDownloading->Text; }
+    bool NoticeShown() { return Window->Scene().GLHUDTextNoTimestampDownloading->Visible; }
+    std::string SearchCaption() { return Window->Action("ActionSearch")->text().toStdString(); }
+
+    fs::path Folder;
+    platform::TFakeWindowSystem Windows;
+    platform::TFakeClock Clock;
+    player::TPlayerSession Session{Windows, Clock};
+    platform::TFakeAgentHub Hub;
+    platform::TFakeAgentChannel MainChannel{Hub};
+    platform::TFakeAgentChannel AgentChannel{Hub};
+    std::unique_ptr<lyrics::TFakeAgent> Agent;
+    std::unique_ptr<platform::TFakeWinamp> Amp;
+    std::unique_ptr<TFormCantrel> Window;
+    std::vector<std::string> Opened;
+    std::vector<std::string> Warnings;
+    int Popups = 0;
+};
+
+TEST_F(MainWindowTest, StartsTheAgentAndShowsTheFrame) {
+    TFormCantrel& w = Open();
+    ASSERT_EQ(MainChannel.Started.size(), 1u);
+    EXPECT_EQ(MainChannel.Started[0], Folder.string() + "/Cantrel/" + platform::AgentProgramName());
+    EXPECT_FALSE(w.LoadingPanel().isVisible());
+    EXPECT_EQ(w.ViewMode(), 1);
+    EXPECT_TRUE(w.DisplayLoopRunning());
+    EXPECT_TRUE(w.Frame().HasSkin());
+    EXPECT_EQ(w.size(), QSize(825, 326));
+    EXPECT_EQ(w.SceneViewer().geometry(), QRect(3, 3, 820, 306)); // the scroll bar is hidden at first
+    EXPECT_TRUE(w.Scene().GLHUDTextReminder->Visible);            // no account name yet
+    EXPECT_EQ(w.Scene().GLDummyCubeVisualization->TagFloat, 62);
+}
+
+TEST_F(MainWindowTest, MissingAgentIsReported) {
+    fs::remove(Folder / "Cantrel" / "CantrelAgent");
+    fs::remove(Folder / "Cantrel" / "CantrelAgent.exe");
+    TFormCantrel& w = Open();
+    EXPECT_TRUE(MainChannel.Started.empty());
+    EXPECT_EQ(Notice(), "Search Agent not found");
+    EXPECT_TRUE(w.TimerHideDownlaodLabel.isActive());
+}
+
+TEST_F(MainWindowTest, StartUpWithoutPlayerShowsNoPlayerDetected) {
+    TFormCantrel& w = Open();
+    EXPECT_TRUE(w.TimerAfterLoaded.isActive());
+    QTest::qWait(1300); // the first poll, about a second after creation
+    EXPECT_FALSE(w.TimerAfterLoaded.isActive());
+    EXPECT_EQ(w.windowTitle().toStdString(), "No Player Detected");
+    EXPECT_EQ(LineTexts()[1], "No Player Detected"); // below the blank line the display puts on top
+    EXPECT_FALSE(w.Lyrics().Found);
+    EXPECT_TRUE(Agent->Requests.empty()); // no search for "no player"
+}
+
+TEST_F(MainWindowTest, SongWithLyricsFileScrollsWithTheClock) {
+    StartWinamp("1. Band - Tune - Winamp", 62000, 185);
+    WriteLyrics("Band - Tune [190].lrc", "[00:10.00]First line\r\n[01:00.00]Second line\r\n"
+                                         "[01:05.00]Third line\r\n[01:30.00]Fourth line\r\n");
+    TFormCantrel& w = Open();
+    Play(200); // the poll sees the song
+    ASSERT_TRUE(w.Lyrics().Found);
+    EXPECT_EQ(w.windowTitle().toStdString(), Session.GetSongTitle());
+    const auto texts = LineTexts();
+    EXPECT_NE(std::find(texts.begin(), texts.end(), "Second line"), texts.end());
+    EXPECT_EQ(w.Frame().SearchState(), TWASkin::ssSearchAgain);
+    EXPECT_EQ(SearchCaption(), "Search Again");
+    EXPECT_TRUE(Agent->Requests.empty());
+
+    const int before = w.DisplayEngine().CurrentLine;
+    ASSERT_GE(before, 0);
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(before)].Text, "Second line");
+    Play(4000); // 1:06: the third line is current
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "Third line");
+
+    Amp->PositionMs = 62000;
+    Clock.Advance(200);
+    Session.PollPlayer();
+    w.Frame().PaintSongInfo();
+    const std::string info = w.Frame().SongInfoText();
+    EXPECT_EQ(info.substr(info.size() - 13), "  [1:02/3:05]");
+}
+
+TEST_F(MainWindowTest, SongWithoutLyricsIsDownloadedByTheAgent) {
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    EXPECT_FALSE(w.Lyrics().Found);
+    EXPECT_EQ(LineTexts()[1], "Band - Tune");
+    ASSERT_EQ(Agent->Requests.size(), 1u);
+    // Unknown to the lyric database, with a known length: a web search from the first site.
+    EXPECT_EQ(Agent->Requests[0], (lyrics::TAgentRecord{"Search", 0, "Band - Tune", 0, 0}));
+    EXPECT_EQ(Notice(), "Downloading..");
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_EQ(w.Frame().SearchState(), TWASkin::ssCancelSearch);
+    EXPECT_EQ(SearchCaption(), "Cancel Search");
+
+    Agent->Pump(); // stores the file and replies "DownloadDone"
+    EXPECT_TRUE(w.Lyrics().Found);
+    EXPECT_EQ(w.Lyrics().DownloadSource, "http://one.example/");
+    EXPECT_FALSE(NoticeShown());
+    EXPECT_EQ(w.Frame().SearchState(), TWASkin::ssSearchAgain);
+    EXPECT_TRUE(w.TimerHideDownlaodLabel.isActive());
+    w.Frame().PaintSongInfo();
+    EXPECT_EQ(w.Frame().SourceInfoText(), "From: http://one.example/");
+}
+
+TEST_F(MainWindowTest, SearchButtonThroughAWholeSearch) {
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    EXPECT_EQ(SearchCaption(), "Cancel Search");
+
+    // Cancelling: the song goes into the cancel list, the agent answers "Done".
+    w.Frame().SearchButtonClick();
+    EXPECT_EQ(Agent->Requests.back().Command, "CancelSearch");
+    EXPECT_TRUE(w.IsInCancelList("BAND - tune"));
+    Agent->Pump();
+    EXPECT_EQ(w.Frame().SearchState(), TWASkin::ssSearch);
+    EXPECT_EQ(SearchCaption(), "Search");
+    EXPECT_FALSE(NoticeShown());
+
+    // "Search": out of the cancel list, a site search from the first site.
+    Agent->Mode = lyrics::TFakeAgent::TMode::NotFound;
+    w.Frame().SearchButtonClick();
+    EXPECT_FALSE(w.IsInCancelList("Band - Tune"));
+    EXPECT_EQ(Agent->Requests.back(), (lyrics::TAgentRecord{"Search", 0, "Band - Tune", 0, 0}));
+    EXPECT_EQ(SearchCaption(), "Cancel Search");
+    Agent->Pump();
+    EXPECT_EQ(SearchCaption(), "Search");
+    EXPECT_EQ(Notice(), "Not Found");
+    EXPECT_TRUE(NoticeShown());
+
+    // A connection error keeps its notice, and later site searches do not switch to "Downloading..".
+    Agent->Mode = lyrics::TFakeAgent::TMode::ErrorConnecting;
+    w.Frame().SearchButtonClick();
+    Agent->Pump();
+    EXPECT_EQ(Notice(), "Error Connecting");
+    w.Frame().SearchButtonClick();
+    EXPECT_EQ(Notice(), "Error Connecting");
+    EXPECT_EQ(w.Frame().SearchState(), TWASkin::ssSearch);
+
+    // The account message of the database.
+    Agent->Mode = lyrics::TFakeAgent::TMode::Versevault;
+    Agent->Pump();
+    w.Frame().SearchButtonClick();
+    Agent->Pump();
+    EXPECT_EQ(w.Scene().GLHUDTextReminder->Text, Agent->VersevaultMessage);
+    EXPECT_EQ(w.Scene().GLHUDTextReminder->Tag, 1);
+    EXPECT_TRUE(w.TimerHideReminder.isActive());
+}
+
+TEST_F(MainWindowTest, SongInTheCancelListIsNotSearched) {
+    std::ofstream(Folder / "Cantrel" / "CancelList.txt") << "band - TUNE\r\n";
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    EXPECT_EQ(LineTexts()[1], "Band - Tune");
+    EXPECT_TRUE(Agent->Requests.empty());
+    EXPECT_EQ(w.Frame().SearchState(), TWASkin::ssSearch);
+    EXPECT_EQ(SearchCaption(), "Search");
+}
+
+TEST_F(MainWindowTest, SearchAgainContinuesAfterTheLyricsSite) {
+    std::ofstream(Folder / "Cantrel" / "UserFilters.ini")
+        << "[Filter0]\r\nUrl=http://one.example/\r\nEnabled=1\r\n"
+        << "[Filter1]\r\nUrl=http://off.example/\r\nEnabled=0\r\n"
+        << "[Filter2]\r\nUrl=http://two.example/\r\nEnabled=1\r\n"
+        << "[Filter3]\r\nUrl=http://three.example/\r\nEnabled=1\r\n";
+    WriteLyrics("Band - Tune.lrc", "[dl:http://two.example/]\r\n[00:01.00]One\r\n[00:02.00]Two\r\n");
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    ASSERT_TRUE(w.Lyrics().Found);
+    EXPECT_EQ(SearchCaption(), "Search Again");
+    w.Frame().SearchButtonClick();
+    ASSERT_FALSE(Agent->Requests.empty());
+    EXPECT_EQ(Agent->Requests.back(), (lyrics::TAgentRecord{"Search", 3, "Band - Tune", 0, 0}));
+
+    // A source that matches no enabled site: the automatic search.
+    WriteLyrics("Band - Tune.lrc", "[dl:http://off.example/]\r\n[00:01.00]One\r\n[00:02.00]Two\r\n");
+    w.UpdateSong();
+    w.SearchAgain();
+    EXPECT_EQ(Agent->Requests.back().Site, 0); // unknown to the database: the web search from site 0
+}
+
+TEST_F(MainWindowTest, AgentNotRunningIsShown) {
+    Agent.reset(); // nobody listens as the agent
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    Open();
+    Play(200);
+    EXPECT_EQ(Notice(), "[CantrelAgent not running]");
+    EXPECT_TRUE(NoticeShown());
+}
+
+TEST_F(MainWindowTest, KeysAndGesturesDriveThePlayer) {
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    struct TKey {
+        Qt::Key key;
+        Qt::KeyboardModifiers modifiers;
+        std::uintptr_t command;
+    };
+    const TKey keys[] = {
+        {Qt::Key_X, Qt::NoModifier, player::AMP_PLAY},
+        {Qt::Key_C, Qt::NoModifier, player::AMP_PAUSE},
+        {Qt::Key_V, Qt::NoModifier, player::AMP_STOP},
+        {Qt::Key_B, Qt::NoModifier, player::AMP_NEXT},
+        {Qt::Key_Z, Qt::NoModifier, player::AMP_PREV},
+        {Qt::Key_Left, Qt::NoModifier, player::AMP_BACK_5S},
+        {Qt::Key_Right, Qt::NoModifier, player::AMP_FORWARD_5S},
+        {Qt::Key_Up, Qt::NoModifier, player::AMP_VOLUME_UP},
+        {Qt::Key_Down, Qt::NoModifier, player::AMP_VOLUME_DOWN},
+        {Qt::Key_J, Qt::NoModifier, player::AMP_JUMP_TO_FILE},
+    };
+    for (const auto& k : keys) {
+        Amp->Commands.clear();
+        QTest::keyClick(&w, k.key, k.modifiers);
+        ASSERT_FALSE(Amp->Commands.empty()) << k.key;
+        EXPECT_EQ(Amp->Commands.back(), k.command) << k.key;
+    }
+
+    struct TGesture {
+        std::vector<QPoint> trail;
+        std::uintptr_t command;
+    };
+    const TGesture gestures[] = {
+        {{{300, 100}, {320, 100}, {340, 100}, {360, 100}, {380, 100}, {400, 100}}, player::AMP_NEXT},
+        {{{300, 100}, {280, 100}, {260, 100}, {240, 100}, {220, 100}, {200, 100}}, player::AMP_PREV},
+        {{{300, 200}, {300, 180}, {300, 160}, {300, 140}, {300, 120}, {300, 100}}, player::AMP_PLAY},
+        {{{300, 100}, {300, 120}, {300, 140}, {300, 160}, {300, 180}, {300, 200}}, player::AMP_PAUSE},
+    };
+    TGLSceneViewer& viewer = w.SceneViewer();
+    for (const auto& g : gestures) {
+        Amp->Commands.clear();
+        emit viewer.MouseDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, g.trail[0].x(),
+                              g.trail[0].y());
+        for (const QPoint& p : g.trail)
+            emit viewer.MouseMove(Qt::RightButton, Qt::NoModifier, p.x(), p.y());
+        emit viewer.MouseUp(Qt::RightButton, Qt::NoButton, Qt::NoModifier, g.trail.back().x(),
+                            g.trail.back().y());
+        ASSERT_EQ(Amp->Commands.size(), 1u);
+        EXPECT_EQ(Amp->Commands[0], g.command);
+    }
+    EXPECT_EQ(Popups, 0); // a gesture shows no menu
+
+    // A right click without moving opens the menu; with the wheel turned while the button is held it does
+    // not.
+    emit viewer.MouseDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, 300, 100);
+    emit viewer.MouseUp(Qt::RightButton, Qt::NoButton, Qt::NoModifier, 300, 100);
+    EXPECT_EQ(Popups, 1);
+    emit viewer.MouseDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, 300, 100);
+    w.MarkContextMenuNoPopup();
+    emit viewer.MouseUp(Qt::RightButton, Qt::NoButton, Qt::NoModifier, 300, 100);
+    EXPECT_EQ(Popups, 1);
+    EXPECT_EQ(w.PopupMenuTag(), 0);
+}
+
+TEST_F(MainWindowTest, GesturesDoNothingWhenSwitchedOff) {
+    WriteSettings("[General]\r\nUseMouseGestures=0\r\n");
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    Amp->Commands.clear();
+    TGLSceneViewer& viewer = w.SceneViewer();
+    emit viewer.MouseDown(Qt::RightButton, Qt::RightButton, Qt::NoModifier, 300, 100);
+    for (int x = 300; x <= 400; x += 10)
+        emit viewer.MouseMove(Qt::RightButton, Qt::NoModifier, x, 100);
+    emit viewer.MouseUp(Qt::RightButton, Qt::NoButton, Qt::NoModifier, 400, 100);
+    EXPECT_TRUE(Amp->Commands.empty());
+    EXPECT_EQ(Popups, 0);
+}
+
+TEST_F(MainWindowTest, AltF4ClosesOnlyWithExactlyAlt) {
+    TFormCantrel& w = Open();
+    for (Qt::KeyboardModifiers modifiers :
+         {Qt::KeyboardModifiers(Qt::NoModifier), Qt::KeyboardModifiers(Qt::AltModifier | Qt::ShiftModifier),
+          Qt::KeyboardModifiers(Qt::AltModifier | Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::ControlModifier)}) {
+        QTest::keyClick(&w, Qt::Key_F4, modifiers);
+        EXPECT_TRUE(w.isVisible()) << int(modifiers);
+    }
+    QTest::keyClick(&w, Qt::Key_F4, Qt::AltModifier);
+    EXPECT_FALSE(w.isVisible());
+    // Closing saved the settings and told the agent to close.
+    EXPECT_TRUE(fs::exists(Folder / "Cantrel" / "Settings.ini"));
+    EXPECT_TRUE(fs::exists(Folder / "Cantrel" / "FormSettings.ini"));
+    ASSERT_FALSE(Agent->Requests.empty());
+    EXPECT_EQ(Agent->Requests.back().Command, "Close");
+}
+
+TEST_F(MainWindowTest, ManualSearchAddressForTheSong) {
+    WriteSettings("[Lyrics]\r\nSearchUrl=http://search.example/?q=%Artist%+%Title%\r\n");
+    StartWinamp("1. AC/DC - Back In Black - Winamp", 1000, 255);
+    TFormCantrel& w = Open();
+    Play(200);
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier); // Ctrl+S alone does nothing
+    EXPECT_TRUE(Opened.empty());
+    QTest::keyClick(&w, Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    ASSERT_EQ(Opened.size(), 1u);
+    // The player's stored title, untrimmed: whatever blanks it carries are encoded too.
+    EXPECT_NE(Opened[0].find("AC%2FDC+Back%20In%20Black"), std::string::npos) << Opened[0];
+    EXPECT_EQ(Opened[0].rfind("http://search.example/?q=", 0), 0u);
+
+    QTest::keyClick(&w, Qt::Key_F1);
+    EXPECT_EQ(Opened.back(), HelpAddress());
+}
+
+TEST_F(MainWindowTest, PopupMenuHoldsEveryItemAndDisablesWhatIsNotThereYet) {
+    TFormCantrel& w = Open();
+    QStringList captions;
+    for (QAction* a : w.PopupMenuWidget().actions())
+        captions << (a->isSeparator() ? "-" : a->text());
+    EXPECT_EQ(captions.join("|").toStdString(),
+              "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Character set|-|Search|"
+              "Manual Search..|-|&Submit Lyric..|-|Player Setup Help|Cantrel Help..|-|E&xit");
+    EXPECT_FALSE(w.Action("ActionPreferences")->isEnabled());
+    EXPECT_FALSE(w.Action("ActionEdit")->isEnabled());
+    EXPECT_FALSE(w.Action("ActionUploadLyric")->isEnabled());
+    EXPECT_EQ(w.Action("Prev1")->shortcut().toString().toStdString(), "Z");
+    EXPECT_EQ(w.Action("ManualSearch1")->shortcut().toString().toStdString(), "Ctrl+Shift+S");
+
+    // The display mode items act through the settings, which check them again.
+    w.Action("Karaoke1")->trigger();
+    EXPECT_EQ(w.Settings().DisplayMode(), 1);
+    EXPECT_TRUE(w.Action("ActionDisplayModeKaraoke")->isChecked());
+    EXPECT_FALSE(w.Action("ActionDisplayModeDefault")->isChecked());
+    EXPECT_FALSE(w.Frame().Control("StatusStrip")->isVisibleTo(&w));
+    w.Action("Default1")->trigger();
+    EXPECT_TRUE(w.Frame().Control("StatusStrip")->isVisibleTo(&w));
+    w.Action("Greek1")->trigger();
+    EXPECT_EQ(w.Settings().Charset(), "charset_greek");
+}
+
+TEST_F(MainWindowTest, ViewModesAndTheResizeRule) {
+    TFormCantrel& w = Open();
+    EXPECT_FALSE(w.SetViewMode(1)); // already on
+    w.resize(800, 300);
+    QTest::qWait(20);
+    EXPECT_FLOAT_EQ(w.Scene().GLCameraTextNoTimestamp->SceneScale,
+                    488.0f / float(w.SceneViewer().View().Width));
+    w.resize(300, 800);
+    QTest::qWait(20);
+    EXPECT_FLOAT_EQ(w.Scene().GLCameraTextNoTimestamp->SceneScale,
+                    488.0f / float(w.SceneViewer().View().Height));
+    EXPECT_TRUE(w.SetViewMode(3));
+    EXPECT_FALSE(w.SetViewMode(3));
+    EXPECT_TRUE(w.SetViewMode(1));
+}
+
+TEST_F(MainWindowTest, DatabaseStateDecidesTheAutomaticSearch) {
+    // The song index lists "band" with a timestamped "tune" of 190 s.
+    WriteSettings("[Versevault]\r\nUsername=someone\r\n");
+    std::ofstream(Folder / "Cantrel" / "unknown") << "header\r\n--\r\nb\r\n"
+                                                  << database::Md5Hex("band").substr(0, 4) << "\r\n"
+                                                  << database::Md5Hex("tune [190]").substr(0, 4) << "\r\n";
+    // Plain lyrics found, the database holds timed ones of that length: they are asked for.
+    WriteLyrics("Band - Tune.txt", "One\r\nTwo\r\nThree\r\n");
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    ASSERT_TRUE(w.Lyrics().Found);
+    ASSERT_EQ(Agent->Requests.size(), 1u);
+    EXPECT_EQ(Agent->Requests[0], (lyrics::TAgentRecord{"Search", -1, "Band - Tune", 185, 1}));
+    EXPECT_FALSE(NoticeShown()); // a database request shows no notice
+
+    // A song whose length is not known yet: the database version with flag 1 and length 0.
+    Amp->SetCaption("2. Other Band - Other Tune - Winamp");
+    Amp->LengthSeconds = 0;
+    Play(200);
+    ASSERT_EQ(Agent->Requests.size(), 2u);
+    EXPECT_EQ(Agent->Requests[1], (lyrics::TAgentRecord{"Search", -1, "Other Band - Other Tune", 0, 1}));
+}
+
+TEST_F(MainWindowTest, MarksDoubleClickAndEsc) {
+    TFormCantrel& w = Open();
+    TGLSceneViewer& viewer = w.SceneViewer();
+    const int width = viewer.View().Width;
+    emit viewer.DoubleClick(400, 100);
+    EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    EXPECT_FALSE(w.Frame().BordersActive());
+    EXPECT_TRUE(w.TimerResizeEvent.isActive());
+    QTest::keyClick(&w, Qt::Key_Escape);
+    EXPECT_FALSE(w.windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(w.Frame().BordersActive());
+    QTest::keyClick(&w, Qt::Key_Escape); // Esc on a normal window does nothing
+    EXPECT_FALSE(w.windowState() & Qt::WindowMaximized);
+
+    // A release 15 to 25 pixels from the right edge in the top 15 pixels minimises.
+    emit viewer.MouseUp(Qt::LeftButton, Qt::NoButton, Qt::NoModifier, width - 20, 5);
+    EXPECT_TRUE(w.windowState() & Qt::WindowMinimized);
+    w.showNormal();
+    // A press in the top right 15 x 15 pixels closes.
+    emit viewer.MouseDown(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, width - 5, 5);
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, PlaybackButtonsSpinHalfATurn) {
+    WriteSettings("[General]\r\nAnimateButtons=1\r\n[Display]\r\nShowButtons=1\r\n");
+    TFormCantrel& w = Open();
+    toolkit::TGLTorus& play = *w.Scene().GLTorusPlay;
+    toolkit::TGLTorus& stop = *w.Scene().GLTorusStop;
+    play.Tag = 1;
+    stop.Tag = 1;
+    Play(0);
+    Play(1000);
+    EXPECT_NEAR(play.PitchAngle, 100, 0.5);
+    EXPECT_NEAR(w.Scene().GLCube1->PitchAngle, -100, 0.5); // the square stays upright
+    Play(900);
+    EXPECT_EQ(play.PitchAngle, 0); // past half a turn: at rest again
+    EXPECT_EQ(play.Tag, 0);
+    EXPECT_EQ(stop.Tag, 0);
+
+    w.Settings().SetAnimateButtons(false);
+    play.Tag = 1;
+    Play(500);
+    EXPECT_EQ(play.PitchAngle, 0);
+}
+
+TEST_F(MainWindowTest, DisplayLoopStopsForGoodOnAFailure) {
+    TFormCantrel& w = Open();
+    ASSERT_TRUE(w.DisplayLoopRunning());
+    w.Scene().GLCadencer1.OnProgress = [](double, double) { throw std::runtime_error("broken frame"); };
+    QTest::qWait(60);
+    EXPECT_FALSE(w.DisplayLoopRunning());
+    EXPECT_TRUE(w.isVisible());
+}
+
+} // namespace
