@@ -542,7 +542,8 @@ void TWASkin::ScrollButtonDown(bool up) {
 }
 
 void TWASkin::ThumbMove(QPoint position) {
-    if (!ThumbDragging)
+    // The mouse stays captured while dragging; only moves with y on the thumb's rows move the display.
+    if (!ThumbDragging || position.y() < 0 || position.y() >= ScrollThumb_->height())
         return;
     const int t = std::max(TrackLength(), 1);
     const double value =

@@ -219,6 +219,12 @@ TEST_F(WASkinTest, ScrollButtonsAndThumbDragMoveTheDisplay) {
     QTest::mouseMove(&thumb, {5, 40});
     // rnd((top + 40 - 10 - 17) / 279 * 400)
     EXPECT_EQ(Host.ScrollTo, int(std::nearbyint(double(top + 30 - 17) / 279 * 400)));
+    // Moves above or below the thumb while dragging leave the display where it is.
+    const int dragged = Host.ScrollTo;
+    for (const int y : {-5, thumb.height(), thumb.height() + 30}) {
+        QTest::mouseMove(&thumb, {5, y});
+        EXPECT_EQ(Host.ScrollTo, dragged) << y;
+    }
     QTest::mouseRelease(&thumb, Qt::LeftButton, Qt::NoModifier, {5, 40});
     EXPECT_FALSE(Skin.ThumbDragging);
 
