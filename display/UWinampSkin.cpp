@@ -464,10 +464,10 @@ int TWASkin::DownloadTextWidth() const {
     return QFontMetrics(songFont, &StatusStrip_->Canvas()).horizontalAdvance(FromActive("From: " + source));
 }
 
-void TWASkin::StatusStripDown(QPoint position, Qt::MouseButton button) {
+void TWASkin::StatusStripDown(QPoint position, Qt::MouseButton) {
     const int w = MainWindow_->width();
     const int width = DownloadTextWidth();
-    if (button == Qt::LeftButton && width >= 0 && position.y() > 0 && position.x() >= w - width - 20 &&
+    if (width >= 0 && position.y() > 0 && position.x() >= w - width - 20 &&
         position.x() <= w - 20)
         Host_.OpenAddress(Host_.DownloadSource());
     const QPoint cursor = QCursor::pos();

@@ -240,6 +240,10 @@ TEST_F(WASkinTest, DownloadSourceOpensFromTheRightOfTheStrip) {
     QTest::mouseClick(&C("StatusStrip"), Qt::LeftButton, Qt::NoModifier, {825 - 25, 5});
     QTest::mouseClick(&C("StatusStrip"), Qt::LeftButton, Qt::NoModifier, {300, 5}); // the song text
     EXPECT_EQ(Host.Calls, std::vector<std::string>{"open http://lyrics.example/song"});
+    // Any button's press over the source text opens it.
+    Host.Calls.clear();
+    QTest::mouseClick(&C("StatusStrip"), Qt::RightButton, Qt::NoModifier, {825 - 25, 5});
+    EXPECT_EQ(Host.Calls, std::vector<std::string>{"open http://lyrics.example/song"});
 
     Host.Source.clear();
     Host.Calls.clear();
