@@ -890,7 +890,8 @@ void TFormCantrel::ButtonProgress(int index, double deltaTime) {
         Scene_->GLCube1->PitchAngle = 0;
     // The button under a resting cursor keeps turning, one half turn after the other.
     const QPoint cursor = mapFromGlobal(QCursor::pos());
-    if (cursor.y() > height() - 40 && cursor.y() <= height() - 20) {
+    // Columns start at the window's left edge: a cursor left of the window is over none of them.
+    if (cursor.x() >= 0 && cursor.y() > height() - 40 && cursor.y() <= height() - 20) {
         const int column = TDisplayTextNoTimestamp::ButtonAt(cursor.x());
         if (column >= 0)
             buttons[std::size_t(column)]->Tag = 1;

@@ -464,10 +464,10 @@ int TWASkin::DownloadTextWidth() const {
     return QFontMetrics(songFont, &StatusStrip_->Canvas()).horizontalAdvance(FromActive("From: " + source));
 }
 
-void TWASkin::StatusStripDown(QPoint position, Qt::MouseButton button) {
+void TWASkin::StatusStripDown(QPoint position, Qt::MouseButton) {
     const int w = MainWindow_->width();
     const int width = DownloadTextWidth();
-    if (button == Qt::LeftButton && width >= 0 && position.y() > 0 && position.x() >= w - width - 20 &&
+    if (width >= 0 && position.y() > 0 && position.x() >= w - width - 20 &&
         position.x() <= w - 20)
         Host_.OpenAddress(Host_.DownloadSource());
     const QPoint cursor = QCursor::pos();
@@ -542,7 +542,8 @@ void TWASkin::ScrollButtonDown(bool up) {
 }
 
 void TWASkin::ThumbMove(QPoint position) {
-    if (!ThumbDragging)
+    // The mouse stays captured while dragging; only moves with y on the thumb's rows move the display.
+    if (!ThumbDragging || position.y() < 0 || position.y() >= ScrollThumb_->height())
         return;
     const int t = std::max(TrackLength(), 1);
     const double value =

@@ -19,6 +19,7 @@
 #include "QtTestApp.h"
 
 #include <QAction>
+#include <QCursor>
 #include <QMenu>
 #include <QTest>
 
@@ -506,6 +507,23 @@ TEST_F(MainWindowTest, PlaybackButtonsSpinHalfATurn) {
     EXPECT_EQ(play.PitchAngle, 0); // past half a turn: at rest again
     EXPECT_EQ(play.Tag, 0);
     EXPECT_EQ(stop.Tag, 0);
+
+    // At the end of a half turn the button under a resting cursor in the button row starts its own; a
+    // cursor left of the window lies outside every column.
+    toolkit::TGLTorus& prev = *w.Scene().GLTorusPrev;
+    w.move(200, 200);
+    const std::pair<int, int> cases[] = {{30, 1}, {-10, -1}}; // cursor x, the button that starts
+    for (const auto& [x, starts] : cases) {
+        QCursor::setPos(w.mapToGlobal(QPoint(x, w.height() - 30)));
+        QTest::qWait(20);
+        for (toolkit::TGLTorus* button : w.Scene().Buttons())
+            button->Tag = 0;
+        prev.Tag = 1;
+        Play(1900);
+        const auto buttons = w.Scene().Buttons();
+        for (int i = 0; i < int(buttons.size()); ++i)
+            EXPECT_EQ(buttons[std::size_t(i)]->Tag, i == starts ? 1 : 0) << "x " << x << " button " << i;
+    }
 
     w.Settings().SetAnimateButtons(false);
     play.Tag = 1;

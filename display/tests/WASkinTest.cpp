@@ -219,6 +219,12 @@ TEST_F(WASkinTest, ScrollButtonsAndThumbDragMoveTheDisplay) {
     QTest::mouseMove(&thumb, {5, 40});
     // rnd((top + 40 - 10 - 17) / 279 * 400)
     EXPECT_EQ(Host.ScrollTo, int(std::nearbyint(double(top + 30 - 17) / 279 * 400)));
+    // Moves above or below the thumb while dragging leave the display where it is.
+    const int dragged = Host.ScrollTo;
+    for (const int y : {-5, thumb.height(), thumb.height() + 30}) {
+        QTest::mouseMove(&thumb, {5, y});
+        EXPECT_EQ(Host.ScrollTo, dragged) << y;
+    }
     QTest::mouseRelease(&thumb, Qt::LeftButton, Qt::NoModifier, {5, 40});
     EXPECT_FALSE(Skin.ThumbDragging);
 
@@ -233,6 +239,10 @@ TEST_F(WASkinTest, DownloadSourceOpensFromTheRightOfTheStrip) {
     EXPECT_EQ(Skin.SourceInfoText(), "From: http://lyrics.example/song");
     QTest::mouseClick(&C("StatusStrip"), Qt::LeftButton, Qt::NoModifier, {825 - 25, 5});
     QTest::mouseClick(&C("StatusStrip"), Qt::LeftButton, Qt::NoModifier, {300, 5}); // the song text
+    EXPECT_EQ(Host.Calls, std::vector<std::string>{"open http://lyrics.example/song"});
+    // Any button's press over the source text opens it.
+    Host.Calls.clear();
+    QTest::mouseClick(&C("StatusStrip"), Qt::RightButton, Qt::NoModifier, {825 - 25, 5});
     EXPECT_EQ(Host.Calls, std::vector<std::string>{"open http://lyrics.example/song"});
 
     Host.Source.clear();
