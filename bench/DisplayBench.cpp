@@ -35,30 +35,6 @@ void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 
 namespace {
 
-class TNullHost : public display::IDisplayHost {
-public:
-    int WindowWidth() override { return 816; }
-    int WindowHeight() override { return 326; }
-    bool AllowScrollTimerRunning() override { return false; }
-    void RestartAllowScrollTimer() override {}
-    bool ResizeTimerRunning() override { return false; }
-    void StartResizeTimer() override {}
-    bool FpsTimerRunning() override { return false; }
-    void SetFpsTimerRunning(bool) override {}
-    void AdvanceSceneClock() override {}
-    bool FrameHasSkin() override { return true; }
-    void PaintScrollThumb() override {}
-    void ShowScrollBar(bool) override {}
-    void SetCursor(display::TCursorKind) override {}
-    void OpenPreferencesPage(int) override {}
-    void MarkContextMenuNoPopup() override {}
-    void MultiplyVisualizationGain(float) override {}
-    void MainMouseDown(display::TMouseButton, display::TShiftState, int, int) override {}
-    void MainMouseMove(display::TShiftState, int, int) override {}
-    void MainDoubleClick() override {}
-    void MainResize() override {}
-};
-
 struct TRig {
     platform::TFakeWindowSystem Windows;
     platform::TFakeClock Clock;
@@ -71,7 +47,7 @@ struct TRig {
     config::TSongList CancelList, UploadList;
     config::TSettings Settings{SettingsView, CancelList, UploadList, "", "", '/'};
     display::TScrollState Scroll;
-    TNullHost Host;
+    display::TNullDisplayHost Host;
     display::TDisplayTextNoTimestamp Engine{Scene, View, Lyrics, Settings, Session, Scroll, Host};
     std::uint32_t SongStart = 0;
     std::int32_t SongLength = 0;

@@ -60,4 +60,30 @@ public:
     virtual void MainResize() = 0;
 };
 
+// A host that does nothing: a window of the design size with its frame, no timers running. For benchmarks
+// and tests that only look at the scene.
+class TNullDisplayHost : public IDisplayHost {
+public:
+    int WindowWidth() override { return 816; }
+    int WindowHeight() override { return 326; }
+    bool AllowScrollTimerRunning() override { return false; }
+    void RestartAllowScrollTimer() override {}
+    bool ResizeTimerRunning() override { return false; }
+    void StartResizeTimer() override {}
+    bool FpsTimerRunning() override { return false; }
+    void SetFpsTimerRunning(bool) override {}
+    void AdvanceSceneClock() override {}
+    bool FrameHasSkin() override { return true; }
+    void PaintScrollThumb() override {}
+    void ShowScrollBar(bool) override {}
+    void SetCursor(TCursorKind) override {}
+    void OpenPreferencesPage(int) override {}
+    void MarkContextMenuNoPopup() override {}
+    void MultiplyVisualizationGain(float) override {}
+    void MainMouseDown(TMouseButton, TShiftState, int, int) override {}
+    void MainMouseMove(TShiftState, int, int) override {}
+    void MainDoubleClick() override {}
+    void MainResize() override {}
+};
+
 } // namespace display

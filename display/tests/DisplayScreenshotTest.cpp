@@ -25,30 +25,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-class THost : public IDisplayHost {
-public:
-    int WindowWidth() override { return 816; }
-    int WindowHeight() override { return 326; }
-    bool AllowScrollTimerRunning() override { return false; }
-    void RestartAllowScrollTimer() override {}
-    bool ResizeTimerRunning() override { return false; }
-    void StartResizeTimer() override {}
-    bool FpsTimerRunning() override { return false; }
-    void SetFpsTimerRunning(bool) override {}
-    void AdvanceSceneClock() override {}
-    bool FrameHasSkin() override { return true; }
-    void PaintScrollThumb() override {}
-    void ShowScrollBar(bool) override {}
-    void SetCursor(TCursorKind) override {}
-    void OpenPreferencesPage(int) override {}
-    void MarkContextMenuNoPopup() override {}
-    void MultiplyVisualizationGain(float) override {}
-    void MainMouseDown(TMouseButton, TShiftState, int, int) override {}
-    void MainMouseMove(TShiftState, int, int) override {}
-    void MainDoubleClick() override {}
-    void MainResize() override {}
-};
-
 struct TColours {
     int Yellow = 0, Grey = 0, Lit = 0;
 };
@@ -119,7 +95,7 @@ TEST(DisplayScreenshot, CurrentLineYellowOthersGreyOutsideNotDrawn) {
     ASSERT_TRUE(lyrics.Timestamped);
 
     TScrollState scroll;
-    THost host;
+    display::TNullDisplayHost host;
     TDisplayTextNoTimestamp engine(scene, viewer.View(), lyrics, settings, session, scroll, host);
     engine.RebuildLines();
     engine.LayoutWindow();
