@@ -56,4 +56,7 @@ std::string ProgramFolder();
 // The separator of path components ('/' on Linux, '\\' on Windows).
 char PathSeparator();
 
+// True when the file carries both the hidden and the system attribute (never on Linux, which has neither).
+bool IsHiddenSystemFile(const std::string& path);
+
 } // namespace platform

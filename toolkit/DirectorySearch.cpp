@@ -1,5 +1,6 @@
 #include "toolkit/DirectorySearch.h"
 
+#include "platform/Platform.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/Wildcard.h"
 
@@ -85,7 +86,8 @@ private:
             } catch (...) { // a name the narrow encoding cannot express: no lyric file of ours
                 name.clear();
             }
-            if (!name.empty()) {
+            // Files that are both hidden and system belong to the operating system, not to the user.
+            if (!name.empty() && !platform::IsHiddenSystemFile(entry.path().string())) {
                 if (IsMultiByteUtf8(name))
                     name = Utf8ToActive(name);
                 goOn = Visit_(entry.path(), name);

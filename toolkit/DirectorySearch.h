@@ -1,7 +1,8 @@
 #pragma once
 // The directory search component: finds files whose names match a wildcard pattern (see Wildcard.h) under a
 // root folder. The root's own files come first, in the order the file system lists them; then each
-// subfolder, in that order, is searched completely in the same way. "." and ".." are never entries.
+// subfolder, in that order, is searched completely in the same way. "." and ".." are never entries,
+// and files that are both hidden and system are passed over.
 //
 // A folder that cannot be listed is skipped (a missing root gives an empty result); a folder reached again
 // through a symbolic link (a link loop) is not searched twice, so every walk ends. Names are compared as

@@ -56,4 +56,6 @@ std::string ProgramFolder() {
 
 char PathSeparator() { return '/'; }
 
+bool IsHiddenSystemFile(const std::string&) { return false; }
+
 } // namespace platform

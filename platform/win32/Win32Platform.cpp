@@ -134,4 +134,10 @@ std::string ProgramFolder() {
 
 char PathSeparator() { return '\\'; }
 
+bool IsHiddenSystemFile(const std::string& path) {
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD both = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & both) == both;
+}
+
 } // namespace platform
