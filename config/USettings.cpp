@@ -444,9 +444,14 @@ void TSettings::SetFadeRatio(int value) {
 
 void TSettings::SetCharset(const std::string& value) {
     charset_ = value;
-    toolkit::SetActiveCodePage(CodePageOfCharset(value));
+    const int codePage = CodePageOfCharset(value);
+    toolkit::SetActiveCodePage(codePage);
     const bool small = TextSize() < 16;
-    view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
+    if (toolkit::IsUtf8CodePage(codePage))
+        view_.UseSystemLyricFont(small ? 14
+                                       : 22); // no font file: glyphs of any script from the system's fonts
+    else
+        view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
 }
 
 void TSettings::SetUsername(const std::string& value) {
