@@ -444,12 +444,17 @@ void TSettings::SetFadeRatio(int value) {
 
 void TSettings::SetCharset(const std::string& value) {
     charset_ = value;
-    const int codePage = CodePageOfCharset(value);
-    toolkit::SetActiveCodePage(codePage);
+    const int page = CodePageOfCharset(value);
+    const bool pageChanged = page != toolkit::ActiveCodePage();
+    toolkit::SetActiveCodePage(page);
+    if (pageChanged) { // the lists were sorted in the old page's order
+        cancelList_.Resort();
+        uploadList_.Resort();
+    }
     const bool small = TextSize() < 16;
-    if (toolkit::IsUtf8CodePage(codePage))
-        view_.UseSystemLyricFont(small ? 14
-                                       : 22); // no font file: glyphs of any script from the system's fonts
+    // UTF-8 text has no font file: its glyphs, of any script, come from the system's fonts.
+    if (toolkit::IsUtf8CodePage(page))
+        view_.UseSystemLyricFont(small ? 14 : 22);
     else
         view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
 }

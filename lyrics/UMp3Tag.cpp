@@ -7,6 +7,7 @@
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
 #include "toolkit/DirectorySearch.h"
+#include "toolkit/FileBytes.h"
 #include "toolkit/AsciiText.h"
 #include "toolkit/RoundLength.h"
 
@@ -89,7 +90,7 @@ std::string RemoveTrackNumber(const std::string& text) {
 
 bool IsFile(const std::string& fileName) {
     std::error_code ec;
-    return !fileName.empty() && std::filesystem::is_regular_file(std::filesystem::path(fileName), ec);
+    return !fileName.empty() && std::filesystem::is_regular_file(toolkit::FilePath(fileName), ec);
 }
 
 std::string LowerExtension(const std::string& fileName) {
