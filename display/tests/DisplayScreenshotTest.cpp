@@ -81,6 +81,7 @@ TEST(DisplayScreenshot, CurrentLineYellowOthersGreyOutsideNotDrawn) {
     scene.GLDummyCubeButtons->Visible = false;
     scene.GLHUDTextLoading->Visible = false;
     TGLSceneViewer viewer(clock);
+    scene.SetTextMeasure(&viewer.GlyphCache());
     viewer.SetScene(&scene.GLSceneTextNoTimestamp);
     viewer.SetCamera(scene.GLCameraTextNoTimestamp);
     viewer.resize(810, 306);
