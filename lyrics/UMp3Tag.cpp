@@ -6,6 +6,7 @@
 #include "lyrics/TextHelpers.h"
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
+#include "toolkit/CodePage.h"
 #include "toolkit/DirectorySearch.h"
 #include "toolkit/FileBytes.h"
 #include "toolkit/AsciiText.h"
@@ -209,6 +210,8 @@ bool TMp3Tag::LoadForCurrentSong(TTextLyrics& lyrics) {
 
 std::string TMp3Tag::ReadId3v2Lyrics(const std::string& fileName) const { return ReadId3v2LyricsText(fileName); }
 
-std::string TMp3Tag::ReadLyrics3Lyrics(const std::string& fileName) const { return ReadLyrics3Text(fileName); }
+std::string TMp3Tag::ReadLyrics3Lyrics(const std::string& fileName) const {
+    return toolkit::EightBitToActive(ReadLyrics3Text(fileName));
+}
 
 } // namespace lyrics

@@ -252,6 +252,12 @@ std::size_t Utf16BoundaryLength(const std::u16string& text, std::size_t maxUnits
     return splitsPair ? maxUnits - 1 : maxUnits;
 }
 
+std::string EightBitToActive(const std::string& bytes) {
+    if (!IsUtf8CodePage(ActiveCodePage()) || IsMultiByteUtf8(bytes))
+        return bytes;
+    return CodePageToUtf8(bytes, 1252);
+}
+
 bool IsMultiByteUtf8(const std::string& text) {
     bool multiByte = false;
     bool valid;

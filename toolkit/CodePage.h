@@ -49,6 +49,11 @@ inline std::string CutActiveText(std::string_view text, std::size_t maxBytes) {
 // The same for UTF-16 code units: a surrogate pair is never cut in half.
 std::size_t Utf16BoundaryLength(const std::u16string& text, std::size_t maxUnits);
 
+// 8-bit text of unknown origin (ID3v1 fields, Lyrics3 blocks, Latin-1 tag frames) as text of the active
+// code page: in a single-byte page byte for byte, as Windows taggers write it; under UTF-8, well-formed
+// UTF-8 stays and anything else is read as Windows-1252.
+std::string EightBitToActive(const std::string& bytes);
+
 // UTF-8 decoding: invalid sequences become U+FFFD (and so '?' in a code page).
 std::u16string Utf8ToUtf16(const std::string& text);
 std::string Utf16ToUtf8(const std::u16string& text);
