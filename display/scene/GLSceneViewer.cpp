@@ -443,7 +443,7 @@ void TGLSceneViewer::paintGL() {
     RenderFrame();
 }
 
-void TGLSceneViewer::RenderFrame() {
+void TGLSceneViewer::RenderFrame(bool wait) {
     View_.Width = std::max(width(), 1);
     View_.Height = std::max(height(), 1);
     const qreal ratio = devicePixelRatioF();
@@ -482,6 +482,8 @@ void TGLSceneViewer::RenderFrame() {
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_BLEND);
     }
+    if (wait)
+        glFinish();
     Fps_.FrameRendered();
 }
 

@@ -55,8 +55,9 @@ public:
     // that layout and picking see the widths drawn here; it follows the widget's device pixel ratio.
     TGlyphCache& GlyphCache() { return GlyphCache_; }
 
-    // Draws the scene into the current OpenGL context, as a paint of the widget does (for benchmarks).
-    void RenderFrame();
+    // Draws the scene into the current OpenGL context, as a paint of the widget does; with `wait`, returns
+    // once the drawing is done (for benchmarks).
+    void RenderFrame(bool wait = false);
 
 signals:
     void MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
