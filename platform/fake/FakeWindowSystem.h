@@ -33,6 +33,9 @@ public:
 
     std::vector<TMessage> Messages;        // every message sent or posted, in order
     std::vector<WindowHandle> BroughtToTop; // every BringToTop call, in order
+    // The keyboard layout: characters listed here type on that key; other letters and digits on the key of
+    // their upper-case letter (as on a US layout); everything else on none.
+    std::map<char, std::int32_t> KeyboardLayout;
 
     WindowHandle FindWindowOfClass(const std::string& className) override;
     bool IsWindowAlive(WindowHandle window) override;
@@ -42,6 +45,7 @@ public:
     bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
     void BringToTop(WindowHandle window) override;
     std::string ReadProcessString(WindowHandle window, std::uintptr_t address, std::size_t maxLength = 260) override;
+    std::int32_t VirtualKeyOfChar(char character) override;
 
 private:
     struct TWindow {

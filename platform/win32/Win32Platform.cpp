@@ -89,6 +89,12 @@ public:
         return terminated ? std::string(bytes.data()) : std::string();
     }
 
+    std::int32_t VirtualKeyOfChar(char character) override {
+        // The low byte is the key; the high byte tells the shift state it needs, which a key message leaves out.
+        const SHORT key = VkKeyScanA(character);
+        return key == -1 ? -1 : std::int32_t(key & 0xFF);
+    }
+
 private:
     static std::size_t PageSize() {
         static const std::size_t size = [] {
