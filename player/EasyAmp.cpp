@@ -87,7 +87,9 @@ bool TPlayerSession::IsWinampProtocol() const {
     return AmpKind_ == akWinamp || AmpKind_ == akFoobar || AmpKind_ == akMediaMonkey;
 }
 
-bool TPlayerSession::SoniqueRunning() { return Sonique_ && Sonique_->SoniqueRunning(); }
+bool TPlayerSession::SoniqueRunning() {
+    return Sonique_ && Sonique_->SoniqueRunning();
+}
 
 void TPlayerSession::SetAmpInfo() {
     AmpInfo_ = AmpInfoFor(AmpKind_);

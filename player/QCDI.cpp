@@ -46,9 +46,13 @@ std::size_t SkipCharacters(const std::string& text, std::size_t count) {
 
 } // namespace
 
-WindowHandle FindQcdWindow(IWindowSystem& windows) { return windows.FindWindowOfClass(kQcdWindowClass); }
+WindowHandle FindQcdWindow(IWindowSystem& windows) {
+    return windows.FindWindowOfClass(kQcdWindowClass);
+}
 
-bool QcdRunning(IWindowSystem& windows) { return FindQcdWindow(windows) != platform::kNoWindow; }
+bool QcdRunning(IWindowSystem& windows) {
+    return FindQcdWindow(windows) != platform::kNoWindow;
+}
 
 std::int32_t QcdPosition(IWindowSystem& windows, WindowHandle window) {
     return Query(windows, window, QCD_GET_POSITION);
@@ -78,15 +82,33 @@ std::string QcdTitle(IWindowSystem& windows) {
     return CleanQcdCaption(windows.GetCaption(FindQcdWindow(windows)));
 }
 
-void QcdPlay(IWindowSystem& windows) { Command(windows, QCD_PLAY); }
-void QcdPause(IWindowSystem& windows) { Command(windows, QCD_PAUSE); }
-void QcdStop(IWindowSystem& windows) { Command(windows, QCD_STOP); }
-void QcdNext(IWindowSystem& windows) { Command(windows, QCD_NEXT); }
-void QcdPrev(IWindowSystem& windows) { Command(windows, QCD_PREV); }
-void QcdVolumeUp(IWindowSystem& windows) { Command(windows, QCD_VOLUME_UP); }
-void QcdVolumeDown(IWindowSystem& windows) { Command(windows, QCD_VOLUME_DOWN); }
-void QcdForward5s(IWindowSystem& windows) { Command(windows, QCD_FORWARD_5S); }
-void QcdBack5s(IWindowSystem& windows) { Command(windows, QCD_BACK_5S); }
+void QcdPlay(IWindowSystem& windows) {
+    Command(windows, QCD_PLAY);
+}
+void QcdPause(IWindowSystem& windows) {
+    Command(windows, QCD_PAUSE);
+}
+void QcdStop(IWindowSystem& windows) {
+    Command(windows, QCD_STOP);
+}
+void QcdNext(IWindowSystem& windows) {
+    Command(windows, QCD_NEXT);
+}
+void QcdPrev(IWindowSystem& windows) {
+    Command(windows, QCD_PREV);
+}
+void QcdVolumeUp(IWindowSystem& windows) {
+    Command(windows, QCD_VOLUME_UP);
+}
+void QcdVolumeDown(IWindowSystem& windows) {
+    Command(windows, QCD_VOLUME_DOWN);
+}
+void QcdForward5s(IWindowSystem& windows) {
+    Command(windows, QCD_FORWARD_5S);
+}
+void QcdBack5s(IWindowSystem& windows) {
+    Command(windows, QCD_BACK_5S);
+}
 
 void QcdSeek(IWindowSystem& windows, std::int32_t targetMs) {
     const std::int64_t position = Query(windows, FindQcdWindow(windows), QCD_GET_POSITION);

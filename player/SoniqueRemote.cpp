@@ -74,9 +74,13 @@ void TWaitInfoChangedThread::Run() {
 TSoniqueRemote::TSoniqueRemote(platform::IWindowSystem& windows, platform::INamedObjects& named)
     : Windows_(windows), Named_(named) {}
 
-TSoniqueRemote::~TSoniqueRemote() { Disconnect(); }
+TSoniqueRemote::~TSoniqueRemote() {
+    Disconnect();
+}
 
-platform::WindowHandle TSoniqueRemote::FindSoniqueWindow() { return Windows_.FindWindowOfClass(kSoniqueWindowClass); }
+platform::WindowHandle TSoniqueRemote::FindSoniqueWindow() {
+    return Windows_.FindWindowOfClass(kSoniqueWindowClass);
+}
 
 void TSoniqueRemote::Connect() {
     if (Connected())
@@ -102,9 +106,13 @@ std::int32_t TSoniqueRemote::ReadInt(std::size_t offset) const {
     return value;
 }
 
-std::int32_t TSoniqueRemote::PositionMs() const { return ReadInt(kSoniquePositionOffset); }
+std::int32_t TSoniqueRemote::PositionMs() const {
+    return ReadInt(kSoniquePositionOffset);
+}
 
-std::int32_t TSoniqueRemote::LengthMs() const { return ReadInt(kSoniqueLengthOffset); }
+std::int32_t TSoniqueRemote::LengthMs() const {
+    return ReadInt(kSoniqueLengthOffset);
+}
 
 TSoniqueInformation TSoniqueRemote::Information() const {
     std::lock_guard<std::mutex> lock(TextLock_);
@@ -144,7 +152,9 @@ void TSoniqueRemote::PressKey(std::int32_t virtualKey, char character) {
     Windows_.Post(window, platform::WM_KEYUP_, key, kKeyUpParam);
 }
 
-void TSoniqueRemote::Next() { PressKey('B', 'b'); }
+void TSoniqueRemote::Next() {
+    PressKey('B', 'b');
+}
 
 void TSoniqueRemote::Pause() {
     const std::int32_t key = Windows_.VirtualKeyOfChar('c');
@@ -158,17 +168,25 @@ void TSoniqueRemote::Play() {
     State_ = TSoniqueState::Playing;
 }
 
-void TSoniqueRemote::Prev() { PressKey('Z', 'z'); }
+void TSoniqueRemote::Prev() {
+    PressKey('Z', 'z');
+}
 
 void TSoniqueRemote::Stop() {
     PressKey('V', 'v');
     State_ = TSoniqueState::Stopped;
 }
 
-void TSoniqueRemote::VolumeUp() { PressKey(38, 'F'); }
+void TSoniqueRemote::VolumeUp() {
+    PressKey(38, 'F');
+}
 
-void TSoniqueRemote::VolumeDown() { PressKey(40, 'H'); }
+void TSoniqueRemote::VolumeDown() {
+    PressKey(40, 'H');
+}
 
-void TSoniqueRemote::Jump() { PressKey('J', 'j'); }
+void TSoniqueRemote::Jump() {
+    PressKey('J', 'j');
+}
 
 } // namespace player

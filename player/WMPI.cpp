@@ -23,9 +23,13 @@ void PostKey(IWindowSystem& windows, std::uint32_t key) {
 
 } // namespace
 
-WindowHandle FindWmpWindow(IWindowSystem& windows) { return windows.FindWindowOfClass(kWmpWindowClass); }
+WindowHandle FindWmpWindow(IWindowSystem& windows) {
+    return windows.FindWindowOfClass(kWmpWindowClass);
+}
 
-bool WmpRunning(IWindowSystem& windows) { return FindWmpWindow(windows) != platform::kNoWindow; }
+bool WmpRunning(IWindowSystem& windows) {
+    return FindWmpWindow(windows) != platform::kNoWindow;
+}
 
 std::string CleanWmpCaption(const std::string& caption) {
     const auto suffix = caption.find(kCaptionSuffix);
@@ -45,8 +49,12 @@ void WmpPlay(IWindowSystem& windows) {
     windows.Send(window, platform::WM_KEYUP_, WMP_KEY_PLAY, 0);
 }
 
-void WmpVolumeUp(IWindowSystem& windows) { PostKey(windows, WMP_KEY_VOLUME_UP); }
+void WmpVolumeUp(IWindowSystem& windows) {
+    PostKey(windows, WMP_KEY_VOLUME_UP);
+}
 
-void WmpVolumeDown(IWindowSystem& windows) { PostKey(windows, WMP_KEY_VOLUME_DOWN); }
+void WmpVolumeDown(IWindowSystem& windows) {
+    PostKey(windows, WMP_KEY_VOLUME_DOWN);
+}
 
 } // namespace player

@@ -1,6 +1,6 @@
 #pragma once
-// Windows Media Player driver: the player's "WMPlayerApp" window, whose caption the now-playing plugin sets to
-// "Author - Name - Windows Media Player" while a song plays, and three keys. The player tells no position,
+// Windows Media Player driver: the player's "WMPlayerApp" window, whose caption the now-playing plugin sets
+// to "Author - Name - Windows Media Player" while a song plays, and three keys. The player tells no position,
 // length or file name. Free functions without state of their own.
 
 #include "platform/Platform.h"

@@ -45,7 +45,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<ISharedMemory> TFakeNamedObjects::OpenSharedMemory(const std::string& name, std::size_t size) {
+std::unique_ptr<ISharedMemory> TFakeNamedObjects::OpenSharedMemory(const std::string& name,
+                                                                   std::size_t size) {
     std::lock_guard<std::mutex> lock(Lock_);
     if (FailSharedMemory || size == 0)
         return nullptr;
@@ -68,7 +69,8 @@ std::unique_ptr<INamedEvent> TFakeNamedObjects::OpenAutoResetEvent(const std::st
     return std::make_unique<TFakeEvent>(state);
 }
 
-std::shared_ptr<std::vector<unsigned char>> TFakeNamedObjects::Block(const std::string& name, std::size_t size) {
+std::shared_ptr<std::vector<unsigned char>> TFakeNamedObjects::Block(const std::string& name,
+                                                                     std::size_t size) {
     std::lock_guard<std::mutex> lock(Lock_);
     auto& bytes = Blocks_[name];
     if (!bytes)
@@ -82,7 +84,9 @@ std::shared_ptr<std::vector<unsigned char>> TFakeNamedObjects::ExistingBlock(con
     return it == Blocks_.end() ? nullptr : it->second;
 }
 
-void TFakeNamedObjects::Signal(const std::string& name) { TFakeEvent(EventNamed(name)).Signal(); }
+void TFakeNamedObjects::Signal(const std::string& name) {
+    TFakeEvent(EventNamed(name)).Signal();
+}
 
 int TFakeNamedObjects::EventOpens(const std::string& name) {
     auto state = EventNamed(name);

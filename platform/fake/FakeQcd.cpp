@@ -9,13 +9,18 @@ constexpr std::uintptr_t kBack5s = 41025;
 } // namespace
 
 TFakeQcd::TFakeQcd(TFakeWindowSystem& windows, const std::string& caption) : Windows_(windows) {
-    Window_ = Windows_.AddWindow("PlayerCanvas", caption,
-                                 [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { return Handle(m, w, l); });
+    Window_ = Windows_.AddWindow(
+        "PlayerCanvas", caption,
+        [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { return Handle(m, w, l); });
 }
 
-TFakeQcd::~TFakeQcd() { Quit(); }
+TFakeQcd::~TFakeQcd() {
+    Quit();
+}
 
-void TFakeQcd::SetCaption(const std::string& caption) { Windows_.SetCaption(Window_, caption); }
+void TFakeQcd::SetCaption(const std::string& caption) {
+    Windows_.SetCaption(Window_, caption);
+}
 
 void TFakeQcd::Quit() {
     if (Window_ != kNoWindow)

@@ -17,7 +17,9 @@ TFakeSonique::TFakeSonique(TFakeWindowSystem& windows, TFakeNamedObjects& named,
         Window_ = Windows_.AddWindow("Sonique Window Class", "Sonique");
 }
 
-TFakeSonique::~TFakeSonique() { Quit(); }
+TFakeSonique::~TFakeSonique() {
+    Quit();
+}
 
 void TFakeSonique::SetPath(const std::string& path) {
     if (Block_->size() < kBlockSize)
@@ -33,9 +35,13 @@ void TFakeSonique::WriteInt(std::size_t offset, std::int32_t value) {
         std::memcpy(Block_->data() + offset, &value, sizeof value);
 }
 
-void TFakeSonique::SetPositionMs(std::int32_t ms) { WriteInt(kPositionOffset, ms); }
+void TFakeSonique::SetPositionMs(std::int32_t ms) {
+    WriteInt(kPositionOffset, ms);
+}
 
-void TFakeSonique::SetLengthMs(std::int32_t ms) { WriteInt(kLengthOffset, ms); }
+void TFakeSonique::SetLengthMs(std::int32_t ms) {
+    WriteInt(kLengthOffset, ms);
+}
 
 std::int32_t TFakeSonique::Header() const {
     std::int32_t value = 0;
@@ -44,7 +50,9 @@ std::int32_t TFakeSonique::Header() const {
     return value;
 }
 
-void TFakeSonique::Announce() { Named_.Signal(kEventName); }
+void TFakeSonique::Announce() {
+    Named_.Signal(kEventName);
+}
 
 void TFakeSonique::Quit() {
     if (Window_ != kNoWindow)

@@ -7,7 +7,9 @@ namespace {
 
 class TNullNamedObjects final : public INamedObjects {
 public:
-    std::unique_ptr<ISharedMemory> OpenSharedMemory(const std::string&, std::size_t) override { return nullptr; }
+    std::unique_ptr<ISharedMemory> OpenSharedMemory(const std::string&, std::size_t) override {
+        return nullptr;
+    }
     std::unique_ptr<INamedEvent> OpenAutoResetEvent(const std::string&) override { return nullptr; }
 };
 

@@ -8,7 +8,8 @@ namespace {
 
 class TWin32SharedMemory final : public ISharedMemory {
 public:
-    TWin32SharedMemory(HANDLE mapping, void* view, std::size_t size) : Mapping_(mapping), View_(view), Size_(size) {}
+    TWin32SharedMemory(HANDLE mapping, void* view, std::size_t size)
+        : Mapping_(mapping), View_(view), Size_(size) {}
     ~TWin32SharedMemory() override {
         UnmapViewOfFile(View_);
         CloseHandle(Mapping_);
@@ -32,7 +33,9 @@ public:
     TWin32Event(const TWin32Event&) = delete;
     TWin32Event& operator=(const TWin32Event&) = delete;
 
-    bool Wait(std::uint32_t timeoutMs) override { return WaitForSingleObject(Event_, timeoutMs) == WAIT_OBJECT_0; }
+    bool Wait(std::uint32_t timeoutMs) override {
+        return WaitForSingleObject(Event_, timeoutMs) == WAIT_OBJECT_0;
+    }
     bool Signal() override { return SetEvent(Event_) != FALSE; }
 
 private:

@@ -90,7 +90,7 @@ public:
     }
 
     std::int32_t VirtualKeyOfChar(char character) override {
-        // The low byte is the key; the high byte tells the shift state it needs, which a key message leaves out.
+        // The low byte is the key; the high byte is the shift state it needs, which key messages leave out.
         const SHORT key = VkKeyScanA(character);
         return key == -1 ? -1 : std::int32_t(key & 0xFF);
     }

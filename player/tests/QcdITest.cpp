@@ -61,9 +61,9 @@ TEST(QcdCaption, CleaningTable) {
         {"QCD: [1/12] Artist / Song", " Artist - Song"},
         {"Quintessential Player", kQcdNoSongTitle},
         {"QCD: [1/12 Artist / Song", "1-12 Artist - Song"}, // no "]": everything after the marker
-        {"QCD: [3] A/B] C", " A-B] C"},                      // only the first "]" counts
-        {"Now QCD: [2] X - Y", " X - Y"},                     // the marker may come later
-        {"Hello World] Tune", " Tune"},                        // no marker: five characters dropped first
+        {"QCD: [3] A/B] C", " A-B] C"},                     // only the first "]" counts
+        {"Now QCD: [2] X - Y", " X - Y"},                   // the marker may come later
+        {"Hello World] Tune", " Tune"},                     // no marker: five characters dropped first
         {"abc", ""},
         {"", ""},
         {"QCD: [", ""},
@@ -135,9 +135,15 @@ TEST(QcdI, CommandsGoToTheWindowFoundAnew) {
         void (*op)(platform::IWindowSystem&);
         std::uintptr_t command;
     } cases[] = {
-        {QcdPlay, QCD_PLAY},         {QcdPause, QCD_PAUSE},         {QcdStop, QCD_STOP},
-        {QcdNext, QCD_NEXT},         {QcdPrev, QCD_PREV},           {QcdVolumeUp, QCD_VOLUME_UP},
-        {QcdVolumeDown, QCD_VOLUME_DOWN}, {QcdForward5s, QCD_FORWARD_5S}, {QcdBack5s, QCD_BACK_5S},
+        {QcdPlay, QCD_PLAY},
+        {QcdPause, QCD_PAUSE},
+        {QcdStop, QCD_STOP},
+        {QcdNext, QCD_NEXT},
+        {QcdPrev, QCD_PREV},
+        {QcdVolumeUp, QCD_VOLUME_UP},
+        {QcdVolumeDown, QCD_VOLUME_DOWN},
+        {QcdForward5s, QCD_FORWARD_5S},
+        {QcdBack5s, QCD_BACK_5S},
     };
     TFakeWindowSystem windows;
     auto first = std::make_unique<TFakeQcd>(windows, "x");

@@ -70,7 +70,8 @@ struct TGot {
 };
 
 std::ostream& operator<<(std::ostream& out, const TGot& g) {
-    return out << '{' << g.message << ',' << g.wParam << ',' << g.lParam << (g.posted ? ",posted}" : ",sent}");
+    return out << '{' << g.message << ',' << g.wParam << ',' << g.lParam
+               << (g.posted ? ",posted}" : ",sent}");
 }
 
 using TGotList = std::vector<TGot>;
@@ -130,15 +131,16 @@ TEST(SessionDetection, OrderAmongSeveralPlayers) {
         if (c.present & Sonique)
             sonique = std::make_unique<TFakeSonique>(world.Windows, world.Named);
         if (c.present & (MediaMonkey | Winamp))
-            amp = std::make_unique<TFakeWinamp>(world.Windows, "1. A - B - Winamp", (c.present & MediaMonkey) != 0);
+            amp = std::make_unique<TFakeWinamp>(world.Windows, "1. A - B - Winamp",
+                                                (c.present & MediaMonkey) != 0);
         if (c.present & Mpris)
             world.Media.AddPlayer("org.mpris.MediaPlayer2.mpv", "mpv").state.playbackStatus = "Playing";
         world.Session.DetectPlayer();
         EXPECT_EQ(world.Session.AmpKind(), c.kind);
-        EXPECT_EQ(world.Session.AmpWindow(), qcd && c.kind == akQcd ? qcd->Window()
-                                             : amp && c.kind != akWmp && c.kind != akSonique && c.kind != akQcd
-                                                 ? amp->Window()
-                                                 : platform::kNoWindow);
+        EXPECT_EQ(world.Session.AmpWindow(),
+                  qcd && c.kind == akQcd                                             ? qcd->Window()
+                  : amp && c.kind != akWmp && c.kind != akSonique && c.kind != akQcd ? amp->Window()
+                                                                                     : platform::kNoWindow);
         if (c.kind != akMpris) {
             EXPECT_EQ(world.Session.GetPlayerName(), AmpInfoFor(c.kind).name);
         }
@@ -278,25 +280,38 @@ TEST(SessionTransport, TheThreeKindsPerCommand) {
         void (*op)(TPlayerSession&);
         TGotList qcd, sonique, wmp;
     } cases[] = {
-        {"play", [](TPlayerSession& s) { s.PlayerPlay(); }, Command(QCD_STOP) + Command(QCD_PLAY),
+        {"play",
+         [](TPlayerSession& s) { s.PlayerPlay(); },
+         Command(QCD_STOP) + Command(QCD_PLAY),
          Press(86, 'v') + Press(88, 'x'),
          {{platform::WM_KEYDOWN_, 250, 0, false}, {platform::WM_KEYUP_, 250, 0, false}}},
         {"pause", [](TPlayerSession& s) { s.PlayerPause(); }, Command(QCD_PAUSE), Press(67, 'C'), none},
         {"stop", [](TPlayerSession& s) { s.PlayerStop(); }, Command(QCD_STOP), Press(86, 'v'), none},
         {"next", [](TPlayerSession& s) { s.PlayerNext(); }, Command(QCD_NEXT), Press(66, 'b'), none},
         {"prev", [](TPlayerSession& s) { s.PlayerPrev(); }, Command(QCD_PREV), Press(90, 'z'), none},
-        {"volume up", [](TPlayerSession& s) { s.PlayerVolumeUp(); }, Command(QCD_VOLUME_UP), Press(38, 'F'),
-         {{platform::WM_KEYDOWN_, 121, 1, true}, {platform::WM_KEYUP_, 121, std::intptr_t(0xC0000001u), true}}},
-        {"volume down", [](TPlayerSession& s) { s.PlayerVolumeDown(); }, Command(QCD_VOLUME_DOWN), Press(40, 'H'),
-         {{platform::WM_KEYDOWN_, 120, 1, true}, {platform::WM_KEYUP_, 120, std::intptr_t(0xC0000001u), true}}},
+        {"volume up",
+         [](TPlayerSession& s) { s.PlayerVolumeUp(); },
+         Command(QCD_VOLUME_UP),
+         Press(38, 'F'),
+         {{platform::WM_KEYDOWN_, 121, 1, true},
+          {platform::WM_KEYUP_, 121, std::intptr_t(0xC0000001u), true}}},
+        {"volume down",
+         [](TPlayerSession& s) { s.PlayerVolumeDown(); },
+         Command(QCD_VOLUME_DOWN),
+         Press(40, 'H'),
+         {{platform::WM_KEYDOWN_, 120, 1, true},
+          {platform::WM_KEYUP_, 120, std::intptr_t(0xC0000001u), true}}},
         {"forward", [](TPlayerSession& s) { s.PlayerForward5s(); }, Command(QCD_FORWARD_5S), none, none},
         {"back", [](TPlayerSession& s) { s.PlayerBack5s(); }, Command(QCD_BACK_5S), none, none},
-        {"seek 12 s back", [](TPlayerSession& s) { s.PlayerSeek(48000); }, Command(QCD_BACK_5S, 3), none, none},
+        {"seek 12 s back", [](TPlayerSession& s) { s.PlayerSeek(48000); }, Command(QCD_BACK_5S, 3), none,
+         none},
         {"jump", [](TPlayerSession& s) { s.PlayerJumpToFile(); }, none, Press(74, 'j'), none},
     };
     for (const auto& c : cases) {
         for (TKind kind : {Qcd, Sonique, Wmp}) {
-            SCOPED_TRACE(std::string(c.name) + (kind == Qcd ? " QCD" : kind == Sonique ? " Sonique" : " WMP"));
+            SCOPED_TRACE(std::string(c.name) + (kind == Qcd       ? " QCD"
+                                                : kind == Sonique ? " Sonique"
+                                                                  : " WMP"));
             TWorld world;
             std::unique_ptr<TFakeQcd> qcd;
             std::unique_ptr<TFakeSonique> sonique;
@@ -314,10 +329,12 @@ TEST(SessionTransport, TheThreeKindsPerCommand) {
             world.Follow();
             world.Windows.Messages.clear();
             c.op(world.Session);
-            EXPECT_EQ(Received(world.Windows, window), kind == Qcd ? c.qcd : kind == Sonique ? c.sonique : c.wmp);
+            EXPECT_EQ(Received(world.Windows, window), kind == Qcd       ? c.qcd
+                                                       : kind == Sonique ? c.sonique
+                                                                         : c.wmp);
             const bool raised = std::string(c.name) == "jump" && kind != Wmp;
-            EXPECT_EQ(world.Windows.BroughtToTop,
-                      raised ? std::vector<platform::WindowHandle>{window} : std::vector<platform::WindowHandle>{});
+            EXPECT_EQ(world.Windows.BroughtToTop, raised ? std::vector<platform::WindowHandle>{window}
+                                                         : std::vector<platform::WindowHandle>{});
         }
     }
 }

@@ -138,7 +138,8 @@ TEST_F(SoniqueTest, TitleFromTagOrFileName) {
     } cases[] = {
         {"title and artist", "a.mp3", std::string(300, 'x') + Id3v1("Title", "Artist"), "Artist - Title"},
         {"blank fields padded with blanks", "Song.mp3", Id3v1("", "", ' '), "Song"},
-        {"fields padded with blanks are trimmed", "b.mp3", Id3v1("  Title", " Artist", ' '), "Artist - Title"},
+        {"fields padded with blanks are trimmed", "b.mp3", Id3v1("  Title", " Artist", ' '),
+         "Artist - Title"},
         {"artist without a title", "c.mp3", Id3v1("", "Artist"), "Artist - "},
         {"title without an artist", "d.mp3", Id3v1("Title", "   "), "Title"},
         {"no tag", "No Tag.mp3", std::string(400, 'x'), "No Tag"},
@@ -228,7 +229,8 @@ TEST_F(SoniqueTest, DisconnectStopsTheWorkerAndLetsGoOfTheBlock) {
     sonique.SoniqueRemote1.Disconnect();
     EXPECT_FALSE(sonique.SoniqueRemote1.Connected());
     EXPECT_EQ(sonique.SoniquePosition(), 0);
-    EXPECT_EQ(Named.ExistingBlock("SoniqueInformation").use_count(), 3) << "the fake player and the map hold it";
+    EXPECT_EQ(Named.ExistingBlock("SoniqueInformation").use_count(), 3)
+        << "the fake player and the map hold it";
     sonique.SoniqueRemote1.Connect();
     EXPECT_TRUE(sonique.SoniqueRemote1.Connected());
 }
@@ -307,11 +309,15 @@ namespace {
 // A window system whose lookups fail.
 class TFailingWindows final : public platform::IWindowSystem {
 public:
-    platform::WindowHandle FindWindowOfClass(const std::string&) override { throw std::runtime_error("lookup"); }
+    platform::WindowHandle FindWindowOfClass(const std::string&) override {
+        throw std::runtime_error("lookup");
+    }
     bool IsWindowAlive(platform::WindowHandle) override { return false; }
     std::string GetCaption(platform::WindowHandle) override { return {}; }
     bool SetCaption(platform::WindowHandle, const std::string&) override { return false; }
-    std::intptr_t Send(platform::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
+    std::intptr_t Send(platform::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override {
+        return 0;
+    }
     bool Post(platform::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
     void BringToTop(platform::WindowHandle) override {}
     std::string ReadProcessString(platform::WindowHandle, std::uintptr_t, std::size_t) override { return {}; }

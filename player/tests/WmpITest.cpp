@@ -47,9 +47,14 @@ TEST(WmpI, PlayIsSentVolumeIsPosted) {
         void (*op)(platform::IWindowSystem&);
         std::vector<M> messages; // window filled in below
     } cases[] = {
-        {"play", WmpPlay, {{0, platform::WM_KEYDOWN_, 250, 0, false}, {0, platform::WM_KEYUP_, 250, 0, false}}},
-        {"volume up", WmpVolumeUp, {{0, platform::WM_KEYDOWN_, 121, 1, true}, {0, platform::WM_KEYUP_, 121, kUp, true}}},
-        {"volume down", WmpVolumeDown,
+        {"play",
+         WmpPlay,
+         {{0, platform::WM_KEYDOWN_, 250, 0, false}, {0, platform::WM_KEYUP_, 250, 0, false}}},
+        {"volume up",
+         WmpVolumeUp,
+         {{0, platform::WM_KEYDOWN_, 121, 1, true}, {0, platform::WM_KEYUP_, 121, kUp, true}}},
+        {"volume down",
+         WmpVolumeDown,
          {{0, platform::WM_KEYDOWN_, 120, 1, true}, {0, platform::WM_KEYUP_, 120, kUp, true}}},
     };
     for (const auto& c : cases) {
