@@ -115,12 +115,16 @@ void AppendUtf8(std::string& out, char32_t cp) {
 } // namespace
 
 void SetActiveCodePage(int codePage) {
-    gActiveCodePage = (codePage == 1250 || codePage == 1251 || codePage == 1252 || codePage == 1253) ? codePage : 1252;
+    const bool known = codePage == 1250 || codePage == 1251 || codePage == 1252 || codePage == 1253 ||
+                       codePage == kCodePageUtf8;
+    gActiveCodePage = known ? codePage : 1252;
 }
 
 int ActiveCodePage() { return gActiveCodePage; }
 
 std::string Utf16ToCodePage(const std::u16string& text, int codePage) {
+    if (IsUtf8CodePage(codePage))
+        return Utf16ToUtf8(text);
     const char16_t* upper = UpperHalf(codePage);
     std::string out;
     out.reserve(text.size());
@@ -130,6 +134,8 @@ std::string Utf16ToCodePage(const std::u16string& text, int codePage) {
 }
 
 std::u16string CodePageToUtf16(const std::string& text, int codePage) {
+    if (IsUtf8CodePage(codePage))
+        return Utf8ToUtf16(text);
     const char16_t* upper = UpperHalf(codePage);
     std::u16string out;
     out.reserve(text.size());
@@ -141,16 +147,25 @@ std::u16string CodePageToUtf16(const std::string& text, int codePage) {
 }
 
 std::string Utf8ToCodePage(const std::string& text, int codePage) {
-    const char16_t* upper = UpperHalf(codePage);
     std::string out;
     out.reserve(text.size());
     bool valid;
+    if (IsUtf8CodePage(codePage)) {
+        for (std::size_t i = 0; i < text.size();)
+            AppendUtf8(out, NextUtf8(text, i, valid));
+        return out;
+    }
+    const char16_t* upper = UpperHalf(codePage);
     for (std::size_t i = 0; i < text.size();)
         out.push_back(CodePointToByte(NextUtf8(text, i, valid), upper));
     return out;
 }
 
-std::string CodePageToUtf8(const std::string& text, int codePage) { return Utf16ToUtf8(CodePageToUtf16(text, codePage)); }
+std::string CodePageToUtf8(const std::string& text, int codePage) {
+    if (IsUtf8CodePage(codePage))
+        return Utf8ToCodePage(text, codePage);
+    return Utf16ToUtf8(CodePageToUtf16(text, codePage));
+}
 
 std::u16string Utf8ToUtf16(const std::string& text) {
     std::u16string out;

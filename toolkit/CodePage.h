@@ -1,17 +1,20 @@
 #pragma once
-// Single-byte Windows code pages (1250, 1251, 1252, 1253) and the conversions between them, UTF-16 and
-// UTF-8. Text in the program is single-byte text in the "active" code page: on Windows the system's ANSI
-// code page, on Linux the one that matches the lyric font's character set, set by the settings store.
+// The program's code pages and the conversions between them, UTF-16 and UTF-8: the single-byte Windows
+// pages 1250, 1251, 1252 and 1253, and UTF-8 (65001). Text in the program is a byte string in the "active"
+// code page, the one that matches the character set of the settings (set by the settings store).
 
 #include <string>
 
 namespace toolkit {
 
+constexpr int kCodePageUtf8 = 65001;
+
 // Sets and reads the process-wide active code page (default 1252). An unknown page reads as 1252.
 void SetActiveCodePage(int codePage);
 int ActiveCodePage();
+inline bool IsUtf8CodePage(int codePage) { return codePage == kCodePageUtf8; }
 
-// Characters the code page lacks become '?'.
+// Characters a single-byte code page lacks become '?'; into UTF-8, malformed input becomes U+FFFD.
 std::string Utf16ToCodePage(const std::u16string& text, int codePage);
 std::u16string CodePageToUtf16(const std::string& text, int codePage);
 std::string Utf8ToCodePage(const std::string& text, int codePage);

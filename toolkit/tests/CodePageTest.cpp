@@ -16,6 +16,8 @@ TEST(CodePage, Utf8ToEachPage) {
         {1253, "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1", "\xc1\xe8\xde\xed\xe1"}, // Αθήνα
         {1252, "\xe6\x97\xa5 \xf0\x9f\x8e\xb5", "? ?"},                        // missing characters
         {1252, "bad \xff\xfe end \xe2\x82", "bad ?? end ??"},                 // malformed UTF-8
+        {65001, "\xe6\x97\xa5 \xf0\x9f\x8e\xb5 \xd0\x9a", "\xe6\x97\xa5 \xf0\x9f\x8e\xb5 \xd0\x9a"}, // kept whole
+        {65001, "bad \xff end \xe2\x82", "bad \xef\xbf\xbd end \xef\xbf\xbd\xef\xbf\xbd"}, // U+FFFD each
     };
     for (const auto& c : cases) {
         EXPECT_EQ(Utf8ToCodePage(c.utf8, c.page), c.bytes) << c.page;
@@ -38,6 +40,9 @@ TEST(CodePage, Utf16SurrogatesAndActivePage) {
     EXPECT_EQ(Utf16ToCodePage(std::u16string(1, char16_t(0xD800)), 1252), "?");
     SetActiveCodePage(1251);
     EXPECT_EQ(Utf8ToActive("\xd0\x9f"), "\xcf");
+    SetActiveCodePage(kCodePageUtf8);
+    EXPECT_EQ(Utf16ToActive(u"\u041a\U0001F3B5"), "\xd0\x9a\xf0\x9f\x8e\xb5");
+    EXPECT_EQ(ActiveToUtf8("\xd0\x9a"), "\xd0\x9a");
     SetActiveCodePage(437); // unknown pages fall back to 1252
     EXPECT_EQ(ActiveCodePage(), 1252);
 }
