@@ -94,6 +94,10 @@ std::string ProgramFolder();
 // The separator of path components ('/' on Linux, '\\' on Windows).
 char PathSeparator();
 
+// The code page of 8-bit text that other programs write without naming one (ID3v1 tags, the paths a player
+// hands over): the system's ANSI code page on Windows, Windows-1252 elsewhere.
+int LegacyTextCodePage();
+
 // True when the file carries both the hidden and the system attribute (never on Linux, which has neither).
 bool IsHiddenSystemFile(const std::string& path);
 

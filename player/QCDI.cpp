@@ -15,7 +15,6 @@ namespace {
 const char* const kSongMarker = "QCD: [";
 // Without the marker, the caption's first characters are the start of the player's name and are dropped.
 constexpr std::size_t kDroppedCharacters = 5;
-constexpr int kUtf8CodePage = 65001;
 
 std::int32_t Query(IWindowSystem& windows, WindowHandle window, std::uint32_t message) {
     if (window == platform::kNoWindow)
@@ -33,7 +32,7 @@ void Command(IWindowSystem& windows, std::uint32_t command) {
 // The byte offset after the first count characters; in UTF-8 a character is its lead byte and the
 // continuation bytes after it.
 std::size_t SkipCharacters(const std::string& text, std::size_t count) {
-    if (toolkit::ActiveCodePage() != kUtf8CodePage)
+    if (!toolkit::IsUtf8CodePage(toolkit::ActiveCodePage()))
         return count < text.size() ? count : text.size();
     std::size_t at = 0;
     for (std::size_t n = 0; n < count && at < text.size(); ++n) {

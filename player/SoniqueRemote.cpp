@@ -2,6 +2,7 @@
 
 #include "lyrics/Id3v1Reader.h"
 #include "lyrics/TextHelpers.h"
+#include "toolkit/CodePage.h"
 
 #include <algorithm>
 #include <cstring>
@@ -20,6 +21,15 @@ namespace {
 constexpr std::intptr_t kKeyUpParam = std::intptr_t(0xC0000001u);
 // The key of "C" on a US layout, for a layout on which no key types "c".
 constexpr std::int32_t kPauseKeyFallback = 67;
+
+// Tag fields and file names as the player's system wrote them, made text of the active code page. A
+// single-byte page takes them byte for byte, as the lyric lookup takes ID3v1 fields; UTF-8 takes bytes that
+// are UTF-8 already as they are and decodes others from the system's code page.
+std::string ToActiveText(const std::string& bytes) {
+    if (!toolkit::IsUtf8CodePage(toolkit::ActiveCodePage()) || toolkit::IsMultiByteUtf8(bytes))
+        return bytes;
+    return toolkit::CodePageToUtf8(bytes, platform::LegacyTextCodePage());
+}
 
 bool IsRegularFile(const std::string& path) {
     std::error_code ec;
@@ -132,10 +142,10 @@ void TSoniqueRemote::RefreshInformation() {
     lyrics::TId3v1Names names;
     if (!IsRegularFile(file) || !lyrics::ReadId3v1Names(file, names))
         names = {};
-    std::string title = lyrics::Trim(names.Title);
-    std::string artist = lyrics::Trim(names.Artist);
+    std::string title = ToActiveText(lyrics::Trim(names.Title));
+    std::string artist = ToActiveText(lyrics::Trim(names.Artist));
     if (title.empty() && artist.empty())
-        title = SoniqueFileTitle(file);
+        title = ToActiveText(SoniqueFileTitle(file));
 
     TSoniqueInformation information{std::move(file), std::move(title), std::move(artist)};
     std::lock_guard<std::mutex> lock(TextLock_);

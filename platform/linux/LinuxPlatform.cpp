@@ -57,6 +57,8 @@ std::string ProgramFolder() {
 
 char PathSeparator() { return '/'; }
 
+int LegacyTextCodePage() { return 1252; }
+
 bool IsHiddenSystemFile(const std::string&) { return false; }
 
 } // namespace platform

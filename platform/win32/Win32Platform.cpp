@@ -140,6 +140,8 @@ std::string ProgramFolder() {
 
 char PathSeparator() { return '\\'; }
 
+int LegacyTextCodePage() { return int(GetACP()); }
+
 bool IsHiddenSystemFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
     const DWORD both = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;

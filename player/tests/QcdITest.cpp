@@ -1,6 +1,7 @@
 #include "player/QCDI.h"
 
 #include "platform/fake/FakeQcd.h"
+#include "toolkit/CodePage.h"
 
 #include <gtest/gtest.h>
 
@@ -71,6 +72,17 @@ TEST(QcdCaption, CleaningTable) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(CleanQcdCaption(c.caption), c.title) << '"' << c.caption << '"';
+}
+
+TEST(QcdCaption, FiveCharactersNotBytesAreDroppedInUtf8) {
+    const int saved = toolkit::ActiveCodePage();
+    const std::string five = "\xc3\x91\xc3\x91\xc3\x91\xc3\x91\xc3\x91"; // five times "Ñ"
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    EXPECT_EQ(CleanQcdCaption(five + "Tune"), "Tune");
+    EXPECT_EQ(CleanQcdCaption("\xc3\x91\xc3"), "") << "a cut sequence at the end";
+    toolkit::SetActiveCodePage(1252);
+    EXPECT_EQ(CleanQcdCaption("\xd1\xd1\xd1\xd1\xd1Tune"), "Tune");
+    toolkit::SetActiveCodePage(saved);
 }
 
 TEST(QcdCaption, TitleReadFromTheWindowAndHugeCaption) {

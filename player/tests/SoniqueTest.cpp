@@ -3,6 +3,7 @@
 #include "platform/fake/FakeNamedObjects.h"
 #include "platform/fake/FakeSonique.h"
 #include "platform/fake/FakeWindowSystem.h"
+#include "toolkit/CodePage.h"
 #include "toolkit/tests/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -161,6 +162,35 @@ TEST_F(SoniqueTest, TitleFromTagOrFileName) {
         EXPECT_EQ(sonique.SoniqueTitle(), c.title);
         EXPECT_EQ(sonique.SoniqueFileName(), path);
     }
+}
+
+TEST_F(SoniqueTest, TagTextBecomesTextOfTheActiveCodePage) {
+    const int saved = toolkit::ActiveCodePage();
+    const std::string latin = Temp / "Latin.mp3";      // fields in the system's code page (1252 here)
+    const std::string utf8 = Temp / "Utf8.mp3";        // fields written as UTF-8 by a newer tagger
+    const std::string untagged = Temp / "J\xf3ga.mp3"; // a name in the system's code page
+    TTempFolder::WriteFile(latin, Id3v1("J\xf3ga", "Bj\xf6rk"));
+    TTempFolder::WriteFile(utf8, Id3v1("J\xc3\xb3ga", "Bj\xc3\xb6rk"));
+    TTempFolder::WriteFile(untagged, "x");
+    struct {
+        int codePage;
+        std::string file, title;
+    } cases[] = {
+        {toolkit::kCodePageUtf8, latin, "Bj\xc3\xb6rk - J\xc3\xb3ga"},
+        {toolkit::kCodePageUtf8, utf8, "Bj\xc3\xb6rk - J\xc3\xb3ga"},
+        {toolkit::kCodePageUtf8, untagged, "J\xc3\xb3ga"},
+        {1252, latin, "Bj\xf6rk - J\xf3ga"}, // a single-byte page takes the bytes as they are
+        {1252, untagged, "J\xf3ga"},
+    };
+    TSoniqueI sonique(Windows, Named);
+    for (const auto& c : cases) {
+        toolkit::SetActiveCodePage(c.codePage);
+        Player.SetPath(c.file);
+        sonique.SoniqueRemote1.RefreshInformation();
+        EXPECT_EQ(sonique.SoniqueTitle(), c.title) << c.codePage << " " << c.file;
+        EXPECT_EQ(sonique.SoniqueFileName(), c.file) << "the file name stays as the player gave it";
+    }
+    toolkit::SetActiveCodePage(saved);
 }
 
 TEST(SoniqueFileTitle, WindowsPaths) {
