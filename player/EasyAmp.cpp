@@ -124,7 +124,8 @@ bool TPlayerSession::IsPlayerAlive() {
 void TPlayerSession::DetectPlayer() {
     if (IsPlayerAlive())
         return;
-    // Players on the session bus come last.
+    // In this order: Quintessential Player, Windows Media Player, Sonique, MediaMonkey, a Winamp-protocol
+    // window (Winamp or foobar2000), and last the players on the session bus.
     AmpWindow_ = platform::kNoWindow;
     AmpKind_ = akNone;
     if (const WindowHandle qcd = FindQcdWindow(Windows_); qcd != platform::kNoWindow) {

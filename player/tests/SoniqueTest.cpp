@@ -334,6 +334,21 @@ TEST_F(SoniqueTest, WithoutTheWindowNothingIsSentButTheStateIsSet) {
     EXPECT_EQ(Windows.Messages.size(), 3u);
 }
 
+TEST_F(SoniqueTest, WindowGoneInTheMiddleOfAKeyPress) {
+    TSoniqueI sonique(Windows, Named);
+    Windows.SetHandler(Player.Window(), [this](std::uint32_t, std::uintptr_t, std::intptr_t) {
+        Player.Quit();
+        return std::intptr_t(0);
+    });
+    sonique.SoniqueStop();
+    ASSERT_EQ(Windows.Messages.size(), 3u); // looked up once, then posted; the last two go nowhere
+    EXPECT_EQ(sonique.SoniqueRemote1.State(), TSoniqueState::Stopped);
+    EXPECT_FALSE(sonique.SoniqueRunning());
+    Windows.Messages.clear();
+    sonique.SoniqueNext();
+    EXPECT_TRUE(Windows.Messages.empty());
+}
+
 namespace {
 
 // A window system whose lookups fail.
