@@ -444,7 +444,13 @@ void TSettings::SetFadeRatio(int value) {
 
 void TSettings::SetCharset(const std::string& value) {
     charset_ = value;
-    toolkit::SetActiveCodePage(CodePageOfCharset(value));
+    const int page = CodePageOfCharset(value);
+    const bool pageChanged = page != toolkit::ActiveCodePage();
+    toolkit::SetActiveCodePage(page);
+    if (pageChanged) { // the lists were sorted in the old page's order
+        cancelList_.Resort();
+        uploadList_.Resort();
+    }
     const bool small = TextSize() < 16;
     view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
 }

@@ -78,7 +78,7 @@ std::string CleanQcdCaption(const std::string& caption) {
 }
 
 std::string QcdTitle(IWindowSystem& windows) {
-    return CleanQcdCaption(windows.GetCaption(FindQcdWindow(windows)));
+    return CleanQcdCaption(toolkit::Utf8ToActive(windows.GetCaption(FindQcdWindow(windows))));
 }
 
 void QcdPlay(IWindowSystem& windows) {

@@ -44,6 +44,7 @@ bool QcdRunning(platform::IWindowSystem& windows);
 std::int32_t QcdPosition(platform::IWindowSystem& windows, platform::WindowHandle window);
 // Length in whole seconds, asked of the window found anew.
 std::int32_t QcdLength(platform::IWindowSystem& windows);
+// The caption cleaned into a title, as text of the active code page.
 std::string QcdTitle(platform::IWindowSystem& windows);
 // The caption cleaned into a title (the rule of QcdTitle).
 std::string CleanQcdCaption(const std::string& caption);

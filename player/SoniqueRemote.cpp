@@ -2,7 +2,7 @@
 
 #include "lyrics/Id3v1Reader.h"
 #include "lyrics/TextHelpers.h"
-#include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -22,18 +22,9 @@ constexpr std::intptr_t kKeyUpParam = std::intptr_t(0xC0000001u);
 // The key of "C" on a US layout, for a layout on which no key types "c".
 constexpr std::int32_t kPauseKeyFallback = 67;
 
-// Tag fields and file names as the player's system wrote them, made text of the active code page. A
-// single-byte page takes them byte for byte, as the lyric lookup takes ID3v1 fields; UTF-8 takes bytes that
-// are UTF-8 already as they are and decodes others from the system's code page.
-std::string ToActiveText(const std::string& bytes) {
-    if (!toolkit::IsUtf8CodePage(toolkit::ActiveCodePage()) || toolkit::IsMultiByteUtf8(bytes))
-        return bytes;
-    return toolkit::CodePageToUtf8(bytes, platform::LegacyTextCodePage());
-}
-
 bool IsRegularFile(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && std::filesystem::is_regular_file(std::filesystem::path(path), ec);
+    return !path.empty() && std::filesystem::is_regular_file(toolkit::FilePath(path), ec);
 }
 
 } // namespace
@@ -136,16 +127,18 @@ void TSoniqueRemote::RefreshInformation() {
     // Copy the path bytes out first: the player may rewrite them while they are looked at.
     unsigned char pathBytes[kSoniquePathSize];
     std::memcpy(pathBytes, Block_->Data() + kSoniquePathOffset, kSoniquePathSize);
-    std::string file = SoniquePathFromBlock(pathBytes, kSoniquePathSize);
+    // The player writes the path in the system's 8-bit code page.
+    std::string file = platform::PathFromSystemFileName(SoniquePathFromBlock(pathBytes, kSoniquePathSize));
 
     // A missing file, a folder, a file without a tag or one that cannot be read count as a tag of blanks.
     lyrics::TId3v1Names names;
     if (!IsRegularFile(file) || !lyrics::ReadId3v1Names(file, names))
         names = {};
-    std::string title = ToActiveText(lyrics::Trim(names.Title));
-    std::string artist = ToActiveText(lyrics::Trim(names.Artist));
+    // The tag reader gives text of the active code page; the file's name is shown through it too.
+    std::string title = lyrics::Trim(names.Title);
+    std::string artist = lyrics::Trim(names.Artist);
     if (title.empty() && artist.empty())
-        title = ToActiveText(SoniqueFileTitle(file));
+        title = toolkit::DisplayPath(SoniqueFileTitle(file));
 
     TSoniqueInformation information{std::move(file), std::move(title), std::move(artist)};
     std::lock_guard<std::mutex> lock(TextLock_);

@@ -83,8 +83,8 @@ public:
 
     platform::WindowHandle FindSoniqueWindow();
 
-    // The three texts of the last refresh, taken together; title and artist in the active code page, the
-    // file name as the player gave it (file names are not converted).
+    // The three texts of the last refresh, taken together: title and artist in the active code page, the
+    // file name as a program path.
     TSoniqueInformation Information() const;
     std::string PlayingFile() const { return Information().PlayingFile; }
     std::string TagTitle() const { return Information().TagTitle; }

@@ -1,5 +1,7 @@
 #include "player/WMPI.h"
 
+#include "toolkit/CodePage.h"
+
 namespace player {
 
 using platform::IWindowSystem;
@@ -38,7 +40,8 @@ std::string CleanWmpCaption(const std::string& caption) {
 
 std::string WmpTitle(IWindowSystem& windows) {
     const WindowHandle window = FindWmpWindow(windows);
-    return window == platform::kNoWindow ? std::string() : CleanWmpCaption(windows.GetCaption(window));
+    return window == platform::kNoWindow ? std::string()
+                                         : CleanWmpCaption(toolkit::Utf8ToActive(windows.GetCaption(window)));
 }
 
 void WmpPlay(IWindowSystem& windows) {

@@ -19,7 +19,8 @@ enum : std::uint32_t {
 
 platform::WindowHandle FindWmpWindow(platform::IWindowSystem& windows);
 bool WmpRunning(platform::IWindowSystem& windows);
-// The caption up to " - Windows Media Player", with the blank before the dash; empty without that suffix.
+// The caption up to " - Windows Media Player", with the blank before the dash, as text of the active code
+// page; empty without that suffix.
 std::string WmpTitle(platform::IWindowSystem& windows);
 std::string CleanWmpCaption(const std::string& caption);
 

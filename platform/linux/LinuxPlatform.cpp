@@ -19,7 +19,7 @@ public:
     std::intptr_t Send(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
     bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
     void BringToTop(WindowHandle) override {}
-    std::string ReadProcessString(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
+    std::string ReadProcessFileName(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
     std::int32_t VirtualKeyOfChar(char) override { return -1; }
 };
 
@@ -57,7 +57,7 @@ std::string ProgramFolder() {
 
 char PathSeparator() { return '/'; }
 
-int LegacyTextCodePage() { return 1252; }
+std::string PathFromSystemFileName(const std::string& bytes) { return bytes; }
 
 bool IsHiddenSystemFile(const std::string&) { return false; }
 

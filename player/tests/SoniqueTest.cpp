@@ -4,6 +4,7 @@
 #include "platform/fake/FakeSonique.h"
 #include "platform/fake/FakeWindowSystem.h"
 #include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
 #include "toolkit/tests/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -164,31 +165,35 @@ TEST_F(SoniqueTest, TitleFromTagOrFileName) {
     }
 }
 
-TEST_F(SoniqueTest, TagTextBecomesTextOfTheActiveCodePage) {
+TEST_F(SoniqueTest, TextOfTheActiveCodePageAndProgramPaths) {
     const int saved = toolkit::ActiveCodePage();
-    const std::string latin = Temp / "Latin.mp3";      // fields in the system's code page (1252 here)
-    const std::string utf8 = Temp / "Utf8.mp3";        // fields written as UTF-8 by a newer tagger
-    const std::string untagged = Temp / "J\xf3ga.mp3"; // a name in the system's code page
-    TTempFolder::WriteFile(latin, Id3v1("J\xf3ga", "Bj\xf6rk"));
-    TTempFolder::WriteFile(utf8, Id3v1("J\xc3\xb3ga", "Bj\xc3\xb6rk"));
-    TTempFolder::WriteFile(untagged, "x");
+    // The player hands over paths in the system's 8-bit code page (1252 here); the driver keeps program
+    // paths.
+    const std::string latinBytes = Temp / "Latin.mp3"; // tag fields in the system's code page
+    const std::string utf8Bytes = Temp / "Utf8.mp3";   // tag fields written as UTF-8 by a newer tagger
+    const std::string untaggedBytes = Temp / "J\xf3ga.mp3";
+    const std::string untagged = platform::PathFromSystemFileName(untaggedBytes);
+    ASSERT_TRUE(toolkit::WriteFileReplacing(latinBytes, Id3v1("J\xf3ga", "Bj\xf6rk")));
+    ASSERT_TRUE(toolkit::WriteFileReplacing(utf8Bytes, Id3v1("J\xc3\xb3ga", "Bj\xc3\xb6rk")));
+    ASSERT_TRUE(toolkit::WriteFileReplacing(untagged, "x"));
     struct {
         int codePage;
-        std::string file, title;
+        std::string block, path, title;
     } cases[] = {
-        {toolkit::kCodePageUtf8, latin, "Bj\xc3\xb6rk - J\xc3\xb3ga"},
-        {toolkit::kCodePageUtf8, utf8, "Bj\xc3\xb6rk - J\xc3\xb3ga"},
-        {toolkit::kCodePageUtf8, untagged, "J\xc3\xb3ga"},
-        {1252, latin, "Bj\xf6rk - J\xf3ga"}, // a single-byte page takes the bytes as they are
-        {1252, untagged, "J\xf3ga"},
+        {toolkit::kCodePageUtf8, latinBytes, latinBytes, "Bj\xc3\xb6rk - J\xc3\xb3ga"},
+        {toolkit::kCodePageUtf8, utf8Bytes, utf8Bytes, "Bj\xc3\xb6rk - J\xc3\xb3ga"},
+        {toolkit::kCodePageUtf8, untaggedBytes, untagged, "J\xc3\xb3ga"},
+        {1252, latinBytes, latinBytes,
+         "Bj\xf6rk - J\xf3ga"}, // a single-byte page takes the bytes as they are
+        {1252, untaggedBytes, untagged, "J\xf3ga"},
     };
     TSoniqueI sonique(Windows, Named);
     for (const auto& c : cases) {
         toolkit::SetActiveCodePage(c.codePage);
-        Player.SetPath(c.file);
+        Player.SetPath(c.block);
         sonique.SoniqueRemote1.RefreshInformation();
-        EXPECT_EQ(sonique.SoniqueTitle(), c.title) << c.codePage << " " << c.file;
-        EXPECT_EQ(sonique.SoniqueFileName(), c.file) << "the file name stays as the player gave it";
+        EXPECT_EQ(sonique.SoniqueTitle(), c.title) << c.codePage << " " << c.block;
+        EXPECT_EQ(sonique.SoniqueFileName(), c.path);
     }
     toolkit::SetActiveCodePage(saved);
 }
@@ -365,7 +370,9 @@ public:
     }
     bool Post(platform::WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
     void BringToTop(platform::WindowHandle) override {}
-    std::string ReadProcessString(platform::WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
+    std::string ReadProcessFileName(platform::WindowHandle, std::uintptr_t, std::size_t) override {
+        return {};
+    }
     std::int32_t VirtualKeyOfChar(char) override { return -1; }
 };
 
