@@ -6,6 +6,7 @@
 #include "player/USoniqueI.h"
 
 #include "platform/win32/tests/FakePlayerProcess.h"
+#include "toolkit/FileBytes.h"
 #include "toolkit/tests/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -178,6 +179,21 @@ TEST(SoniqueLink, KeyPressesArePosted) {
     link.Sonique->SoniquePlay();
     ASSERT_TRUE(link.Player.Sync());
     EXPECT_EQ(link.Player.Records(), Press(88, 'x'));
+}
+
+TEST(SoniqueLink, APathInTheSystemsCodePage) {
+    TSoniqueLink link;
+    ASSERT_TRUE(link.Launch());
+    link.Connect();
+    // The player writes 8-bit text of the system's code page; the program opens the file by its program path.
+    const std::string bytes = link.Temp / "Caf\xe9 \xc4.mp3";
+    const std::string path = platform::PathFromSystemFileName(bytes);
+    ASSERT_NE(path, bytes);
+    ASSERT_TRUE(toolkit::WriteFileReplacing(path, Id3v1("Song", "Artist")));
+    link.SetPath(bytes);
+    link.Player.Announce();
+    ASSERT_TRUE(Eventually([&] { return link.Sonique->SoniqueFileName() == path; }));
+    EXPECT_EQ(link.Sonique->SoniqueTitle(), "Artist - Song");
 }
 
 TEST(SoniqueLink, BadPathsInTheBlock) {

@@ -6,6 +6,7 @@
 #include "player/WMPI.h"
 
 #include "platform/win32/tests/FakePlayerProcess.h"
+#include "toolkit/CodePage.h"
 #include "toolkit/tests/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -87,6 +88,25 @@ TEST(WmpLink, TitleFromTheCaptionThePluginSets) {
     link.Session.PollPlayer();
     EXPECT_EQ(link.Listener.Titles, (std::vector<std::string>{"Stopped", "Artist - Song ", "Stopped"}));
     EXPECT_EQ(link.Session.AmpKind(), akWmp);
+}
+
+TEST(WmpLink, AnyScriptInTheCaption) {
+    const int saved = toolkit::ActiveCodePage();
+    TWmpLink link;
+    ASSERT_TRUE(link.Launch());
+    link.PlaySong(L"Bj\u00f6rk", L"J\u00f3ga \u041a\u0438\u043d\u043e");
+    struct {
+        int codePage;
+        std::string title;
+    } cases[] = {
+        {toolkit::kCodePageUtf8, "Bj\xc3\xb6rk - J\xc3\xb3ga \xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe "},
+        {1252, "Bj\xf6rk - J\xf3ga ???? "}, // what the page lacks becomes "?"
+    };
+    for (const auto& c : cases) {
+        toolkit::SetActiveCodePage(c.codePage);
+        EXPECT_EQ(WmpTitle(platform::SystemWindows()), c.title) << c.codePage;
+    }
+    toolkit::SetActiveCodePage(saved);
 }
 
 TEST(WmpLink, PlayIsSentVolumeIsPosted) {
