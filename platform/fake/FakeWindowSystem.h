@@ -14,7 +14,8 @@ namespace platform {
 
 class TFakeWindowSystem final : public IWindowSystem {
 public:
-    using THandler = std::function<std::intptr_t(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
+    using THandler =
+        std::function<std::intptr_t(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
     struct TMessage {
         WindowHandle window;
@@ -31,7 +32,7 @@ public:
     // Places a zero-terminated string at an address of the window's owner process.
     void SetProcessString(WindowHandle window, std::uintptr_t address, const std::string& text);
 
-    std::vector<TMessage> Messages;        // every message sent or posted, in order
+    std::vector<TMessage> Messages;         // every message sent or posted, in order
     std::vector<WindowHandle> BroughtToTop; // every BringToTop call, in order
     // The keyboard layout: characters listed here type on that key; other letters and digits on the key of
     // their upper-case letter (as on a US layout); everything else on none.
@@ -41,10 +42,13 @@ public:
     bool IsWindowAlive(WindowHandle window) override;
     std::string GetCaption(WindowHandle window) override;
     bool SetCaption(WindowHandle window, const std::string& caption) override;
-    std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                       std::intptr_t lParam) override;
+    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+              std::intptr_t lParam) override;
     void BringToTop(WindowHandle window) override;
-    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address, std::size_t maxLength = 260) override;
+    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address,
+                                    std::size_t maxLength = 260) override;
     std::int32_t VirtualKeyOfChar(char character) override;
 
 private:

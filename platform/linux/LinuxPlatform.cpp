@@ -55,10 +55,16 @@ std::string ProgramFolder() {
     return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
 }
 
-char PathSeparator() { return '/'; }
+char PathSeparator() {
+    return '/';
+}
 
-std::string PathFromSystemFileName(const std::string& bytes) { return bytes; }
+std::string PathFromSystemFileName(const std::string& bytes) {
+    return bytes;
+}
 
-bool IsHiddenSystemFile(const std::string&) { return false; }
+bool IsHiddenSystemFile(const std::string&) {
+    return false;
+}
 
 } // namespace platform
