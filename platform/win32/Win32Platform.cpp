@@ -153,7 +153,9 @@ char PathSeparator() {
     return '\\';
 }
 
-std::string PathFromSystemFileName(const std::string& bytes) { return win32::AnsiToUtf8(bytes); }
+std::string PathFromSystemFileName(const std::string& bytes) {
+    return win32::AnsiToUtf8(bytes);
+}
 
 bool IsHiddenSystemFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
