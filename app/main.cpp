@@ -1,5 +1,5 @@
-// The program's start: the media session, the player session, the agent channel and the main window, then
-// the event loop. The main window detects the player when it is created.
+// The program's start: the media session, the Sonique driver, the player session, the agent channel and the
+// main window, then the event loop. The main window detects the player when it is created.
 #include "config/USettings.h"
 #include "display/UActiveText.h"
 #include "display/UMain.h"
@@ -18,7 +18,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 
     const std::unique_ptr<platform::IMediaSession> mediaSession = platform::CreateMediaSession();
-    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get());
+    // Sonique's driver connects to the player's shared block now and stays connected until the end.
+    player::TSoniqueI sonique(platform::SystemWindows(), platform::SystemNamedObjects());
+    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get(),
+                                   &sonique);
     const std::unique_ptr<platform::IAgentChannel> agentChannel = platform::CreateAgentChannel();
 
     display::TMainWindowServices services;

@@ -20,6 +20,7 @@ public:
     bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
     void BringToTop(WindowHandle) override {}
     std::string ReadProcessFileName(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
+    std::int32_t VirtualKeyOfChar(char) override { return -1; }
 };
 
 class TMonotonicClock final : public IClock {
@@ -56,6 +57,10 @@ std::string ProgramFolder() {
 
 char PathSeparator() {
     return '/';
+}
+
+std::string PathFromSystemFileName(const std::string& bytes) {
+    return bytes;
 }
 
 bool IsHiddenSystemFile(const std::string&) {

@@ -100,6 +100,12 @@ public:
         return terminated ? win32::AnsiToUtf8(std::string(bytes.data())) : std::string();
     }
 
+    std::int32_t VirtualKeyOfChar(char character) override {
+        // The low byte is the key; the high byte is the shift state it needs, which key messages leave out.
+        const SHORT key = VkKeyScanA(character);
+        return key == -1 ? -1 : std::int32_t(key & 0xFF);
+    }
+
 private:
     static std::size_t PageSize() {
         static const std::size_t size = [] {
@@ -145,6 +151,10 @@ std::string ProgramFolder() {
 
 char PathSeparator() {
     return '\\';
+}
+
+std::string PathFromSystemFileName(const std::string& bytes) {
+    return win32::AnsiToUtf8(bytes);
 }
 
 bool IsHiddenSystemFile(const std::string& path) {
