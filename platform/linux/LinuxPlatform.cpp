@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -52,6 +53,16 @@ std::string ProgramFolder() {
     std::string exe(path, std::size_t(n));
     const auto slash = exe.rfind('/');
     return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
+}
+
+std::string UserDataFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg)
+        return xdg;
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return std::string(home) + "/.local/share";
+    return {};
 }
 
 char PathSeparator() { return '/'; }

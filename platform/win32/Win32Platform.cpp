@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
 #include <vector>
 
@@ -130,6 +132,13 @@ std::string ProgramFolder() {
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::string UserDataFolder() {
+    char path[MAX_PATH];
+    if (FAILED(SHGetFolderPathA(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return path;
 }
 
 char PathSeparator() { return '\\'; }
