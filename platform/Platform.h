@@ -32,7 +32,8 @@ public:
     virtual std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) = 0;
     // Posted message; false when the window is gone.
-    virtual bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                      std::intptr_t lParam) = 0;
     virtual void BringToTop(WindowHandle window) = 0;
     // A zero-terminated 8-bit string at an address inside the process that owns the window. Its zero must lie
     // within the first maxLength bytes. Empty on any failure, a string without a zero there included.

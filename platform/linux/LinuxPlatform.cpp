@@ -65,8 +65,12 @@ std::string UserDataFolder() {
     return {};
 }
 
-char PathSeparator() { return '/'; }
+char PathSeparator() {
+    return '/';
+}
 
-bool IsHiddenSystemFile(const std::string&) { return false; }
+bool IsHiddenSystemFile(const std::string&) {
+    return false;
+}
 
 } // namespace platform

@@ -12,7 +12,9 @@
 namespace platform {
 namespace {
 
-bool Succeeded(NTSTATUS status) { return status >= 0; }
+bool Succeeded(NTSTATUS status) {
+    return status >= 0;
+}
 
 // Opens the provider, hashes, and closes what it opened on every path.
 class TCngHash {

@@ -11,7 +11,9 @@
 namespace platform {
 namespace {
 
-HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+HWND ToHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
 
 class TWin32Windows final : public IWindowSystem {
 public:
@@ -19,7 +21,9 @@ public:
         return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), nullptr));
     }
 
-    bool IsWindowAlive(WindowHandle window) override { return window != kNoWindow && IsWindow(ToHwnd(window)); }
+    bool IsWindowAlive(WindowHandle window) override {
+        return window != kNoWindow && IsWindow(ToHwnd(window));
+    }
 
     std::string GetCaption(WindowHandle window) override {
         if (window == kNoWindow)
@@ -43,7 +47,8 @@ public:
         return SendMessageA(ToHwnd(window), message, WPARAM(wParam), LPARAM(lParam));
     }
 
-    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+              std::intptr_t lParam) override {
         return window != kNoWindow && PostMessageA(ToHwnd(window), message, WPARAM(wParam), LPARAM(lParam));
     }
 
@@ -52,7 +57,8 @@ public:
             BringWindowToTop(ToHwnd(window));
     }
 
-    std::string ReadProcessString(WindowHandle window, std::uintptr_t address, std::size_t maxLength) override {
+    std::string ReadProcessString(WindowHandle window, std::uintptr_t address,
+                                  std::size_t maxLength) override {
         DWORD processId = 0;
         if (window == kNoWindow || address == 0 || maxLength == 0 ||
             !GetWindowThreadProcessId(ToHwnd(window), &processId))
@@ -141,7 +147,9 @@ std::string UserDataFolder() {
     return path;
 }
 
-char PathSeparator() { return '\\'; }
+char PathSeparator() {
+    return '\\';
+}
 
 bool IsHiddenSystemFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesA(path.c_str());
