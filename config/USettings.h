@@ -205,7 +205,8 @@ std::string FormatScale(float value);
 // A finite number written with "." or "," as the decimal separator, or nothing.
 std::optional<float> ParseScale(const std::string& text);
 
-// The code page that matches a Charset value (1252 for values it does not know).
+// The code page that matches a Charset value: UTF-8 for "charset_unicode", 1252 for values it does not
+// know.
 int CodePageOfCharset(const std::string& charset);
 
 } // namespace config

@@ -176,7 +176,7 @@ std::string TMprisI::Title() const {
 std::string TMprisI::FileName() const {
     if (Player_.empty() || Gone_)
         return {};
-    return ToActive(MprisFileName(State_.metadata.url));
+    return MprisFileName(State_.metadata.url); // a path, used as the file system's own bytes
 }
 
 std::int32_t TMprisI::PositionMs() const {

@@ -20,7 +20,7 @@ public:
     std::intptr_t Send(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
     bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
     void BringToTop(WindowHandle) override {}
-    std::string ReadProcessString(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
+    std::string ReadProcessFileName(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
 };
 
 class TMonotonicClock final : public IClock {
@@ -65,12 +65,8 @@ std::string UserDataFolder() {
     return {};
 }
 
-char PathSeparator() {
-    return '/';
-}
+char PathSeparator() { return '/'; }
 
-bool IsHiddenSystemFile(const std::string&) {
-    return false;
-}
+bool IsHiddenSystemFile(const std::string&) { return false; }
 
 } // namespace platform
