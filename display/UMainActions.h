@@ -39,6 +39,7 @@ enum class TMainAction {
     CharsetCentralEurope,
     CharsetRussian,
     CharsetGreek,
+    CharsetUnicode,
     Search,
     ManualSearch,
     Submit,

@@ -130,6 +130,10 @@ std::string NormaliseSongName(const std::string& text, bool excludeTextInBracket
     return s;
 }
 
+bool IsUsableSongName(const std::string& name) {
+    return name.find_first_not_of(" -\t") != std::string::npos;
+}
+
 std::string ArtistOf(const std::string& name) {
     const std::size_t at = name.find(" - ");
     return at == std::string::npos ? std::string() : name.substr(0, at);
@@ -168,6 +172,11 @@ std::vector<std::string> TMp3Tag::FindLyricFiles() {
     const std::string timed = length >= 2000
                                   ? base + " [" + std::to_string(toolkit::RoundLength(length / 1000)) + "].lrc"
                                   : base + " [*].lrc";
+    if (!IsUsableSongName(base)) {
+        if (View_)
+            View_->HideLoadingLabel();
+        return {};
+    }
     std::function<void()> progress;
     if (View_)
         progress = [this] { View_->SearchProgress(); };

@@ -249,6 +249,13 @@ void TPlayerSession::PollPlayer() {
     PreviousPosition_ = ReportedPosition_;
 }
 
+void TPlayerSession::RereadTextsAfterCodePageChange() {
+    if (AmpKind_ == akNone)
+        return;
+    SetAmpInfo();
+    CurrentSong_.title = ReadSongTitle();
+}
+
 std::int32_t TPlayerSession::GetSongPosition() {
     if (AmpKind_ == akNone)
         return 0;

@@ -129,9 +129,13 @@ bool TMprisI::Find() {
         identity = Player_.substr(std::string(kPlayerPrefix).size());
         identity = identity.substr(0, identity.find('.'));
     }
-    Identity_ = ToActive(identity);
+    Identity_ = identity; // UTF-8; converted when read, so a change of the code page shows at once
     Refresh();
     return true;
+}
+
+std::string TMprisI::Identity() const {
+    return ToActive(Identity_);
 }
 
 bool TMprisI::IsAlive() {

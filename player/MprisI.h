@@ -31,7 +31,8 @@ public:
     void Refresh();
 
     // The player's name for people ("mpv").
-    const std::string& Identity() const { return Identity_; }
+    // The player's own name, in the active code page.
+    std::string Identity() const;
     // "Artist - Title", the file name when the player tells no title, "Stopped" while stopped; empty once
     // the player has gone.
     std::string Title() const;

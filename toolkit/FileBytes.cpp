@@ -12,7 +12,14 @@
 namespace toolkit {
 namespace fs = std::filesystem;
 
-fs::path FilePath(const std::string& path) { return fs::u8path(path); }
+fs::path FilePath(const std::string& path) {
+    try {
+        return fs::u8path(path);
+    } catch (...) {
+        // Not UTF-8 (only possible on Windows, from an old settings file): the system's 8-bit code page.
+        return fs::path(path);
+    }
+}
 
 std::string PathString(const fs::path& path) { return path.u8string(); }
 
