@@ -27,7 +27,9 @@ constexpr std::int64_t kJumpThreshold = 1500;
 // One volume step of a player on the bus, on its 0..1 scale.
 constexpr double kMprisVolumeStep = 0.05;
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
 
 // The text from the first blank (included) to the end; the whole text when it has no blank.
 std::string FromFirstBlank(const std::string& text) {
@@ -75,7 +77,9 @@ std::string CleanWinampCaption(const std::string& caption) {
     return IsBlank(c) ? std::string() : c;
 }
 
-std::string CleanMediaMonkeyCaption(const std::string& caption) { return FromFirstBlank(caption); }
+std::string CleanMediaMonkeyCaption(const std::string& caption) {
+    return FromFirstBlank(caption);
+}
 
 TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
                                platform::IMediaSession* media)
@@ -83,7 +87,9 @@ TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::ICloc
     SetAmpInfo();
 }
 
-std::string TPlayerSession::GetProgramFolder() const { return platform::ProgramFolder(); }
+std::string TPlayerSession::GetProgramFolder() const {
+    return platform::ProgramFolder();
+}
 
 bool TPlayerSession::IsWinampProtocol() const {
     return AmpKind_ == akWinamp || AmpKind_ == akFoobar || AmpKind_ == akMediaMonkey;
@@ -131,7 +137,8 @@ void TPlayerSession::DetectPlayer() {
     } else if (const WindowHandle amp = FindAmpWindow(Windows_); amp != platform::kNoWindow) {
         AmpKind_ = akWinamp;
         AmpWindow_ = amp;
-        if (AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) == 0 && AmpQuery(Windows_, IPC_GETVERSION, 0) == kFoobarVersion)
+        if (AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) == 0 &&
+            AmpQuery(Windows_, IPC_GETVERSION, 0) == kFoobarVersion)
             AmpKind_ = akFoobar;
     } else if (Mpris_.Find()) {
         AmpKind_ = akMpris;

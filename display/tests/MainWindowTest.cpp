@@ -181,8 +181,10 @@ TEST_F(MainWindowTest, SongWithLyricsFileScrollsWithTheClock) {
 // A Russian title under the Western character set names no song: a clear message, no search. Choosing
 // Unicode from the menu reads the title and the lyrics again at once.
 TEST_F(MainWindowTest, CharsetChoiceTakesEffectOnTheSongShown) {
-    const std::string kino = "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xd0\x93\xd1\x80\xd1\x83\xd0\xbf\xd0\xbf\xd0\xb0"; // Кино - Группа
-    const std::string line = "\xd0\x9a\xd1\x80\xd0\xbe\xd0\xb2\xd1\x8c";                                           // Кровь
+    const std::string kino =
+        "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xd0\x93\xd1\x80\xd1\x83\xd0\xbf\xd0\xbf\xd0\xb0"; // Кино -
+                                                                                               // Группа
+    const std::string line = "\xd0\x9a\xd1\x80\xd0\xbe\xd0\xb2\xd1\x8c";                       // Кровь
     WriteSettings("[General]\r\nCharset=charset_english\r\n");
     WriteLyrics(kino + ".lrc", "[00:01.00]" + line + "\r\n[00:05.00]x\r\n");
     StartWinamp("1. " + kino + " - Winamp", 2000, 185);
@@ -190,8 +192,9 @@ TEST_F(MainWindowTest, CharsetChoiceTakesEffectOnTheSongShown) {
     Play(200);
     EXPECT_FALSE(w.Lyrics().Found);
     const auto texts = LineTexts();
-    EXPECT_NE(std::find(texts.begin(), texts.end(), "No lyrics: the title names no song in this character set"),
-              texts.end());
+    EXPECT_NE(
+        std::find(texts.begin(), texts.end(), "No lyrics: the title names no song in this character set"),
+        texts.end());
     EXPECT_TRUE(Agent->Requests.empty()); // never a search for "-"
     EXPECT_FALSE(NoticeShown());
 

@@ -55,6 +55,7 @@ std::string ProgramFolder() {
     return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
 }
 
+<<<<<<< HEAD
 std::string UserDataFolder() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && *xdg)
@@ -66,7 +67,14 @@ std::string UserDataFolder() {
 }
 
 char PathSeparator() { return '/'; }
+=======
+char PathSeparator() {
+    return '/';
+}
+>>>>>>> main
 
-bool IsHiddenSystemFile(const std::string&) { return false; }
+bool IsHiddenSystemFile(const std::string&) {
+    return false;
+}
 
 } // namespace platform

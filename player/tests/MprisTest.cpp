@@ -202,7 +202,8 @@ TEST_F(MprisSessionTest, TextReachesTheProgramInTheActiveCodePage) {
     toolkit::SetActiveCodePage(toolkit::kCodePageUtf8); // every character kept
     mpv.state.metadata.title = "\xe6\x97\xa5\xe6\x9c\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d"; // 日本 שלום
     Session.PollPlayer();
-    EXPECT_EQ(Session.GetSongTitle(), "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xe6\x97\xa5\xe6\x9c\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
+    EXPECT_EQ(Session.GetSongTitle(),
+              "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xe6\x97\xa5\xe6\x9c\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
     toolkit::SetActiveCodePage(1252);
 }
 

@@ -221,8 +221,8 @@ int main(int argc, char** argv) {
     if (mediaMonkey) {
         if (!RegisterClassNamed(L"TFMainWindow", DefWindowProcW, instance))
             return 3;
-        MediaMonkeyWindow = CreateWindowExW(0, L"TFMainWindow", L"MediaMonkey", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                            100, nullptr, nullptr, instance, nullptr);
+        MediaMonkeyWindow = CreateWindowExW(0, L"TFMainWindow", L"MediaMonkey", WS_OVERLAPPEDWINDOW, 0, 0,
+                                            200, 100, nullptr, nullptr, instance, nullptr);
         if (!MediaMonkeyWindow)
             return 4;
     }

@@ -188,8 +188,9 @@ TEST(WinampLink, UnicodeCaptionAndNonAsciiPath) {
     std::filesystem::create_directories(folder);
     std::ofstream(folder / L"S\u00e9ance.mp3") << "song";
     // The player speaks the system's code page (1252 here); the temporary folder's own path is ASCII.
-    const std::string ansiPath =
-        std::filesystem::temp_directory_path().string() + "\\Mot\xF6rhead \xC4\\S\xE9" "ance.mp3";
+    const std::string ansiPath = std::filesystem::temp_directory_path().string() +
+                                 "\\Mot\xF6rhead \xC4\\S\xE9"
+                                 "ance.mp3";
 
     TLink link;
     ASSERT_TRUE(link.Launch());
