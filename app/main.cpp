@@ -30,7 +30,7 @@ int main(int argc, char* argv[]) {
     services.AgentChannel = agentChannel.get();
     services.ProgramFolder = platform::ProgramFolder();
     services.Separator = platform::PathSeparator();
-    services.UserDataFolder = config::DefaultUserDataFolder(services.Separator);
+    services.UserDataFolder = platform::UserDataFolder();
     services.OpenAddress = [](const std::string& address) {
         const QString text = display::FromActive(address);
         QDesktopServices::openUrl(text.contains("://") ? QUrl(text) : QUrl::fromLocalFile(text));

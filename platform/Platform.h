@@ -94,6 +94,10 @@ INamedObjects& SystemNamedObjects();
 
 // The folder of the running executable with its trailing separator.
 std::string ProgramFolder();
+// The user's own data folder, without a trailing separator, where the program keeps its settings when its
+// own folder cannot be written: $XDG_DATA_HOME, else $HOME/.local/share on Linux; the roaming application
+// data folder on Windows. Empty when there is none.
+std::string UserDataFolder();
 // The separator of path components ('/' on Linux, '\\' on Windows).
 char PathSeparator();
 

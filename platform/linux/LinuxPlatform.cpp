@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -55,9 +56,23 @@ std::string ProgramFolder() {
     return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
 }
 
+<<<<<<< HEAD
+std::string UserDataFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg)
+        return xdg;
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return std::string(home) + "/.local/share";
+    return {};
+}
+
+char PathSeparator() { return '/'; }
+=======
 char PathSeparator() {
     return '/';
 }
+>>>>>>> main
 
 std::string PathFromSystemFileName(const std::string& bytes) {
     return bytes;

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
 namespace platform {
@@ -147,6 +150,13 @@ std::string ProgramFolder() {
         }
         path.resize(path.size() * 2);
     }
+}
+
+std::string UserDataFolder() {
+    wchar_t path[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return WideToUtf8(path, wcslen(path));
 }
 
 char PathSeparator() {
