@@ -56,7 +56,6 @@ std::string ProgramFolder() {
     return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
 }
 
-<<<<<<< HEAD
 std::string UserDataFolder() {
     const char* xdg = std::getenv("XDG_DATA_HOME");
     if (xdg && *xdg)
@@ -67,12 +66,9 @@ std::string UserDataFolder() {
     return {};
 }
 
-char PathSeparator() { return '/'; }
-=======
 char PathSeparator() {
     return '/';
 }
->>>>>>> main
 
 std::string PathFromSystemFileName(const std::string& bytes) {
     return bytes;
