@@ -42,6 +42,9 @@ const char* const kErrorConnecting = "Error Connecting";
 const char* const kSubmitLyric = "Submit Lyric..";
 const char* const kSubmitCorrection = "Submit Correction..";
 const char* const kFormSection = "TFormCantrel";
+constexpr std::uint32_t kPollMs = 100;    // the player poll
+constexpr std::uint32_t kPollSlackMs = 5; // how early the poll timer may fire and still poll
+constexpr int kAnimationFrameMs = 16;     // frames while buttons turn
 
 } // namespace
 
@@ -114,12 +117,16 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     connect(&TimerResizeEvent, &QTimer::timeout, this, [this] { TimerResizeEventTimer(); });
     TimerHideDownlaodLabel.setInterval(2000);
     TimerHideDownlaodLabel.setSingleShot(true);
-    connect(&TimerHideDownlaodLabel, &QTimer::timeout, this,
-            [this] { Scene_->GLHUDTextNoTimestampDownloading->Visible = false; });
+    connect(&TimerHideDownlaodLabel, &QTimer::timeout, this, [this] {
+        Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
+        RedrawIfChanged();
+    });
     TimerHideReminder.setInterval(10000);
     TimerHideReminder.setSingleShot(true);
-    connect(&TimerHideReminder, &QTimer::timeout, this,
-            [this] { Scene_->GLHUDTextReminder->Visible = false; });
+    connect(&TimerHideReminder, &QTimer::timeout, this, [this] {
+        Scene_->GLHUDTextReminder->Visible = false;
+        RedrawIfChanged();
+    });
     TimerAllowScroll.setInterval(2000);
     TimerAllowScroll.setSingleShot(true);
     TimerUpdateFPS.setInterval(1000);
@@ -167,8 +174,10 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
 
 TFormCantrel::~TFormCantrel() {
     Session_.SetSongChangeListener(nullptr);
-    if (RenderTimer_)
-        RenderTimer_->stop();
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
+    }
     Agent_.StopListening();
     // The frame and the scene view go before the objects they draw (the scroll state, the scene and its
     // fonts), which are members and would otherwise be freed first.
@@ -199,18 +208,28 @@ void TFormCantrel::FormShow() {
         Scene_->GLHUDTextReminder->Visible = true;
         TimerHideReminder.start();
     }
-    RenderTimer_ = new QTimer(this);
-    RenderTimer_->setInterval(12);
-    connect(RenderTimer_, &QTimer::timeout, this, [this] { RenderTimerTimer(); });
-    RenderTimer_->start();
+    PollTimer_ = new QTimer(this);
+    PollTimer_->setTimerType(Qt::PreciseTimer);
+    PollTimer_->setInterval(kPollMs);
+    connect(PollTimer_, &QTimer::timeout, this, [this] { GuardedLoopStep(true); });
+    FrameTimer_ = new QTimer(this);
+    FrameTimer_->setTimerType(Qt::PreciseTimer);
+    FrameTimer_->setSingleShot(true);
+    connect(FrameTimer_, &QTimer::timeout, this, [this] { GuardedLoopStep(false); });
+    if (!LoopFailed_) {
+        PollTimer_->start();
+        FrameTimer_->start(0);
+    }
 }
 
 void TFormCantrel::closeEvent(QCloseEvent* event) {
     Settings_->SaveSettings();
     Agent_.Close();
     SaveFormPlacement();
-    if (RenderTimer_)
-        RenderTimer_->stop();
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
+    }
     event->accept();
 }
 
@@ -262,13 +281,39 @@ void TFormCantrel::SaveFormPlacement() {
 
 void TFormCantrel::DisplayLoopStep() {
     const std::uint32_t now = Clock_.TickCount();
-    if (now - LastPollTick_ > 100) {
+    if (now - LastPollTick_ > kPollMs) {
         LastPollTick_ = now;
         Session_.PollPlayer();
     }
     Scene_->GLCadencer1.Progress();
     // The visualization is stepped here once it exists (never while it is switched off).
     RedrawIfChanged();
+    ScheduleNextFrame();
+}
+
+void TFormCantrel::ScheduleNextFrame() {
+    if (!FrameTimer_ || LoopFailed_)
+        return;
+    int delay = -1;
+    // Turning buttons move with every frame.
+    if (Settings_->AnimateButtons())
+        for (const toolkit::TGLTorus* button : Scene_->Buttons())
+            if (button->Tag == 1 && button->Visible)
+                delay = kAnimationFrameMs;
+    // The lyrics change by themselves only while the song clock runs.
+    const std::int64_t next = ViewMode_ == 1 ? DisplayEngine_->NextChangePosition() : -1;
+    if (next >= 0 && Session_.AmpKind() != player::akNone && !Session_.Paused()) {
+        const std::int64_t wait = next - Session_.CurrentSong().position;
+        // Later than the next poll, the poll's step schedules it.
+        if (wait < kPollMs) {
+            const int ms = int(std::max<std::int64_t>(wait, 1));
+            delay = delay < 0 ? ms : std::min(delay, ms);
+        }
+    }
+    if (delay < 0)
+        FrameTimer_->stop();
+    else
+        FrameTimer_->start(delay);
 }
 
 void TFormCantrel::RedrawIfChanged() {
@@ -282,24 +327,42 @@ void TFormCantrel::RedrawIfChanged() {
     GLSceneViewerMain_->update();
 }
 
-void TFormCantrel::RenderTimerTimer() {
+void TFormCantrel::GuardedLoopStep(bool poll) {
+    if (LoopFailed_)
+        return;
     try {
+        // The poll timer's step polls when the clock says its 100 ms are (nearly) over; a timer may fire a
+        // little early.
+        if (poll && Clock_.TickCount() - LastPollTick_ >= kPollMs - kPollSlackMs) {
+            LastPollTick_ = Clock_.TickCount();
+            Session_.PollPlayer();
+        }
         DisplayLoopStep();
     } catch (...) {
-        // A failure in the loop stops it for the rest of the run; the window stays open.
-        RenderTimer_->stop();
+        StopDisplayLoopForGood();
+    }
+}
+
+void TFormCantrel::StopDisplayLoopForGood() {
+    // A failure in the loop stops it for the rest of the run; the window stays open.
+    LoopFailed_ = true;
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
     }
 }
 
 bool TFormCantrel::DisplayLoopRunning() const {
-    return RenderTimer_ && RenderTimer_->isActive();
+    return PollTimer_ && PollTimer_->isActive() && !LoopFailed_;
 }
 
 void TFormCantrel::TimerAfterLoadedTimer() {
     TimerAfterLoaded.stop();
-    try {
-        DisplayLoopStep();
-    } catch (...) {
+    if (!LoopFailed_) {
+        try {
+            DisplayLoopStep();
+        } catch (...) {
+        }
     }
     if (Session_.AmpKind() == player::akNone)
         UpdateSong();
@@ -316,6 +379,7 @@ void TFormCantrel::TimerUpdateFPSTimer() {
     std::snprintf(text, sizeof text, "FPS:%3.2f", GLSceneViewerMain_->FramesPerSecond());
     Scene_->GLHUDTextNoTimestampFPS->Text = text;
     GLSceneViewerMain_->ResetPerformanceMonitor();
+    RedrawIfChanged();
 }
 
 void TFormCantrel::SetFpsTimerRunning(bool running) {
@@ -326,8 +390,17 @@ void TFormCantrel::SetFpsTimerRunning(bool running) {
 }
 
 void TFormCantrel::AdvanceSceneClock() {
-    Scene_->GLCadencer1.Progress();
-    RedrawIfChanged();
+    // Keys, the mouse and layout advance the clock outside the loop's timers; a failure there stops the
+    // loop just the same instead of escaping into the event loop.
+    if (LoopFailed_)
+        return;
+    try {
+        Scene_->GLCadencer1.Progress();
+        RedrawIfChanged();
+        ScheduleNextFrame();
+    } catch (...) {
+        StopDisplayLoopForGood();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------

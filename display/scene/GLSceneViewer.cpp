@@ -319,7 +319,10 @@ struct TGLSceneViewer::TRenderer {
         const float sx = text.Scale.X, sy = text.Scale.Y;
         const float tw = float(texture->Width), th = float(texture->Height);
         const std::string& s = text.Text;
-        float top = text.Position.Y;
+        // Each line starts on a whole device pixel, so a text that moves does not shimmer.
+        const float ratio = float(Glyphs.DevicePixelRatio());
+        auto snap = [ratio](float v) { return std::round(v * ratio) / ratio; };
+        float top = snap(text.Position.Y);
         glBegin(GL_QUADS);
         std::size_t begin = 0;
         while (begin <= s.size()) {
@@ -329,7 +332,7 @@ struct TGLSceneViewer::TRenderer {
             std::size_t lineEnd = end;
             if (lineEnd > begin && s[lineEnd - 1] == '\r')
                 --lineEnd;
-            float x = text.LineLeft(float(font.TextWidth(s, begin, lineEnd)) * sx);
+            float x = snap(text.LineLeft(float(font.TextWidth(s, begin, lineEnd)) * sx));
             for (std::size_t i = begin; i < lineEnd; ++i) {
                 const unsigned char code = static_cast<unsigned char>(s[i]);
                 const int index = font.GlyphIndex(code);
@@ -349,7 +352,7 @@ struct TGLSceneViewer::TRenderer {
                 }
                 x += float(font.CharAdvance(code)) * sx;
             }
-            top += float(font.CharHeight()) * sy;
+            top = snap(top + float(font.CharHeight()) * sy);
             begin = end + 1;
         }
         glEnd();
@@ -369,6 +372,7 @@ TGLSceneViewer::TGLSceneViewer(platform::IClock& clock, QWidget* parent)
     : QOpenGLWidget(parent), Clock_(clock) {
     Renderer_ = std::make_unique<TRenderer>(GlyphCache_);
     GlyphCache_.SetDevicePixelRatio(devicePixelRatioF());
+    View_.PixelRatio = devicePixelRatioF();
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
     format.setProfile(QSurfaceFormat::CompatibilityProfile);
@@ -436,6 +440,7 @@ void TGLSceneViewer::resizeEvent(QResizeEvent* event) {
     // The view's size is known before the first frame is drawn, for layout and picking.
     View_.Width = std::max(event->size().width(), 1);
     View_.Height = std::max(event->size().height(), 1);
+    View_.PixelRatio = devicePixelRatioF();
     QOpenGLWidget::resizeEvent(event);
 }
 
@@ -448,6 +453,7 @@ void TGLSceneViewer::RenderFrame(bool wait) {
     View_.Height = std::max(height(), 1);
     const qreal ratio = devicePixelRatioF();
     GlyphCache_.SetDevicePixelRatio(ratio);
+    View_.PixelRatio = ratio;
     glViewport(0, 0, GLsizei(std::lround(View_.Width * ratio)), GLsizei(std::lround(View_.Height * ratio)));
     const TColorVector& bg = View_.BackgroundColor;
     glClearColor(bg.R, bg.G, bg.B, bg.A);
