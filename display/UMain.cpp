@@ -320,7 +320,7 @@ void TFormCantrel::RedrawIfChanged() {
     const toolkit::TGLScene* scene = ViewMode_ == 3 ? &Scene_->GLSceneEdit : &Scene_->GLSceneTextNoTimestamp;
     const toolkit::TGLCamera* camera =
         ViewMode_ == 3 ? Scene_->GLCameraEdit : Scene_->GLCameraTextNoTimestamp;
-    const std::uint64_t look = SceneLook(*scene, camera);
+    const std::uint64_t look = SceneLook(*scene, camera, GLSceneViewerMain_->View().BackgroundColor);
     if (look == LastSceneLook_)
         return;
     LastSceneLook_ = look;
@@ -354,6 +354,10 @@ void TFormCantrel::StopDisplayLoopForGood() {
 
 bool TFormCantrel::DisplayLoopRunning() const {
     return PollTimer_ && PollTimer_->isActive() && !LoopFailed_;
+}
+
+bool TFormCantrel::FrameScheduled() const {
+    return FrameTimer_ && FrameTimer_->isActive();
 }
 
 void TFormCantrel::TimerAfterLoadedTimer() {

@@ -123,6 +123,8 @@ public:
     QAction* Action(const std::string& name) const;
     int PopupMenuTag() const { return PopupMenuTag_; }
     bool DisplayLoopRunning() const;
+    // Whether a frame is due before the next poll (the picture changes by itself).
+    bool FrameScheduled() const;
     QTimer TimerAfterLoaded;
     QTimer TimerResizeEvent;
     QTimer TimerHideDownlaodLabel;
