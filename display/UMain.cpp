@@ -28,7 +28,9 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace display {
 
@@ -45,6 +47,8 @@ const char* const kFormSection = "TFormCantrel";
 constexpr std::uint32_t kPollMs = 100;    // the player poll
 constexpr std::uint32_t kPollSlackMs = 5; // how early the poll timer may fire and still poll
 constexpr int kAnimationFrameMs = 16;     // frames while buttons turn
+constexpr std::int64_t kClockJumpMs = 20; // a song clock moved by more than this was set anew
+constexpr std::int64_t kLongestFrameWaitMs = 3600000;
 
 } // namespace
 
@@ -286,9 +290,24 @@ void TFormCantrel::DisplayLoopStep() {
         Session_.PollPlayer();
     }
     Scene_->GLCadencer1.Progress();
+    LastSongClock_ = SongClock();
     // The visualization is stepped here once it exists (never while it is switched off).
     RedrawIfChanged();
     ScheduleNextFrame();
+}
+
+TFormCantrel::TSongClock TFormCantrel::SongClock() const {
+    const player::currentSongT& song = Session_.CurrentSong();
+    // A running clock is kept as its start: the tick count at which the song stood at 0.
+    const std::int64_t base =
+        Session_.Paused() ? song.position : std::int64_t(Clock_.TickCount()) - std::int64_t(song.position);
+    return {int(Session_.AmpKind()), Session_.Paused(), song.title, base};
+}
+
+bool TFormCantrel::SongClockMoved() const {
+    const TSongClock now = SongClock();
+    return now.Kind != LastSongClock_.Kind || now.Paused != LastSongClock_.Paused ||
+           now.Title != LastSongClock_.Title || std::abs(now.Base - LastSongClock_.Base) > kClockJumpMs;
 }
 
 void TFormCantrel::ScheduleNextFrame() {
@@ -304,11 +323,8 @@ void TFormCantrel::ScheduleNextFrame() {
     const std::int64_t next = ViewMode_ == 1 ? DisplayEngine_->NextChangePosition() : -1;
     if (next >= 0 && Session_.AmpKind() != player::akNone && !Session_.Paused()) {
         const std::int64_t wait = next - Session_.CurrentSong().position;
-        // Later than the next poll, the poll's step schedules it.
-        if (wait < kPollMs) {
-            const int ms = int(std::max<std::int64_t>(wait, 1));
-            delay = delay < 0 ? ms : std::min(delay, ms);
-        }
+        const int ms = int(std::clamp<std::int64_t>(wait, 1, kLongestFrameWaitMs));
+        delay = delay < 0 ? ms : std::min(delay, ms);
     }
     if (delay < 0)
         FrameTimer_->stop();
@@ -337,7 +353,13 @@ void TFormCantrel::GuardedLoopStep(bool poll) {
             LastPollTick_ = Clock_.TickCount();
             Session_.PollPlayer();
         }
-        DisplayLoopStep();
+        // While frames are scheduled for the motion, a poll step draws a frame only when the song clock
+        // jumped (a seek, a pause, another song): the motion between two scheduled frames is too small to
+        // see, and drawing it would only add frames. Changes made by events are drawn in any case.
+        if (!poll || !FrameScheduled() || SongClockMoved())
+            DisplayLoopStep();
+        else
+            RedrawIfChanged();
     } catch (...) {
         StopDisplayLoopForGood();
     }

@@ -312,6 +312,16 @@ private:
     QTimer* PollTimer_ = nullptr;
     QTimer* FrameTimer_ = nullptr;
     bool LoopFailed_ = false;
+    // The song clock as the last frame saw it, to tell a poll that set it anew.
+    struct TSongClock {
+        int Kind = 0;
+        bool Paused = false;
+        std::string Title;
+        std::int64_t Base = 0;
+    };
+    TSongClock SongClock() const;
+    bool SongClockMoved() const;
+    TSongClock LastSongClock_;
     std::uint32_t LastPollTick_ = 0;
     std::uint64_t LastSceneLook_ = 0;
     int ViewMode_ = 0;
