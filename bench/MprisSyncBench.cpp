@@ -7,7 +7,10 @@
 // with the time from the phase's start until the last sample that was more than 100 ms off ("settled").
 //
 // With null audio output mpv's own position moves in steps of its audio blocks, so a few tens of ms of the
-// figures are the reference's steps, not the clock's error.
+// first figures are the reference's steps, not the clock's error. Each phase is therefore also measured
+// against a line fitted through mpv's positions over each stretch of it (steady play; after the seek; the
+// pause; after the resume), samples more than 60 ms off the first fit left out of the second: the
+// clock's error against the player's real motion.
 #include "player/EasyAmp.h"
 
 #include "platform/MediaSession.h"
@@ -26,12 +29,51 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
+struct TPoint {
+    double T, Clock, Mpv; // ms since the stretch began; both positions in ms
+};
+
+struct TLine {
+    double A = 0, B = 0;
+    double At(double t) const { return A + B * t; }
+};
+
+// Least squares through mpv's positions; a second fit leaves out samples more than 60 ms off the first
+// (mpv's answers from before a seek or a pause took effect).
+TLine FitMpvLine(const std::vector<TPoint>& points) {
+    auto fit = [&](const TLine* first) {
+        double n = 0, st = 0, sm = 0, stt = 0, stm = 0;
+        for (const TPoint& p : points) {
+            if (first && std::fabs(p.Mpv - first->At(p.T)) > 60)
+                continue;
+            n += 1;
+            st += p.T;
+            sm += p.Mpv;
+            stt += p.T * p.T;
+            stm += p.T * p.Mpv;
+        }
+        TLine line;
+        const double d = n * stt - st * st;
+        if (n < 2 || d == 0) {
+            line.A = n > 0 ? sm / n : 0;
+            return line;
+        }
+        line.B = (n * stm - st * sm) / d;
+        line.A = (sm - line.B * st) / n;
+        return line;
+    };
+    const TLine first = fit(nullptr);
+    return fit(&first);
+}
+
 class TSampler {
 public:
     TSampler(player::TPlayerSession& session, platform::TMpvRig& rig) : Session_(session), Rig_(rig) {}
 
-    // Samples every 12 ms for the given time, polling like the main window; adds |clock - mpv| to diffs.
-    void Sample(int ms, std::vector<double>& diffs) {
+    // Samples every 12 ms for the given time, polling like the main window; adds |clock - mpv| to diffs
+    // and |clock - the line fitted through mpv's positions of this stretch| to lineDiffs.
+    void Sample(int ms, std::vector<double>& diffs, std::vector<double>& lineDiffs) {
+        std::vector<TPoint> points;
         const auto start = Clock::now();
         const auto end = start + milliseconds(ms);
         auto nextFrame = start;
@@ -49,10 +91,18 @@ public:
             const double before = Session_.GetSongPosition();
             const double mpv = Rig_.MpvPositionMs();
             const double after = Session_.GetSongPosition();
-            if (mpv >= 0)
+            if (mpv >= 0) {
                 diffs.push_back(std::fabs((before + after) / 2 - mpv));
+                points.push_back(
+                    {double(std::chrono::duration_cast<std::chrono::microseconds>(now - start).count()) /
+                         1000,
+                     (before + after) / 2, mpv});
+            }
             nextFrame += milliseconds(12);
         }
+        const TLine line = FitMpvLine(points);
+        for (const TPoint& p : points)
+            lineDiffs.push_back(std::fabs(p.Clock - line.At(p.T)));
     }
 
 private:
@@ -115,25 +165,30 @@ int main() {
     }
 
     TSampler sampler(session, rig);
-    std::printf("|song clock - mpv position| in ms, sampled every 12 ms\n");
-    std::printf("%-24s %8s %9s %8s %8s %8s\n", "phase", "samples", "mean", "p99", "max", "settled");
-
-    std::vector<double> steady;
-    sampler.Sample(20000, steady);
-    Report("steady play, 20 s", steady);
+    std::vector<double> steady, steadyLine;
+    sampler.Sample(20000, steady, steadyLine);
 
     // The user seeks back 15 s in the player.
-    std::vector<double> seek;
+    std::vector<double> seek, seekLine;
     rig.MpvCommand("[\"seek\",\"-15\",\"relative\"]");
-    sampler.Sample(4000, seek);
-    Report("across a seek, 4 s", seek);
+    sampler.Sample(4000, seek, seekLine);
 
     // The user pauses for 1.5 s in the player, then resumes.
-    std::vector<double> pause;
+    std::vector<double> pause, pauseLine;
     rig.MpvCommand("[\"set_property\",\"pause\",true]");
-    sampler.Sample(1500, pause);
+    sampler.Sample(1500, pause, pauseLine);
     rig.MpvCommand("[\"set_property\",\"pause\",false]");
-    sampler.Sample(2500, pause);
+    sampler.Sample(2500, pause, pauseLine);
+
+    std::printf("|song clock - mpv position| in ms, sampled every 12 ms\n");
+    std::printf("%-24s %8s %9s %8s %8s %8s\n", "phase", "samples", "mean", "p99", "max", "settled");
+    Report("steady play, 20 s", steady);
+    Report("across a seek, 4 s", seek);
     Report("across pause/resume, 4 s", pause);
+    std::printf("\n|song clock - line through mpv's positions| in ms\n");
+    std::printf("%-24s %8s %9s %8s %8s %8s\n", "phase", "samples", "mean", "p99", "max", "settled");
+    Report("steady play, 20 s", steadyLine);
+    Report("across a seek, 4 s", seekLine);
+    Report("across pause/resume, 4 s", pauseLine);
     return 0;
 }
