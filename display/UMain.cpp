@@ -133,6 +133,8 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     });
     TimerAllowScroll.setInterval(2000);
     TimerAllowScroll.setSingleShot(true);
+    // Automatic scrolling and the fades take over again at once.
+    connect(&TimerAllowScroll, &QTimer::timeout, this, [this] { AdvanceSceneClock(); });
     TimerUpdateFPS.setInterval(1000);
     connect(&TimerUpdateFPS, &QTimer::timeout, this, [this] { TimerUpdateFPSTimer(); });
 
@@ -322,7 +324,7 @@ void TFormCantrel::ScheduleNextFrame() {
     // The lyrics change by themselves only while the song clock runs.
     const std::int64_t next = ViewMode_ == 1 ? DisplayEngine_->NextChangePosition() : -1;
     if (next >= 0 && Session_.AmpKind() != player::akNone && !Session_.Paused()) {
-        const std::int64_t wait = next - Session_.CurrentSong().position;
+        const std::int64_t wait = next - Session_.GetSongPosition(); // a running clock: no poll
         const int ms = int(std::clamp<std::int64_t>(wait, 1, kLongestFrameWaitMs));
         delay = delay < 0 ? ms : std::min(delay, ms);
     }
@@ -356,10 +358,12 @@ void TFormCantrel::GuardedLoopStep(bool poll) {
         // While frames are scheduled for the motion, a poll step draws a frame only when the song clock
         // jumped (a seek, a pause, another song): the motion between two scheduled frames is too small to
         // see, and drawing it would only add frames. Changes made by events are drawn in any case.
-        if (!poll || !FrameScheduled() || SongClockMoved())
+        if (!poll || !FrameScheduled() || SongClockMoved()) {
             DisplayLoopStep();
-        else
+        } else {
             RedrawIfChanged();
+            ScheduleNextFrame(); // new lyrics may have come with this step
+        }
     } catch (...) {
         StopDisplayLoopForGood();
     }
@@ -1028,7 +1032,10 @@ void TFormCantrel::CreateActions() {
     auto add = [this](const std::string& name, const QString& text, TMainAction action) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromStdString(name));
-        connect(a, &QAction::triggered, this, [this, action] { RunAction(action); });
+        connect(a, &QAction::triggered, this, [this, action] {
+            RunAction(action);
+            AdvanceSceneClock(); // what it changed shows at once
+        });
         Actions_[name] = a;
         return a;
     };
@@ -1037,7 +1044,10 @@ void TFormCantrel::CreateActions() {
     auto addOwn = [this](const std::string& name, const QString& text, std::function<void()> work) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromStdString(name));
-        connect(a, &QAction::triggered, this, std::move(work));
+        connect(a, &QAction::triggered, this, [this, work = std::move(work)] {
+            work();
+            AdvanceSceneClock();
+        });
         Actions_[name] = a;
         return a;
     };
@@ -1102,7 +1112,10 @@ void TFormCantrel::CreatePopupMenu() {
                     action->setObjectName(QString::fromStdString(item.Name));
                     action->setCheckable(item.Checkable);
                     const TMainAction what = item.Action;
-                    connect(action, &QAction::triggered, this, [this, what] { RunAction(what); });
+                    connect(action, &QAction::triggered, this, [this, what] {
+                        RunAction(what);
+                        AdvanceSceneClock();
+                    });
                 }
                 // Shortcuts are only shown: the keys act through the key handling of the window and the
                 // display.
