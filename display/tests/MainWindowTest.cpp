@@ -72,7 +72,8 @@ protected:
 
     // Creates and shows the window and waits for its first showing. With `holdFirstPoll`, the first poll
     // (about a second after creation) waits until the test starts TimerAfterLoaded itself.
-    TFormCantrel& Open(bool holdFirstPoll = false) {
+    // `created` looks at the window right after its creation, before the showing (which takes its time).
+    TFormCantrel& Open(bool holdFirstPoll = false, const std::function<void(TFormCantrel&)>& created = {}) {
         TMainWindowServices services;
         services.Session = &Session;
         services.Clock = &Clock;
@@ -84,6 +85,8 @@ protected:
         Window = std::make_unique<TFormCantrel>(services);
         if (holdFirstPoll)
             Window->TimerAfterLoaded.stop();
+        if (created)
+            created(*Window);
         Window->OnPopupMenu = [this](QPoint) { ++Popups; };
         Window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
@@ -141,10 +144,15 @@ TEST_F(MainWindowTest, StartsTheAgentAndShowsTheFrame) {
 TEST_F(MainWindowTest, MissingAgentIsReported) {
     fs::remove(Folder / "Cantrel" / "CantrelAgent");
     fs::remove(Folder / "Cantrel" / "CantrelAgent.exe");
-    TFormCantrel& w = Open();
+    bool hideTimerStarted = false;
+    TFormCantrel& w = Open(
+        false, [&](TFormCantrel& created) { hideTimerStarted = created.TimerHideDownlaodLabel.isActive(); });
     EXPECT_TRUE(MainChannel.Started.empty());
     EXPECT_EQ(Notice(), "Search Agent not found");
-    EXPECT_TRUE(w.TimerHideDownlaodLabel.isActive());
+    EXPECT_TRUE(hideTimerStarted);
+    // The notice goes when its timer ends.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.TimerHideDownlaodLabel.isActive(); }, kLongWaitMs));
+    EXPECT_FALSE(NoticeShown());
 }
 
 TEST_F(MainWindowTest, StartUpWithoutPlayerShowsNoPlayerDetected) {
