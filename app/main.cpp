@@ -18,7 +18,9 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 
     const std::unique_ptr<platform::IMediaSession> mediaSession = platform::CreateMediaSession();
-    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get());
+    // Players on the session bus are read on a worker thread, never on this one.
+    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get(),
+                                   player::TBusThread::Worker);
     const std::unique_ptr<platform::IAgentChannel> agentChannel = platform::CreateAgentChannel();
 
     display::TMainWindowServices services;

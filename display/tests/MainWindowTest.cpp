@@ -409,7 +409,7 @@ TEST_F(MainWindowTest, PopupMenuHoldsEveryItemAndDisablesWhatIsNotThereYet) {
     for (QAction* a : w.PopupMenuWidget().actions())
         captions << (a->isSeparator() ? "-" : a->text());
     EXPECT_EQ(captions.join("|").toStdString(),
-              "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Character set|-|Search|"
+              "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Player|Character set|-|Search|"
               "Manual Search..|-|&Submit Lyric..|-|Player Setup Help|Cantrel Help..|-|E&xit");
     EXPECT_FALSE(w.Action("ActionPreferences")->isEnabled());
     EXPECT_FALSE(w.Action("ActionEdit")->isEnabled());
