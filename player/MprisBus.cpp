@@ -258,38 +258,53 @@ void TMprisBus::TakeSignals(int waitMs) {
 void TMprisBus::Execute(const TMprisCommand& command) {
     const std::string& player = command.player;
     TEntry* entry = Find(player);
+    // A player that has stopped answering is not asked to do anything until it answers again: each command
+    // would only wait for the time-out.
+    if (entry && entry->timeouts > 0 && !Due(entry->nextRead, Clock_.TickCount()))
+        return;
+    TMediaCall result = TMediaCall::Ok;
     switch (command.kind) {
     case TMprisCommand::TKind::Command:
-        Media_.Command(player, command.command);
+        result = Media_.Command(player, command.command);
         break;
     case TMprisCommand::TKind::ChangeVolume: {
         double volume = entry ? entry->reading.state.volume : 0;
         const bool known = entry && entry->reading.state.hasVolume;
-        if (Media_.Volume(player, volume) != TMediaCall::Ok && !known)
+        result = Media_.Volume(player, volume);
+        if (result == TMediaCall::TimedOut || (result != TMediaCall::Ok && !known))
             break;
         // A volume above 1 (some players amplify) is not cut down by a step up.
         const double delta = command.volumeDelta;
         const double target =
             delta > 0 ? std::min(volume + delta, std::max(volume, 1.0)) : std::max(volume + delta, 0.0);
-        Media_.SetVolume(player, target);
+        result = Media_.SetVolume(player, target);
         break;
     }
     case TMprisCommand::TKind::SeekBy:
-        Media_.Seek(player, command.us);
+        result = Media_.Seek(player, command.us);
         break;
     case TMprisCommand::TKind::SeekTo: {
         const std::int64_t target = std::max<std::int64_t>(command.us, 0);
         const std::string track = entry ? entry->reading.state.metadata.trackId : std::string();
         if (!track.empty() && track != kNoTrack)
-            Media_.SetPosition(player, track, target);
+            result = Media_.SetPosition(player, track, target);
         else
-            Media_.Seek(player, target - command.currentUs);
+            result = Media_.Seek(player, target - command.currentUs);
         break;
     }
     }
-    // What the command did shows at the next read, at once for a player that does not signal.
-    if ((entry = Find(player)) != nullptr && entry->timeouts == 0)
+    if ((entry = Find(player)) == nullptr)
+        return;
+    if (result == TMediaCall::TimedOut) {
+        ++entry->timeouts;
+        entry->nextRead = Clock_.TickCount() + kQuietMs;
+        if (entry->reading.answered)
+            Changed_ = true;
+        entry->reading.answered = false;
+    } else if (entry->timeouts == 0) {
+        // What the command did shows at the next read, at once for a player that does not signal.
         entry->nextRead = Clock_.TickCount();
+    }
 }
 
 bool TMprisBus::Step(int waitMs) {
@@ -309,6 +324,8 @@ bool TMprisBus::Step(int waitMs) {
         if (entry.reading.name != Followed_ && Due(entry.nextRead, now))
             due.push_back(entry.reading.name);
     for (const auto& name : due) {
+        if (Stop_ && *Stop_)
+            break;
         if (TEntry* entry = Find(name)) {
             Read(*entry, now);
             now = Clock_.TickCount();

@@ -10,6 +10,7 @@
 #include "platform/MediaSession.h"
 #include "platform/Platform.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -52,6 +53,8 @@ public:
 
     // The player whose position is wanted often.
     void SetFollowed(const std::string& player);
+    // While *stop holds, a round asks no more players (so that a worker ends soon).
+    void SetStopFlag(const std::atomic<bool>* stop) { Stop_ = stop; }
     void Execute(const TMprisCommand& command);
     // One round: takes the signals that came, reads what is due, then waits up to waitMs for more signals
     // and takes them. True when what is known changed.
@@ -105,6 +108,7 @@ private:
     bool ListDue_ = true;
     std::uint32_t NextList_ = 0;
     bool Changed_ = false;
+    const std::atomic<bool>* Stop_ = nullptr;
 };
 
 } // namespace player

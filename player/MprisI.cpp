@@ -126,17 +126,16 @@ TMprisI::TMprisI(platform::IMediaSession* media, platform::IClock& clock, TBusTh
     if (!Media_)
         return;
     Bus_ = std::make_unique<TMprisBus>(*Media_, Clock_);
-    if (Thread_ == TBusThread::Worker)
+    if (Thread_ == TBusThread::Worker) {
+        Bus_->SetStopFlag(&Stop_);
         Worker_ = std::thread([this] { Run(); });
+    }
 }
 
 TMprisI::~TMprisI() {
     if (!Worker_.joinable())
         return;
-    {
-        std::lock_guard<std::mutex> lock(Lock_);
-        Stop_ = true;
-    }
+    Stop_ = true;
     Media_->Wake();
     Worker_.join();
 }
@@ -147,15 +146,18 @@ void TMprisI::Run() {
         std::string followed;
         {
             std::lock_guard<std::mutex> lock(Lock_);
-            if (Stop_)
-                return;
             commands.swap(Queue_);
             followed = SharedFollowed_;
         }
+        if (Stop_)
+            return;
         Bus_->SetFollowed(followed);
-        for (const auto& command : commands)
+        for (const auto& command : commands) {
+            if (Stop_)
+                return;
             Bus_->Execute(command);
-        if (!Bus_->Step(kWorkerWaitMs))
+        }
+        if (!Bus_->Step(kWorkerWaitMs) || Stop_)
             continue;
         {
             std::lock_guard<std::mutex> lock(Lock_);
@@ -328,6 +330,8 @@ void TMprisI::Post(TMprisCommand command) {
     }
     {
         std::lock_guard<std::mutex> lock(Lock_);
+        if (Queue_.size() >= kMaxQueuedCommands)
+            Queue_.erase(Queue_.begin());
         Queue_.push_back(std::move(command));
     }
     Media_->Wake();

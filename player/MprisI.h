@@ -105,6 +105,8 @@ public:
 
     // How long the worker waits for signals when nothing is due.
     static constexpr int kWorkerWaitMs = 1000;
+    // Most commands waiting for the worker; more drop the oldest (keys held down on a player that hangs).
+    static constexpr std::size_t kMaxQueuedCommands = 16;
 
 private:
     const TMprisReading* Followed() const;
@@ -124,7 +126,7 @@ private:
     bool PublishedListed_ = false;
     std::vector<TMprisCommand> Queue_;
     std::string SharedFollowed_;
-    bool Stop_ = false;
+    std::atomic<bool> Stop_{false};
     std::atomic<std::uint64_t> Generation_{0};
     std::mutex NewsLock_;
     IPlayerNewsListener* News_ = nullptr;
