@@ -205,6 +205,7 @@ void TPlayerSession::SongChanged() {
         MprisSeeks_ = Mpris_.Seeks();
         MprisReadings_ = Mpris_.Readings();
         PositionTrusted_ = false;
+        ProvisionalAnchor_ = true;
         Rate_ = Mpris_.Rate();
         Paused_ = !Mpris_.Running();
         Anchor(Mpris_.PositionMsAt(now), now);
@@ -298,13 +299,17 @@ void TPlayerSession::MprisClock() {
     const bool running = Mpris_.Running();
     const double rate = Mpris_.Rate();
     // The clock follows the player's word: a seek it tells, a pause or resumption, a new speed; and a
-    // position read from it that has drifted away from the clock.
+    // position read from it that has drifted away from the clock, that differs from where the clock stands
+    // still, or that comes after the clock was set from a position worked out from a signal.
     bool anchor = seeked || running == Paused_ || rate != Rate_;
-    if (PositionTrusted_ && newReading && std::llabs(std::int64_t(player) - clock) > kMprisDriftMs)
+    if (PositionTrusted_ && newReading &&
+        (ProvisionalAnchor_ || std::llabs(std::int64_t(player) - clock) > kMprisDriftMs ||
+         (Paused_ && !running && player != clock)))
         anchor = true;
     if (anchor) {
         // A position that is not believed leaves the clock where it stands.
         const std::int32_t at = PositionTrusted_ ? player : clock;
+        ProvisionalAnchor_ = !(seeked || newReading);
         Rate_ = rate;
         Paused_ = !running;
         Anchor(at, now);

@@ -150,6 +150,9 @@ private:
     // Its position has been seen to move (or it told a seek), so it is the song's; a player that tells a
     // position that stands still while it plays is not believed, and the clock runs on the tick count.
     bool PositionTrusted_ = false;
+    // The clock was last set from a position worked out from a signal rather than read: the next position
+    // read sets it again, however close.
+    bool ProvisionalAnchor_ = false;
 };
 
 // Cleans a Winamp or foobar2000 caption into a title: empty when there is no song.

@@ -90,7 +90,7 @@ std::vector<TMprisReading> TMprisBus::Players() const {
 }
 
 std::uint32_t TMprisBus::IntervalOf(const TEntry& entry) const {
-    const bool reliable = entry.reading.signalled && !entry.reading.missedSignal;
+    const bool reliable = entry.reading.signalled && !entry.reading.missedSignal && !entry.untold;
     if (entry.reading.name == Followed_)
         return reliable ? kFollowedSlowMs : kFollowedFastMs;
     return reliable ? kOtherSlowMs : kOtherFastMs;
@@ -140,10 +140,22 @@ void TMprisBus::Read(TEntry& entry, std::uint32_t now) {
             const bool seekUntold =
                 state.hasPosition && old.hasPosition &&
                 std::llabs(MprisPositionUsAt(r, answered) - state.positionUs) > kUntoldSeekUs;
-            if (state.playbackStatus != old.playbackStatus || state.metadata.trackId != old.metadata.trackId ||
-                state.metadata.title != old.metadata.title || state.metadata.url != old.metadata.url ||
-                MprisRate(state) != MprisRate(old) || seekUntold)
-                r.missedSignal = true;
+            const bool changed = state.playbackStatus != old.playbackStatus ||
+                                 state.metadata.trackId != old.metadata.trackId ||
+                                 state.metadata.title != old.metadata.title || state.metadata.url != old.metadata.url ||
+                                 MprisRate(state) != MprisRate(old) || seekUntold;
+            if (changed && !entry.untold) {
+                entry.untold = true;
+                entry.untoldAt = answered;
+            }
+        }
+        if (r.answered && state.playbackStatus != r.state.playbackStatus && !entry.settle) {
+            entry.settle = true;
+            entry.settleAt = answered + kSettleReadMs;
+        }
+        if (entry.untold && std::uint32_t(answered - entry.untoldAt) >= kUntoldWaitMs) {
+            entry.untold = false;
+            r.missedSignal = true;
         }
         r.state = std::move(state);
         r.answered = true;
@@ -153,6 +165,12 @@ void TMprisBus::Read(TEntry& entry, std::uint32_t now) {
             ++r.readings;
         entry.timeouts = 0;
         entry.nextRead = now + IntervalOf(entry);
+        if (entry.settle) {
+            if (Due(entry.settleAt, answered))
+                entry.settle = false;
+            else if (std::int32_t(entry.settleAt - entry.nextRead) < 0)
+                entry.nextRead = entry.settleAt;
+        }
         Changed_ = true;
         break;
     }
@@ -211,6 +229,7 @@ void TMprisBus::Apply(const TMediaSignal& signal) {
         return; // a player not listed yet: the list and its first read come soon
     TMprisReading& r = entry->reading;
     r.signalled = true;
+    entry->untold = false; // what a read found untold was only ahead of this
     Changed_ = true;
     auto& state = r.state;
     if (signal.kind == TKind::Seeked) {
@@ -227,8 +246,14 @@ void TMprisBus::Apply(const TMediaSignal& signal) {
     }
     if (signal.hasStatus)
         state.playbackStatus = signal.state.playbackStatus;
-    if (signal.hasMetadata)
-        state.metadata = signal.state.metadata;
+    if (signal.hasMetadata) {
+        const auto& m = signal.state.metadata;
+        // Another track starts at its beginning (the read that follows tells exactly).
+        if (state.hasPosition && (m.trackId != state.metadata.trackId || m.title != state.metadata.title ||
+                                  m.url != state.metadata.url))
+            state.positionUs = 0;
+        state.metadata = m;
+    }
     if (signal.state.hasRate) {
         state.hasRate = true;
         state.rate = signal.state.rate;
@@ -241,6 +266,10 @@ void TMprisBus::Apply(const TMediaSignal& signal) {
         state.hasPosition = true;
         state.positionUs = signal.state.positionUs;
         ++r.readings;
+    }
+    if (signal.hasStatus) {
+        entry->settle = true;
+        entry->settleAt = now + kSettleReadMs;
     }
     // A new status or track has a position the signal does not tell: read it at once. So does anything
     // named without its value.
@@ -331,7 +360,8 @@ bool TMprisBus::Step(int waitMs) {
             now = Clock_.TickCount();
         }
     }
-    if (waitMs > 0) {
+    // What this round learnt is handed out before any wait.
+    if (waitMs > 0 && !Changed_) {
         const std::uint32_t until = UntilDue(Clock_.TickCount());
         if (until > 0)
             TakeSignals(int(std::min<std::uint32_t>(until, std::uint32_t(waitMs))));

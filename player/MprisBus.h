@@ -56,8 +56,9 @@ public:
     // While *stop holds, a round asks no more players (so that a worker ends soon).
     void SetStopFlag(const std::atomic<bool>* stop) { Stop_ = stop; }
     void Execute(const TMprisCommand& command);
-    // One round: takes the signals that came, reads what is due, then waits up to waitMs for more signals
-    // and takes them. True when what is known changed.
+    // One round: takes the signals that came and reads what is due; when that taught nothing new, waits up
+    // to waitMs (and no longer than until the next read is due) for more signals and takes them. True when
+    // what is known changed.
     bool Step(int waitMs);
 
     // Every player on the bus as last known, in name order.
@@ -79,6 +80,8 @@ public:
     static constexpr std::uint32_t kMaxQuietMs = 16000;
     // A read position this far from the one signals and time predicted means a seek nobody told.
     static constexpr std::int64_t kUntoldSeekUs = 2'000'000;
+    static constexpr std::uint32_t kUntoldWaitMs = 1000;
+    static constexpr std::uint32_t kSettleReadMs = 300;
 
 private:
     struct TEntry {
@@ -86,6 +89,14 @@ private:
         std::uint32_t nextRead = 0;
         int timeouts = 0;
         bool identityKnown = false;
+        // A read found a change no signal had told, at untoldAt: a signal that comes soon after shows it only
+        // crossed the read; none within kUntoldWaitMs means the player does not tell such changes.
+        bool untold = false;
+        std::uint32_t untoldAt = 0;
+        // After a new playback status players still move their position a little (audio draining or
+        // filling): one more read at settleAt.
+        bool settle = false;
+        std::uint32_t settleAt = 0;
     };
 
     TEntry* Find(const std::string& name);
