@@ -53,7 +53,7 @@ TFakeMprisPlayer::TFakeMprisPlayer(const std::string& busAddress, TOptions optio
     std::vector<std::string> argv = {Program(), "--name", Options_.name, "--identity", Options_.identity};
     if (!Options_.position)
         argv.push_back("--no-position");
-    if (!Options_.signals)
+    if (!Options_.sendsSignals)
         argv.push_back("--no-signals");
     std::vector<std::string> env;
     for (char** e = environ; *e; ++e)

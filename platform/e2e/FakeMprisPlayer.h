@@ -19,7 +19,7 @@ public:
         std::string name = "fake"; // the bus name is "org.mpris.MediaPlayer2." + name
         std::string identity = "Fake Player";
         bool position = true; // tells its position
-        bool signals = true;  // signals its changes
+        bool sendsSignals = true; // signals its changes
     };
 
     // Starts the player on the bus and waits until its name is there; Running() says whether it came up.
