@@ -7,8 +7,8 @@
 // five seeks made in the player, across a pause and resume made in it, and over 10 s at 1.25 times the
 // speed; with the time from the phase's start until the last sample that was more than 100 ms off
 // ("settled"), and for the seeks and the resumption the time from the player's D-Bus signal (Seeked,
-// PropertiesChanged) until the clock had settled ("after signal"; one frame is 12 ms). For the fast phase it prints how far the clock
-// drifted: the mean signed difference over its last second less that over its first.
+// PropertiesChanged) until the clock had settled ("after signal"; one frame is 12 ms). For the fast phase it
+// prints how far the clock drifted: the mean signed difference over its last second less that over its first.
 //
 // With null audio output mpv's own position moves in steps of its audio blocks, so a few tens of ms of the
 // figures are the reference's steps, not the clock's error.
@@ -33,7 +33,7 @@ using std::chrono::milliseconds;
 
 struct TSample {
     Clock::time_point at;
-    double diff;   // |clock - mpv| in ms
+    double diff;    // |clock - mpv| in ms
     double signed_; // clock - mpv in ms
 };
 
@@ -61,7 +61,8 @@ public:
             const double mpv = Rig_.MpvPositionMs();
             const double after = Session_.GetSongPosition();
             if (mpv >= 0)
-                samples.push_back({Clock::now(), std::fabs((before + after) / 2 - mpv), (before + after) / 2 - mpv});
+                samples.push_back(
+                    {Clock::now(), std::fabs((before + after) / 2 - mpv), (before + after) / 2 - mpv});
             nextFrame += milliseconds(12);
         }
     }
@@ -72,7 +73,9 @@ private:
     Clock::time_point LastTick_{}, LastStrip_{};
 };
 
-double Ms(Clock::duration d) { return std::chrono::duration<double, std::milli>(d).count(); }
+double Ms(Clock::duration d) {
+    return std::chrono::duration<double, std::milli>(d).count();
+}
 
 // The first sample after the last one more than 100 ms off: when the clock had settled. The phase's start
 // when no sample was off.
@@ -171,9 +174,10 @@ int main() {
         seek.insert(seek.end(), part.begin(), part.end());
     }
     Report("across 5 seeks, 7.5 s", seek, nullptr);
-    std::printf("  the worst seek settled %.0f ms after the command, %.0f ms after the player's Seeked signal "
-                "(each: %s)\n",
-                worstSettled, worstAfterSignal, afterSignals.c_str());
+    std::printf(
+        "  the worst seek settled %.0f ms after the command, %.0f ms after the player's Seeked signal "
+        "(each: %s)\n",
+        worstSettled, worstAfterSignal, afterSignals.c_str());
 
     // The user pauses for 1.5 s in the player, then resumes.
     std::vector<TSample> pause;

@@ -462,8 +462,8 @@ void TSettings::SetPassword(const std::string& value) {
 
 void TSettings::SetPinnedPlayer(const std::string& value) {
     const bool isKey = value.size() <= 255 && std::all_of(value.begin(), value.end(), [](char c) {
-                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-                                  c == '_' || c == '-';
+                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= '0' && c <= '9') || c == '_' || c == '-';
                        });
     pinnedPlayer_ = isKey ? value : std::string();
     view_.PinPlayer(pinnedPlayer_);

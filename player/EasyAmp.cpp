@@ -20,7 +20,9 @@ constexpr int kMaxLengthQuestions = 1001;
 // One volume step of a player on the bus, on its 0..1 scale.
 constexpr double kMprisVolumeStep = 0.05;
 
-bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+bool IsBlank(const std::string& text) {
+    return text.find_first_not_of(' ') == std::string::npos;
+}
 
 // The text from the first blank (included) to the end; the whole text when it has no blank.
 std::string FromFirstBlank(const std::string& text) {
@@ -68,7 +70,9 @@ std::string CleanWinampCaption(const std::string& caption) {
     return IsBlank(c) ? std::string() : c;
 }
 
-std::string CleanMediaMonkeyCaption(const std::string& caption) { return FromFirstBlank(caption); }
+std::string CleanMediaMonkeyCaption(const std::string& caption) {
+    return FromFirstBlank(caption);
+}
 
 TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
                                platform::IMediaSession* media, TBusThread busThread)
@@ -76,7 +80,9 @@ TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::ICloc
     SetAmpInfo();
 }
 
-std::string TPlayerSession::GetProgramFolder() const { return platform::ProgramFolder(); }
+std::string TPlayerSession::GetProgramFolder() const {
+    return platform::ProgramFolder();
+}
 
 bool TPlayerSession::IsWinampProtocol() const {
     return AmpKind_ == akWinamp || AmpKind_ == akFoobar || AmpKind_ == akMediaMonkey;
@@ -124,7 +130,8 @@ void TPlayerSession::DetectPlayer() {
     } else if (const WindowHandle amp = FindAmpWindow(Windows_); amp != platform::kNoWindow) {
         AmpKind_ = akWinamp;
         AmpWindow_ = amp;
-        if (AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) == 0 && AmpQuery(Windows_, IPC_GETVERSION, 0) == kFoobarVersion)
+        if (AmpQuery(Windows_, IPC_GETLISTLENGTH, 0) == 0 &&
+            AmpQuery(Windows_, IPC_GETVERSION, 0) == kFoobarVersion)
             AmpKind_ = akFoobar;
     } else if (Mpris_.Find()) {
         AmpKind_ = akMpris;
@@ -252,7 +259,8 @@ void TPlayerSession::PollPlayer() {
     if (CurrentSong_.length < 1)
         CurrentSong_.length = ReadSongLength(0);
     // Following another player on the bus is a song change even when it plays the same title.
-    if (ReadSongTitle() != CurrentSong_.title || (AmpKind_ == akMpris && Mpris_.FollowSerial() != MprisFollow_))
+    if (ReadSongTitle() != CurrentSong_.title ||
+        (AmpKind_ == akMpris && Mpris_.FollowSerial() != MprisFollow_))
         SongChanged();
     if (AmpKind_ == akMpris) {
         MprisClock();

@@ -15,7 +15,9 @@ const char* const kNoTrack = "/org/mpris/MediaPlayer2/TrackList/NoTrack";
 // The fastest speed taken as told; anything above is taken as this.
 constexpr double kMaxRate = 64;
 
-bool Due(std::uint32_t at, std::uint32_t now) { return std::int32_t(now - at) >= 0; }
+bool Due(std::uint32_t at, std::uint32_t now) {
+    return std::int32_t(now - at) >= 0;
+}
 
 std::int64_t Microseconds(double value) {
     if (value >= 9.2e18)
@@ -44,7 +46,8 @@ std::int64_t MprisPositionUsAt(const TMprisReading& reading, std::uint32_t now) 
     return Microseconds(double(state.positionUs) + elapsedUs * MprisRate(state));
 }
 
-TMprisBus::TMprisBus(platform::IMediaSession& media, platform::IClock& clock) : Media_(media), Clock_(clock) {}
+TMprisBus::TMprisBus(platform::IMediaSession& media, platform::IClock& clock)
+    : Media_(media), Clock_(clock) {}
 
 void TMprisBus::SetFollowed(const std::string& player) {
     if (player == Followed_)
@@ -74,7 +77,8 @@ TMprisBus::TEntry& TMprisBus::Add(const std::string& name, std::uint32_t now) {
 }
 
 void TMprisBus::Remove(const std::string& name) {
-    auto it = std::find_if(Entries_.begin(), Entries_.end(), [&](const TEntry& e) { return e.reading.name == name; });
+    auto it = std::find_if(Entries_.begin(), Entries_.end(),
+                           [&](const TEntry& e) { return e.reading.name == name; });
     if (it == Entries_.end())
         return;
     Entries_.erase(it);
@@ -97,7 +101,8 @@ std::uint32_t TMprisBus::IntervalOf(const TEntry& entry) const {
 }
 
 std::uint32_t TMprisBus::UntilDue(std::uint32_t now) const {
-    std::uint32_t until = ListDue_ ? 0 : std::uint32_t(std::max<std::int32_t>(std::int32_t(NextList_ - now), 0));
+    std::uint32_t until =
+        ListDue_ ? 0 : std::uint32_t(std::max<std::int32_t>(std::int32_t(NextList_ - now), 0));
     for (const auto& entry : Entries_)
         until = std::min(until, std::uint32_t(std::max<std::int32_t>(std::int32_t(entry.nextRead - now), 0)));
     return until;
@@ -142,7 +147,8 @@ void TMprisBus::Read(TEntry& entry, std::uint32_t now) {
                 std::llabs(MprisPositionUsAt(r, answered) - state.positionUs) > kUntoldSeekUs;
             const bool changed = state.playbackStatus != old.playbackStatus ||
                                  state.metadata.trackId != old.metadata.trackId ||
-                                 state.metadata.title != old.metadata.title || state.metadata.url != old.metadata.url ||
+                                 state.metadata.title != old.metadata.title ||
+                                 state.metadata.url != old.metadata.url ||
                                  MprisRate(state) != MprisRate(old) || seekUntold;
             if (changed && !entry.untold) {
                 entry.untold = true;

@@ -42,9 +42,9 @@ struct TMprisCommand {
     TKind kind = TKind::Command;
     std::string player;
     platform::TMediaCommand command = platform::TMediaCommand::Play;
-    double volumeDelta = 0;       // ChangeVolume: on the 0..1 scale
-    std::int64_t us = 0;          // SeekBy: the offset; SeekTo: the target
-    std::int64_t currentUs = 0;   // SeekTo: where the song clock stood, for players that tell no track id
+    double volumeDelta = 0;     // ChangeVolume: on the 0..1 scale
+    std::int64_t us = 0;        // SeekBy: the offset; SeekTo: the target
+    std::int64_t currentUs = 0; // SeekTo: where the song clock stood, for players that tell no track id
 };
 
 class TMprisBus {

@@ -9,7 +9,9 @@ namespace {
 
 const char* const kPlayerPrefix = "org.mpris.MediaPlayer2.";
 
-bool Plays(const TMprisCandidate& c) { return c.answered && c.status == "Playing"; }
+bool Plays(const TMprisCandidate& c) {
+    return c.answered && c.status == "Playing";
+}
 
 std::string Best(const std::vector<const TMprisCandidate*>& set) {
     for (const auto* c : set)

@@ -15,7 +15,6 @@ using platform::TMediaCommand;
 
 namespace {
 
-
 // "%XX" escapes decoded; a broken escape, and "%00", stay as they are.
 std::string PercentDecoded(const std::string& text) {
     std::string out;
@@ -119,7 +118,6 @@ std::string MprisTitle(const platform::TMediaPlayerState& state) {
     const std::string artist = JoinedArtists(m.artists);
     return artist.empty() ? title : artist + " - " + title;
 }
-
 
 TMprisI::TMprisI(platform::IMediaSession* media, platform::IClock& clock, TBusThread thread)
     : Media_(media), Clock_(clock), Thread_(thread) {
@@ -246,13 +244,16 @@ const TMprisReading* TMprisI::Followed() const {
     return it == Players_.end() ? nullptr : &*it;
 }
 
-bool TMprisI::IsAlive() const { return Followed() != nullptr; }
+bool TMprisI::IsAlive() const {
+    return Followed() != nullptr;
+}
 
 std::vector<TMprisI::TPlayerItem> TMprisI::Players() const {
     std::vector<TPlayerItem> items;
     for (const auto& p : Players_) {
         const std::string key = MprisPlayerKey(p.name);
-        auto same = std::find_if(items.begin(), items.end(), [&](const TPlayerItem& i) { return i.key == key; });
+        auto same =
+            std::find_if(items.begin(), items.end(), [&](const TPlayerItem& i) { return i.key == key; });
         if (same == items.end()) {
             items.push_back({key, ToActive(IsBlank(p.identity) ? key : p.identity), false});
             same = items.end() - 1;

@@ -63,8 +63,8 @@ std::string Snapshot(const TSettings& s) {
       << "\nShowSongInfo=" << s.ShowSongInfo() << "\nDisplayMode=" << s.DisplayMode()
       << "\nFadeLyrics=" << s.FadeLyrics() << "\nFadeRatio=" << s.FadeRatio() << "\nCharset=" << s.Charset()
       << "\nSearchUrl=" << s.SearchUrl() << "\nSearchLyricDirectory=" << s.SearchLyricDirectory()
-      << "\nUsername=" << s.Username() << "\nPassword=" << s.Password() << "\nPinnedPlayer=" << s.PinnedPlayer()
-      << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
+      << "\nUsername=" << s.Username() << "\nPassword=" << s.Password()
+      << "\nPinnedPlayer=" << s.PinnedPlayer() << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
     return o.str();
 }
 

@@ -109,10 +109,12 @@ TEST_F(MainWindowBusTest, PlayerThatStopsAnsweringLeavesTheFramesAlone) {
 
     // A seek in the player reaches the lyrics as soon as the player tells it.
     ASSERT_TRUE(player.Seek(9'500'000));
-    ASSERT_TRUE(RunUntil([&] { return w.DisplayEngine().CurrentLine >= 0 &&
-                                      w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text ==
-                                          "Fourth line"; },
-                         2000));
+    ASSERT_TRUE(RunUntil(
+        [&] {
+            return w.DisplayEngine().CurrentLine >= 0 &&
+                   w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text == "Fourth line";
+        },
+        2000));
 
     // The player stops answering: every step of the display loop, and every turn of the event loop with the
     // status strip's polls and the player's news, comes back at once.

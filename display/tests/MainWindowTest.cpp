@@ -414,9 +414,10 @@ TEST_F(MainWindowTest, PopupMenuHoldsEveryItemAndDisablesWhatIsNotThereYet) {
     QStringList captions;
     for (QAction* a : w.PopupMenuWidget().actions())
         captions << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(captions.join("|").toStdString(),
-              "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Player|Character set|-|Search|"
-              "Manual Search..|-|&Submit Lyric..|-|Player Setup Help|Cantrel Help..|-|E&xit");
+    EXPECT_EQ(
+        captions.join("|").toStdString(),
+        "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Player|Character set|-|Search|"
+        "Manual Search..|-|&Submit Lyric..|-|Player Setup Help|Cantrel Help..|-|E&xit");
     EXPECT_FALSE(w.Action("ActionPreferences")->isEnabled());
     EXPECT_FALSE(w.Action("ActionEdit")->isEnabled());
     EXPECT_FALSE(w.Action("ActionUploadLyric")->isEnabled());
@@ -469,8 +470,9 @@ TEST_F(MainWindowTest, PlayerSubmenuPinsAPlayerOfTheBus) {
         w.RefreshPlayerMenu();
         QStringList items;
         for (QAction* a : menu->actions())
-            items << (a->isSeparator() ? QString("-")
-                                       : a->text() + (a->isChecked() ? "*" : "") + (a->isEnabled() ? "" : "~"));
+            items << (a->isSeparator()
+                          ? QString("-")
+                          : a->text() + (a->isChecked() ? "*" : "") + (a->isEnabled() ? "" : "~"));
         return items.join("|").toStdString();
     };
     EXPECT_EQ(shown(), "Automatic*|-|mpv|VLC media player");

@@ -40,7 +40,8 @@ void TBusSignalRecorder::Run(void* opaque) {
     while (!Stop_ && dbus_connection_read_write(connection, 20)) {
         while (DBusMessage* message = dbus_connection_pop_message(connection)) {
             const auto now = std::chrono::steady_clock::now();
-            if (dbus_message_get_type(message) == DBUS_MESSAGE_TYPE_SIGNAL && dbus_message_get_member(message)) {
+            if (dbus_message_get_type(message) == DBUS_MESSAGE_TYPE_SIGNAL &&
+                dbus_message_get_member(message)) {
                 std::lock_guard<std::mutex> lock(Lock_);
                 Heard_.emplace_back(dbus_message_get_member(message), now);
             }

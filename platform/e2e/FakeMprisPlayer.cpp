@@ -41,7 +41,8 @@ std::string TFakeMprisPlayer::Program() {
     return CANTREL_FAKE_MPRIS_PLAYER;
 }
 
-TFakeMprisPlayer::TFakeMprisPlayer(const std::string& busAddress, TOptions options) : Options_(std::move(options)) {
+TFakeMprisPlayer::TFakeMprisPlayer(const std::string& busAddress, TOptions options)
+    : Options_(std::move(options)) {
     int in[2], out[2];
     if (pipe2(in, O_CLOEXEC) != 0)
         return;
@@ -93,7 +94,9 @@ TFakeMprisPlayer::TFakeMprisPlayer(const std::string& busAddress, TOptions optio
         Quit();
 }
 
-TFakeMprisPlayer::~TFakeMprisPlayer() { Quit(); }
+TFakeMprisPlayer::~TFakeMprisPlayer() {
+    Quit();
+}
 
 bool TFakeMprisPlayer::Running() {
     if (Pid_ <= 0)
@@ -138,7 +141,8 @@ bool TFakeMprisPlayer::ReadLine(std::string& line, int timeoutMs) {
             Buffer_.erase(0, end + 1);
             return true;
         }
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        const auto left =
+            std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0 || Out_ < 0)
             return false;
         pollfd p{Out_, POLLIN, 0};
@@ -167,12 +171,14 @@ bool TFakeMprisPlayer::Status(const std::string& status) {
 }
 
 bool TFakeMprisPlayer::Track(const std::string& trackId, const std::string& title,
-                             const std::vector<std::string>& artists, const std::string& url, std::int64_t lengthUs) {
+                             const std::vector<std::string>& artists, const std::string& url,
+                             std::int64_t lengthUs) {
     std::string joined;
     for (const auto& artist : artists)
         joined += (joined.empty() ? "" : ";") + artist;
     std::string answer;
-    return Ask("track\t" + trackId + "\t" + title + "\t" + joined + "\t" + url + "\t" + std::to_string(lengthUs),
+    return Ask("track\t" + trackId + "\t" + title + "\t" + joined + "\t" + url + "\t" +
+                   std::to_string(lengthUs),
                answer) &&
            answer == "ok";
 }

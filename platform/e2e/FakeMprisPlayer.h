@@ -18,7 +18,7 @@ public:
     struct TOptions {
         std::string name = "fake"; // the bus name is "org.mpris.MediaPlayer2." + name
         std::string identity = "Fake Player";
-        bool position = true; // tells its position
+        bool position = true;     // tells its position
         bool sendsSignals = true; // signals its changes
     };
 

@@ -173,9 +173,9 @@ bool AppendProperty(DBusMessageIter* it, const std::string& interface, const std
 }
 
 const char* const kRootProperties[] = {"Identity", "CanQuit", "CanRaise", "HasTrackList"};
-const char* const kPlayerProperties[] = {"PlaybackStatus", "Metadata", "Position",   "Rate",      "Volume",
-                                         "MinimumRate",    "MaximumRate", "CanPlay", "CanPause",  "CanSeek",
-                                         "CanControl",     "CanGoNext",   "CanGoPrevious"};
+const char* const kPlayerProperties[] = {
+    "PlaybackStatus", "Metadata", "Position", "Rate",       "Volume",    "MinimumRate",  "MaximumRate",
+    "CanPlay",        "CanPause", "CanSeek",  "CanControl", "CanGoNext", "CanGoPrevious"};
 
 void Send(DBusMessage* message) {
     dbus_connection_send(g_conn, message, nullptr);
@@ -242,10 +242,10 @@ DBusHandlerResult OnCall(DBusConnection*, DBusMessage* call, void*) {
     if (interface == kProperties && (member == "Get" || member == "GetAll")) {
         const char* iface = "";
         const char* name = "";
-        const bool ok = member == "Get"
-                            ? dbus_message_get_args(call, &error, DBUS_TYPE_STRING, &iface, DBUS_TYPE_STRING,
-                                                    &name, DBUS_TYPE_INVALID)
-                            : dbus_message_get_args(call, &error, DBUS_TYPE_STRING, &iface, DBUS_TYPE_INVALID);
+        const bool ok = member == "Get" ? dbus_message_get_args(call, &error, DBUS_TYPE_STRING, &iface,
+                                                                DBUS_TYPE_STRING, &name, DBUS_TYPE_INVALID)
+                                        : dbus_message_get_args(call, &error, DBUS_TYPE_STRING, &iface,
+                                                                DBUS_TYPE_INVALID);
         dbus_error_free(&error);
         if (!ok) {
             Reply(call, dbus_message_new_error(call, DBUS_ERROR_INVALID_ARGS, "bad arguments"));

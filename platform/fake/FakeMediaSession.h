@@ -17,7 +17,7 @@ public:
     struct TPlayer {
         std::string identity;
         TMediaPlayerState state;
-        bool hangs = false;   // every call to this player answers TimedOut
+        bool hangs = false;        // every call to this player answers TimedOut
         bool sendsSignals = false; // commands that change the player's state send the signals a player sends
     };
 

@@ -430,7 +430,8 @@ public:
     }
 
     void WaitForSignals(int timeoutMs, std::vector<TMediaSignal>& received) override {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
         bool woken = false;
         for (;;) {
             DispatchAll();
@@ -541,7 +542,8 @@ private:
     // NameOwnerChanged signals keep them up to date from then on.
     void LearnOwners(const std::vector<std::string>& players) {
         for (auto it = OwnerOf_.begin(); it != OwnerOf_.end();)
-            it = std::binary_search(players.begin(), players.end(), it->first) ? std::next(it) : OwnerOf_.erase(it);
+            it = std::binary_search(players.begin(), players.end(), it->first) ? std::next(it)
+                                                                               : OwnerOf_.erase(it);
         for (const auto& name : players) {
             if (OwnerOf_.count(name))
                 continue;
@@ -594,8 +596,9 @@ private:
             if (!sender || std::strcmp(sender, kBusService) != 0)
                 return;
             std::string name, oldOwner, newOwner;
-            if (!dbus_message_iter_init(message, &it) || !ReadText(&it, name) || !dbus_message_iter_next(&it) ||
-                !ReadText(&it, oldOwner) || !dbus_message_iter_next(&it) || !ReadText(&it, newOwner))
+            if (!dbus_message_iter_init(message, &it) || !ReadText(&it, name) ||
+                !dbus_message_iter_next(&it) || !ReadText(&it, oldOwner) || !dbus_message_iter_next(&it) ||
+                !ReadText(&it, newOwner))
                 return;
             const std::size_t prefix = std::strlen(kPlayerPrefix);
             if (name.size() <= prefix || name.compare(0, prefix, kPlayerPrefix) != 0)
@@ -617,8 +620,8 @@ private:
             return;
         if (dbus_message_is_signal(message, kPropertiesInterface, "PropertiesChanged")) {
             std::string interface;
-            if (!dbus_message_iter_init(message, &it) || !ReadText(&it, interface) || interface != kPlayerInterface ||
-                !dbus_message_iter_next(&it))
+            if (!dbus_message_iter_init(message, &it) || !ReadText(&it, interface) ||
+                interface != kPlayerInterface || !dbus_message_iter_next(&it))
                 return;
             TMediaSignal signal;
             signal.kind = TMediaSignal::TKind::Changed;

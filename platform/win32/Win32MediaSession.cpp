@@ -26,7 +26,8 @@ public:
     bool Watch() override { return false; }
     void WaitForSignals(int timeoutMs, std::vector<TMediaSignal>&) override {
         std::unique_lock<std::mutex> lock(Lock_);
-        WakeUp_.wait_for(lock, std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0), [this] { return Woken_; });
+        WakeUp_.wait_for(lock, std::chrono::milliseconds(timeoutMs > 0 ? timeoutMs : 0),
+                         [this] { return Woken_; });
         Woken_ = false;
     }
     void Wake() override {

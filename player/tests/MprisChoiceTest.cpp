@@ -18,7 +18,9 @@ using platform::TFakeWindowSystem;
 
 namespace {
 
-std::string Bus(const std::string& shortName) { return "org.mpris.MediaPlayer2." + shortName; }
+std::string Bus(const std::string& shortName) {
+    return "org.mpris.MediaPlayer2." + shortName;
+}
 
 // "a:Playing b:Paused c?:Playing" -> candidates; "?" marks a player that did not answer.
 std::vector<TMprisCandidate> Players(const std::string& text) {
@@ -86,7 +88,8 @@ TEST(MprisChooser, ChoiceOverTime) {
     std::string followed;
     for (const auto& step : steps) {
         followed = chooser.Choose(Players(step.players), followed, step.pinned, step.at);
-        EXPECT_EQ(followed, *step.expected ? Bus(step.expected) : "") << "at " << step.at << ": " << step.players;
+        EXPECT_EQ(followed, *step.expected ? Bus(step.expected) : "")
+            << "at " << step.at << ": " << step.players;
     }
 }
 
@@ -96,7 +99,8 @@ TEST(MprisChooser, KeysNameEveryInstanceOfAProgram) {
     EXPECT_EQ(MprisPlayerKey("org.mpris.MediaPlayer2.firefox.instance_1_84"), "firefox");
     TMprisChooser chooser;
     const auto players = Players("chromium.instance7:Playing vlc.instance1:Stopped vlc.instance2:Paused");
-    EXPECT_EQ(chooser.Choose(players, "", "vlc", 0), Bus("vlc.instance2")) << "the pinned program's paused one";
+    EXPECT_EQ(chooser.Choose(players, "", "vlc", 0), Bus("vlc.instance2"))
+        << "the pinned program's paused one";
 }
 
 namespace {
@@ -131,7 +135,9 @@ protected:
     }
 
     struct TListener : ISongChangeListener {
-        void UpdateSong() override { Titles.push_back(Session->GetPlayerName() + ": " + Session->GetSongTitle()); }
+        void UpdateSong() override {
+            Titles.push_back(Session->GetPlayerName() + ": " + Session->GetSongTitle());
+        }
         TPlayerSession* Session = nullptr;
         std::vector<std::string> Titles;
     };

@@ -42,8 +42,8 @@ protected:
             GTEST_SKIP() << "this machine lacks " << missing;
         ASSERT_TRUE(Rig.StartBus());
         Media = platform::CreateMediaSession(Rig.BusAddress());
-        Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(), Media.get(),
-                                                   TBusThread::Worker);
+        Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(),
+                                                   Media.get(), TBusThread::Worker);
         Listener.Session = Session.get();
         Session->SetSongChangeListener(&Listener);
         First = Rig.MakeSong("first song.ogg", 30, "Cantrel Tester", "First Song", 440);
@@ -173,8 +173,9 @@ TEST_F(MprisE2ETest, WhatMpvSaysReachesTheClockWithoutAPoll) {
     PollFor(500);
     // From here on only the clock is read. A seek made in the player:
     Rig.MpvCommand("[\"seek\",\"12\",\"absolute\"]");
-    EXPECT_TRUE(ClockUntil([&] { return Session->GetSongPosition() > 11000 && std::fabs(Offset()) < kTolerance; }))
-        << Session->GetSongPosition();
+    EXPECT_TRUE(ClockUntil([&] {
+        return Session->GetSongPosition() > 11000 && std::fabs(Offset()) < kTolerance;
+    })) << Session->GetSongPosition();
     // A pause and a resumption:
     Rig.MpvCommand("[\"set_property\",\"pause\",true]");
     ASSERT_TRUE(ClockUntil([&] { return Session->Paused(); }));

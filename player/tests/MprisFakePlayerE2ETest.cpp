@@ -42,8 +42,8 @@ protected:
     // The session as the program makes it: the bus read on a worker thread.
     void StartSession(int timeoutMs = platform::kMediaCallTimeoutMs) {
         Media = platform::CreateMediaSession(Rig.BusAddress(), timeoutMs);
-        Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(), Media.get(),
-                                                   TBusThread::Worker);
+        Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(),
+                                                   Media.get(), TBusThread::Worker);
     }
 
     TFakeMprisPlayer& Start(const std::string& name, const std::string& identity, const std::string& status,
@@ -158,8 +158,8 @@ TEST_F(FakePlayerE2ETest, MediaSessionHearsThePlayersSignals) {
 }
 
 TEST_F(FakePlayerE2ETest, PlayerChoiceTable) {
-    // A stopped Rhythmbox, an idle browser tab, a player that plays: the one that plays is followed; who plays
-    // next is followed after a short gap; a pinned player whatever it does.
+    // A stopped Rhythmbox, an idle browser tab, a player that plays: the one that plays is followed; who
+    // plays next is followed after a short gap; a pinned player whatever it does.
     Start("rhythmbox", "Rhythmbox", "Stopped", "Radio");
     Start("firefox.instance_1_7", "Firefox", "Paused", "Video");
     Start("vlc.instance42", "VLC media player", "Playing", "Album Song");
@@ -208,7 +208,9 @@ TEST_F(FakePlayerE2ETest, PlayerWithoutPositionRunsTheClockFromTheSongsStart) {
     const std::int32_t start = Session->GetSongPosition();
     EXPECT_LT(start, 300) << "the clock starts with the song";
     RunFor(1500);
-    auto elapsedMs = [&] { return std::chrono::duration<double, std::milli>(Clock::now() - started).count(); };
+    auto elapsedMs = [&] {
+        return std::chrono::duration<double, std::milli>(Clock::now() - started).count();
+    };
     EXPECT_NEAR(Session->GetSongPosition() - start, elapsedMs(), 150);
 
     // Paused, then playing again with nothing to tell where: the clock stands, then runs on from there.
@@ -247,13 +249,14 @@ TEST_F(FakePlayerE2ETest, ClockFollowsRateOneAndAHalfOverSeconds) {
 TEST_F(FakePlayerE2ETest, UntaggedFileLosesItsExtension) {
     StartSession();
     auto& player = Start("fake", "Fake", "Playing", "");
-    player.Track("/t/9", "Some Artist - Some Title.flac", {}, "file:///music/Some%20Artist%20-%20Some%20Title.flac",
-                 200'000'000);
+    player.Track("/t/9", "Some Artist - Some Title.flac", {},
+                 "file:///music/Some%20Artist%20-%20Some%20Title.flac", 200'000'000);
     ASSERT_TRUE(RunUntil([&] { return Session->GetSongTitle() == "Some Artist - Some Title"; }))
         << Session->GetSongTitle();
     EXPECT_EQ(Session->GetSongFileName(), "/music/Some Artist - Some Title.flac");
     player.Track("/t/10", "Duet", {"A", "B"}, "", 200'000'000);
-    EXPECT_TRUE(RunUntil([&] { return Session->GetSongTitle() == "A, B - Duet"; })) << Session->GetSongTitle();
+    EXPECT_TRUE(RunUntil([&] { return Session->GetSongTitle() == "A, B - Duet"; }))
+        << Session->GetSongTitle();
 }
 
 TEST_F(FakePlayerE2ETest, SignalsReachTheClockWithoutAPoll) {
@@ -277,7 +280,8 @@ TEST_F(FakePlayerE2ETest, SignalsReachTheClockWithoutAPoll) {
     EXPECT_TRUE(clockReaches([&](std::int32_t) { return Session->Paused(); }));
     player.Track("/t/2", "Other", {"Someone"}, "", 100'000'000);
     ASSERT_TRUE(player.Status("Playing"));
-    EXPECT_TRUE(clockReaches([&](std::int32_t ms) { return Session->GetSongTitle() == "Someone - Other" && ms < 1000; }));
+    EXPECT_TRUE(clockReaches(
+        [&](std::int32_t ms) { return Session->GetSongTitle() == "Someone - Other" && ms < 1000; }));
 }
 
 TEST_F(FakePlayerE2ETest, PlayerThatNeverAnswersCostsTheCallerNothing) {
