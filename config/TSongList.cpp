@@ -1,5 +1,6 @@
 #include "config/TSongList.h"
 
+#include "toolkit/CodePage.h"
 #include "toolkit/FileBytes.h"
 #include "toolkit/TextCompare.h"
 
@@ -43,6 +44,30 @@ bool TSongList::Contains(const std::string& entry) const {
     return at < items_.size() && toolkit::SameTextIgnoreCase(items_[at], entry);
 }
 
+namespace {
+
+// Sorts the texts by their case-folded forms, each folded once; equal ones keep their order.
+void SortIgnoringCase(std::vector<std::string>& texts) {
+    const int page = toolkit::ActiveCodePage();
+    std::vector<std::pair<std::u32string, std::size_t>> keys;
+    keys.reserve(texts.size());
+    for (std::size_t i = 0; i < texts.size(); ++i)
+        keys.emplace_back(toolkit::FoldedCodePoints(texts[i], page), i);
+    std::stable_sort(keys.begin(), keys.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string> sorted;
+    sorted.reserve(texts.size());
+    for (const auto& key : keys)
+        sorted.push_back(std::move(texts[key.second]));
+    texts = std::move(sorted);
+}
+
+} // namespace
+
+void TSongList::Resort() {
+    SortIgnoringCase(items_);
+}
+
 void TSongList::LoadFromBytes(const std::string& bytes) {
     std::vector<std::string> lines;
     std::size_t pos = 0;
@@ -59,9 +84,7 @@ void TSongList::LoadFromBytes(const std::string& bytes) {
     }
     // Sorted once rather than inserted one by one, so a long file loads in n log n; of entries equal
     // without regard to case the first in the file stays.
-    std::stable_sort(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
-        return toolkit::CompareTextIgnoreCase(a, b) < 0;
-    });
+    SortIgnoringCase(lines);
     const auto last = std::unique(lines.begin(), lines.end(), [](const std::string& a, const std::string& b) {
         return toolkit::SameTextIgnoreCase(a, b);
     });

@@ -1,5 +1,6 @@
 #pragma once
-// A sorted list of song texts without repeats, compared without regard to case (in the active code page).
+// A sorted list of song texts without repeats, compared without regard to case (in the active code page;
+// after a change of the code page the holder calls Resort, so that lookups find the entries again).
 // The cancel list (songs for which no lyric search is made) and the upload list (songs whose lyrics were
 // submitted) are instances of it; whoever holds the list owns it. Files are plain text in the active code
 // page, one entry a line, every line ended by CR LF.
@@ -18,6 +19,9 @@ public:
     bool Remove(const std::string& entry);
     bool Contains(const std::string& entry) const;
     void Clear() { items_.clear(); }
+    // Sorts the entries again in the active code page's order, keeping every entry (two that now compare
+    // equal both stay, the earlier first).
+    void Resort();
 
     std::size_t Count() const { return items_.size(); }
     const std::vector<std::string>& Items() const { return items_; }

@@ -19,7 +19,7 @@ namespace {
 const char kPasswordKey[] = "KelvoTS";
 constexpr int kPasswordKeyLength = 7;
 
-const char kDefaultCharset[] = "charset_english";
+const char kDefaultCharset[] = "charset_unicode";
 const char kDefaultSearchUrl[] =
     "http://www.google.com/search?q=%22%Artist%%22%20%22%Title%%22%20lyrics&hl=en";
 constexpr float kDefaultScale = 0.365f;
@@ -84,6 +84,8 @@ std::optional<float> ParseScale(const std::string& text) {
 }
 
 int CodePageOfCharset(const std::string& charset) {
+    if (charset == "charset_unicode")
+        return toolkit::kCodePageUtf8;
     if (charset == "charset_centraleurope")
         return 1250;
     if (charset == "charset_russian")
@@ -445,7 +447,13 @@ void TSettings::SetFadeRatio(int value) {
 
 void TSettings::SetCharset(const std::string& value) {
     charset_ = value;
-    toolkit::SetActiveCodePage(CodePageOfCharset(value));
+    const int page = CodePageOfCharset(value);
+    const bool pageChanged = page != toolkit::ActiveCodePage();
+    toolkit::SetActiveCodePage(page);
+    if (pageChanged) { // the lists were sorted in the old page's order
+        cancelList_.Resort();
+        uploadList_.Resort();
+    }
     const bool small = TextSize() < 16;
     view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
 }

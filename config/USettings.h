@@ -211,7 +211,8 @@ std::string FormatScale(float value);
 // A finite number written with "." or "," as the decimal separator, or nothing.
 std::optional<float> ParseScale(const std::string& text);
 
-// The code page that matches a Charset value (1252 for values it does not know).
+// The code page that matches a Charset value: UTF-8 for "charset_unicode", 1252 for values it does not
+// know.
 int CodePageOfCharset(const std::string& charset);
 
 // The user's data folder: $XDG_DATA_HOME, else $HOME/.local/share, else %APPDATA%; empty when none is

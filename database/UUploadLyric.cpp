@@ -31,16 +31,8 @@ bool IsBlank(const std::string& text) {
     return lyrics::TrimView(text).empty();
 }
 
-// Lower case in the active code page (letters outside ASCII included).
-std::string LowerText(const std::string& text) {
-    std::u16string wide = toolkit::CodePageToUtf16(text, toolkit::ActiveCodePage());
-    for (char16_t& c : wide)
-        c = toolkit::FoldCase(c);
-    return toolkit::Utf16ToActive(wide);
-}
-
 std::string LowerTrim(const std::string& text) {
-    return LowerText(Trim(text));
+    return toolkit::LowerCaseText(Trim(text));
 }
 
 // Lines split at CR LF, LF or CR; a break at the very end starts no further line.
@@ -123,20 +115,34 @@ std::string Md5Hex(const std::string& text) {
     return hex;
 }
 
+namespace {
+
+// The first character of the name, lower-cased: one byte in a single-byte code page, one whole UTF-8
+// sequence under UTF-8.
+std::string LowerFirstCharacter(const std::string& name) {
+    return toolkit::LowerCaseText(name.substr(0, toolkit::FirstCharLength(name, toolkit::ActiveCodePage())));
+}
+
+} // namespace
+
 std::string SectionKey(const std::string& name) {
     if (name.empty())
         return "0";
-    const std::string first = LowerText(name.substr(0, 1));
+    const std::string first = LowerFirstCharacter(name);
     return static_cast<unsigned char>(first[0]) <= 64 ? "0" : first;
 }
 
 std::string NextSectionKey(const std::string& name) {
     if (name.empty())
         return "0";
-    const std::string first = LowerText(name.substr(0, 1));
+    const std::string first = LowerFirstCharacter(name);
     if (first == "0")
         return ":";
-    return std::string(1, char(static_cast<unsigned char>(first[0]) + 1));
+    const int page = toolkit::ActiveCodePage();
+    if (!toolkit::IsUtf8CodePage(page))
+        return std::string(1, char(static_cast<unsigned char>(first[0]) + 1));
+    // Under UTF-8 the next character is the next code point.
+    return toolkit::CodePointToText(toolkit::CodePageToCodePoints(first, page).front() + 1, page);
 }
 
 std::string TrimBlankLines(const std::string& text) {
@@ -154,7 +160,7 @@ std::string TrimBlankLines(const std::string& text) {
 
 std::string SubmissionPlainText(const std::vector<std::string>& lyricPane) {
     std::vector<std::string> lines = lyricPane;
-    if (!lines.empty() && LowerText(lines.back().substr(0, 15)) == "downloaded from") {
+    if (!lines.empty() && toolkit::LowerCaseText(lines.back().substr(0, 15)) == "downloaded from") {
         lines.pop_back();
         if (!lines.empty() && lines.back().compare(0, 11, "-----------") == 0)
             lines.pop_back();
@@ -302,7 +308,7 @@ bool TUploadLyric::SubmitLyric(const std::string& correctionReason) {
         Status_ += line + "\r\n";
 
     if (!reply.empty()) {
-        const std::string plainEntry = LowerText(artist) + " - " + LowerText(title);
+        const std::string plainEntry = toolkit::LowerCaseText(artist) + " - " + toolkit::LowerCaseText(title);
         const std::string& first = reply.front();
         if (toolkit::SameTextIgnoreCase(first, "Lyric successfully added") ||
             toolkit::SameTextIgnoreCase(first, "Song Allready Added")) {

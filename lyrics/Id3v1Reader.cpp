@@ -1,11 +1,13 @@
 #include "lyrics/Id3v1Reader.h"
 
+#include "toolkit/CodePage.h"
+
 namespace lyrics {
 namespace {
 
 std::string Field(const std::string& tag, std::size_t offset, std::size_t size) {
     std::string field = tag.substr(offset, size);
-    return field.substr(0, field.find('\0'));
+    return toolkit::EightBitToActive(field.substr(0, field.find('\0')));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
-// The ID3v1 reader: title and artist of the 128-byte tag ("TAG") at the end of a file, byte for byte (the
-// fields hold text in the system's code page), each cut at its first NUL.
+// The ID3v1 reader: title and artist of the 128-byte tag ("TAG") at the end of a file, each cut at its first
+// NUL and given as text of the active code page (see EightBitToActive: the fields hold 8-bit text of the
+// tagger's system).
 
 #include "toolkit/FileBytes.h"
 

@@ -2,6 +2,7 @@
 #include "lyrics/Id3v2Reader.h"
 
 #include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
 
 #include <id3v2frame.h>
 #include <id3v2tag.h>
@@ -17,7 +18,7 @@ namespace {
 
 std::string ToActive(const TagLib::String& text, TagLib::String::Type encoding) {
     if (encoding == TagLib::String::Latin1)
-        return text.to8Bit(false);
+        return toolkit::EightBitToActive(text.to8Bit(false));
     return toolkit::Utf8ToActive(text.to8Bit(true));
 }
 
@@ -25,7 +26,7 @@ std::string ToActive(const TagLib::String& text, TagLib::String::Type encoding) 
 // start with a tag is not handed to TagLib, which would scan it for one.
 class TTagFile {
 public:
-    explicit TTagFile(const std::string& fileName) : Stream_(fileName.c_str(), true) {
+    explicit TTagFile(const std::string& fileName) : Stream_(toolkit::FilePath(fileName).c_str(), true) {
         if (!Stream_.isOpen() || Stream_.readBlock(3) != TagLib::ByteVector("ID3", 3))
             return;
         Stream_.seek(0);

@@ -6,7 +6,9 @@
 #include "lyrics/TextHelpers.h"
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
+#include "toolkit/CodePage.h"
 #include "toolkit/DirectorySearch.h"
+#include "toolkit/FileBytes.h"
 #include "toolkit/AsciiText.h"
 #include "toolkit/RoundLength.h"
 
@@ -89,7 +91,7 @@ std::string RemoveTrackNumber(const std::string& text) {
 
 bool IsFile(const std::string& fileName) {
     std::error_code ec;
-    return !fileName.empty() && std::filesystem::is_regular_file(std::filesystem::path(fileName), ec);
+    return !fileName.empty() && std::filesystem::is_regular_file(toolkit::FilePath(fileName), ec);
 }
 
 std::string LowerExtension(const std::string& fileName) {
@@ -208,6 +210,8 @@ bool TMp3Tag::LoadForCurrentSong(TTextLyrics& lyrics) {
 
 std::string TMp3Tag::ReadId3v2Lyrics(const std::string& fileName) const { return ReadId3v2LyricsText(fileName); }
 
-std::string TMp3Tag::ReadLyrics3Lyrics(const std::string& fileName) const { return ReadLyrics3Text(fileName); }
+std::string TMp3Tag::ReadLyrics3Lyrics(const std::string& fileName) const {
+    return toolkit::EightBitToActive(ReadLyrics3Text(fileName));
+}
 
 } // namespace lyrics

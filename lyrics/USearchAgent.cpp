@@ -1,5 +1,8 @@
 #include "lyrics/USearchAgent.h"
 
+#include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
+
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
@@ -25,7 +28,8 @@ constexpr std::size_t kLengthOffset = 516;
 constexpr std::size_t kFlagOffset = 520;
 
 void PutText(std::uint8_t* field, const std::string& text) {
-    const std::size_t n = std::min<std::size_t>(text.size(), kAgentTextField - 1);
+    // A long text is cut on a whole character, never inside a UTF-8 sequence.
+    const std::size_t n = toolkit::CharBoundaryLength(text, kAgentTextField - 1, toolkit::ActiveCodePage());
     field[0] = std::uint8_t(n);
     std::memcpy(field + 1, text.data(), n);
 }
@@ -99,7 +103,7 @@ std::string TSearchAgent::AgentPath(const std::string& programFolder, char separ
 bool TSearchAgent::Start(const std::string& programFolder, char separator) {
     const std::string path = AgentPath(programFolder, separator);
     std::error_code error;
-    if (!std::filesystem::is_regular_file(std::filesystem::path(path), error))
+    if (!std::filesystem::is_regular_file(toolkit::FilePath(path), error))
         return false;
     return Channel_.StartProgram(path);
 }

@@ -52,7 +52,8 @@ struct TAgentRecord {
 
 using TAgentRecordBytes = std::array<std::uint8_t, kAgentRecordSize>;
 
-// The record's bytes; texts longer than 255 bytes are cut to 255, unused bytes are 0.
+// The record's bytes; texts longer than 255 bytes are cut to at most 255 on a character boundary of the
+// active code page, unused bytes are 0.
 TAgentRecordBytes BuildAgentRecord(const TAgentRecord& record);
 // The record held by the bytes, or nothing when they are not exactly one record or a text's length byte
 // runs past its field.

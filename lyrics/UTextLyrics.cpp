@@ -258,6 +258,10 @@ std::string DecodeLyricFile(const std::string& bytes, bool truncated) {
         SplitLines(toolkit::Utf8ToUtf16(text.size() > 3 ? text.substr(3) : std::string()), false, join);
     } else if (toolkit::IsMultiByteUtf8(text)) {
         SplitLines(toolkit::Utf8ToUtf16(text), false, join);
+    } else if (toolkit::IsUtf8CodePage(toolkit::ActiveCodePage())) {
+        // 8-bit text that is not UTF-8 while the program's text is: most such files were written on
+        // Western Windows, so they are read as Windows-1252.
+        SplitLines(toolkit::CodePageToUtf16(text, 1252), false, join);
     } else {
         SplitLines(text, false, join);
     }

@@ -48,10 +48,10 @@ public:
     int LineIndexAt(std::int32_t position) const;
 };
 
-// The text of a lyrics file's bytes as single-byte text in the active code page, its lines joined by CR LF.
+// The text of a lyrics file's bytes as text of the active code page, its lines joined by CR LF.
 // FF FE starts UTF-16 little-endian text, FE FF big-endian, EF BB BF UTF-8; without a mark, bytes that are
-// valid UTF-8 with at least one multi-byte sequence are UTF-8, anything else is already in the active code
-// page. Lines break at LF, CR, CR LF, VT, FF and the Unicode line and paragraph separators; NUL ends the text.
+// valid UTF-8 with at least one multi-byte sequence are UTF-8, anything else is already in the active
+// single-byte code page (or, while the active page is UTF-8, Windows-1252). Lines break at LF, CR, CR LF, VT, FF and the Unicode line and paragraph separators; NUL ends the text.
 // truncated says the bytes are the head of a longer file: the last, incomplete line is then dropped.
 std::string DecodeLyricFile(const std::string& bytes, bool truncated = false);
 

@@ -2,7 +2,8 @@
 // The one door to the operating system for the core. Drivers and the session talk to these interfaces,
 // never to the OS, so the same code runs against Win32, the Linux back end and the in-process fakes.
 //
-// Text is single-byte text in the active code page throughout.
+// Text crosses this door as UTF-8 (captions): the core converts it to and from its active code page.
+// Paths are program paths: the file system's own bytes on Linux, UTF-8 on Windows.
 
 #include <cstdint>
 #include <memory>
@@ -25,19 +26,20 @@ public:
     // The first top-level window of the class (no caption filter), or kNoWindow.
     virtual WindowHandle FindWindowOfClass(const std::string& className) = 0;
     virtual bool IsWindowAlive(WindowHandle window) = 0;
-    // The caption, empty when the window is gone.
+    // The caption in UTF-8, empty when the window is gone.
     virtual std::string GetCaption(WindowHandle window) = 0;
-    virtual bool SetCaption(WindowHandle window, const std::string& caption) = 0;
+    virtual bool SetCaption(WindowHandle window, const std::string& utf8Caption) = 0;
     // Synchronous message; the answer is the message's return value, 0 when the window is gone.
     virtual std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) = 0;
     // Posted message; false when the window is gone.
     virtual bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
     virtual void BringToTop(WindowHandle window) = 0;
-    // A zero-terminated 8-bit string at an address inside the process that owns the window. Its zero must lie
-    // within the first maxLength bytes. Empty on any failure, a string without a zero there included.
-    virtual std::string ReadProcessString(WindowHandle window, std::uintptr_t address,
-                                          std::size_t maxLength = 260) = 0;
+    // A file name that the process owning the window holds at an address, as a zero-terminated string in the
+    // system's 8-bit code page; returned as a program path. Its zero must lie within the first maxLength
+    // bytes. Empty on any failure, a string without a zero there included.
+    virtual std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address,
+                                            std::size_t maxLength = 260) = 0;
 };
 
 class IClock {

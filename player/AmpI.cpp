@@ -53,7 +53,7 @@ std::string AmpPlaylistFile(IWindowSystem& windows, WindowHandle window) {
         windows.Send(window, platform::WM_USER_, std::uintptr_t(std::intptr_t(index)), IPC_GETPLAYLISTFILE));
     if (address == 0)
         return {};
-    return windows.ReadProcessString(window, address, kMaxPathLength);
+    return windows.ReadProcessFileName(window, address, kMaxPathLength);
 }
 
 } // namespace player

@@ -1,6 +1,7 @@
 #include "player/EasyAmp.h"
 
 #include "player/AmpI.h"
+#include "toolkit/CodePage.h"
 
 #include <climits>
 #include <cmath>
@@ -14,6 +15,11 @@ const char* const kStoppedTitle = "Stopped";
 namespace {
 
 const char* const kMediaMonkeyClass = "TFMainWindow";
+
+// A player window's caption as text of the active code page.
+std::string CaptionText(platform::IWindowSystem& windows, platform::WindowHandle window) {
+    return toolkit::Utf8ToActive(windows.GetCaption(window));
+}
 
 // Most questions one GetSongLength call asks a player that does not know the length.
 constexpr int kMaxLengthQuestions = 1001;
@@ -150,14 +156,14 @@ std::string TPlayerSession::ReadSongTitle() {
             DetectPlayer();
             return kNoPlayerTitle;
         }
-        title = CleanWinampCaption(Windows_.GetCaption(AmpWindow_));
+        title = CleanWinampCaption(CaptionText(Windows_, AmpWindow_));
         if (title.empty())
             title = kStoppedTitle;
         break;
     case akMediaMonkey:
         if (Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow) {
             AmpWindow_ = FindAmpWindow(Windows_);
-            title = CleanMediaMonkeyCaption(Windows_.GetCaption(AmpWindow_));
+            title = CleanMediaMonkeyCaption(CaptionText(Windows_, AmpWindow_));
             if (title.empty())
                 title = kStoppedTitle;
         }

@@ -270,7 +270,8 @@ std::string TMprisI::Title() const {
 
 std::string TMprisI::FileName() const {
     const TMprisReading* followed = Followed();
-    return followed ? ToActive(MprisFileName(followed->state.metadata.url)) : std::string();
+    // A path, used as the file system's own bytes.
+    return followed ? MprisFileName(followed->state.metadata.url) : std::string();
 }
 
 std::int32_t TMprisI::LengthSeconds() const {

@@ -31,7 +31,7 @@ char32_t NextUtf16(const std::u16string& s, std::size_t& i) {
 }
 
 // Decodes one code point from UTF-8 at i (advancing i); a malformed sequence gives U+FFFD and skips one byte.
-char32_t NextUtf8(const std::string& s, std::size_t& i, bool& valid) {
+char32_t NextUtf8(std::string_view s, std::size_t& i, bool& valid) {
     const auto b0 = static_cast<unsigned char>(s[i]);
     valid = true;
     if (b0 < 0x80) {
@@ -115,12 +115,16 @@ void AppendUtf8(std::string& out, char32_t cp) {
 } // namespace
 
 void SetActiveCodePage(int codePage) {
-    gActiveCodePage = (codePage == 1250 || codePage == 1251 || codePage == 1252 || codePage == 1253) ? codePage : 1252;
+    const bool known = codePage == 1250 || codePage == 1251 || codePage == 1252 || codePage == 1253 ||
+                       codePage == kCodePageUtf8;
+    gActiveCodePage = known ? codePage : 1252;
 }
 
 int ActiveCodePage() { return gActiveCodePage; }
 
 std::string Utf16ToCodePage(const std::u16string& text, int codePage) {
+    if (IsUtf8CodePage(codePage))
+        return Utf16ToUtf8(text);
     const char16_t* upper = UpperHalf(codePage);
     std::string out;
     out.reserve(text.size());
@@ -130,6 +134,8 @@ std::string Utf16ToCodePage(const std::u16string& text, int codePage) {
 }
 
 std::u16string CodePageToUtf16(const std::string& text, int codePage) {
+    if (IsUtf8CodePage(codePage))
+        return Utf8ToUtf16(text);
     const char16_t* upper = UpperHalf(codePage);
     std::u16string out;
     out.reserve(text.size());
@@ -141,16 +147,25 @@ std::u16string CodePageToUtf16(const std::string& text, int codePage) {
 }
 
 std::string Utf8ToCodePage(const std::string& text, int codePage) {
-    const char16_t* upper = UpperHalf(codePage);
     std::string out;
     out.reserve(text.size());
     bool valid;
+    if (IsUtf8CodePage(codePage)) {
+        for (std::size_t i = 0; i < text.size();)
+            AppendUtf8(out, NextUtf8(text, i, valid));
+        return out;
+    }
+    const char16_t* upper = UpperHalf(codePage);
     for (std::size_t i = 0; i < text.size();)
         out.push_back(CodePointToByte(NextUtf8(text, i, valid), upper));
     return out;
 }
 
-std::string CodePageToUtf8(const std::string& text, int codePage) { return Utf16ToUtf8(CodePageToUtf16(text, codePage)); }
+std::string CodePageToUtf8(const std::string& text, int codePage) {
+    if (IsUtf8CodePage(codePage))
+        return Utf8ToCodePage(text, codePage);
+    return Utf16ToUtf8(CodePageToUtf16(text, codePage));
+}
 
 std::u16string Utf8ToUtf16(const std::string& text) {
     std::u16string out;
@@ -167,6 +182,80 @@ std::string Utf16ToUtf8(const std::u16string& text) {
     for (std::size_t i = 0; i < text.size();)
         AppendUtf8(out, NextUtf16(text, i));
     return out;
+}
+
+std::u32string CodePageToCodePoints(std::string_view text, int codePage) {
+    std::u32string out;
+    out.reserve(text.size());
+    if (IsUtf8CodePage(codePage)) {
+        bool valid;
+        for (std::size_t i = 0; i < text.size();)
+            out.push_back(NextUtf8(text, i, valid));
+        return out;
+    }
+    const char16_t* upper = UpperHalf(codePage);
+    for (char c : text) {
+        const auto b = static_cast<unsigned char>(c);
+        out.push_back(b < 0x80 ? char32_t(b) : char32_t(upper[b - 0x80]));
+    }
+    return out;
+}
+
+std::u32string Utf16ToCodePoints(const std::u16string& text) {
+    std::u32string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();)
+        out.push_back(NextUtf16(text, i));
+    return out;
+}
+
+std::size_t FirstCharLength(std::string_view text, int codePage) {
+    if (text.empty() || !IsUtf8CodePage(codePage))
+        return text.empty() ? 0 : 1;
+    std::size_t i = 0;
+    bool valid;
+    NextUtf8(text, i, valid);
+    return i;
+}
+
+std::string CodePointToText(char32_t codePoint, int codePage) {
+    if (IsUtf8CodePage(codePage)) {
+        std::string out;
+        AppendUtf8(out, codePoint > 0x10FFFF ? 0xFFFD : codePoint);
+        return out;
+    }
+    return std::string(1, CodePointToByte(codePoint, UpperHalf(codePage)));
+}
+
+std::size_t CharBoundaryLength(std::string_view text, std::size_t maxBytes, int codePage) {
+    if (text.size() <= maxBytes)
+        return text.size();
+    if (!IsUtf8CodePage(codePage))
+        return maxBytes;
+    // Step back over continuation bytes to the lead byte of the sequence that the cut would split; a
+    // sequence that ends exactly at the cut stays.
+    const auto at = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+    std::size_t lead = maxBytes;
+    while (lead > 0 && maxBytes - lead < 3 && (at(lead) & 0xC0) == 0x80)
+        --lead;
+    if (lead == maxBytes || (at(lead) & 0xC0) != 0xC0) // a clean cut, or stray bytes that start no sequence
+        return maxBytes;
+    return lead;
+}
+
+std::size_t Utf16BoundaryLength(const std::u16string& text, std::size_t maxUnits) {
+    if (text.size() <= maxUnits)
+        return text.size();
+    const char16_t next = text[maxUnits];
+    const bool splitsPair = maxUnits > 0 && next >= 0xDC00 && next <= 0xDFFF && text[maxUnits - 1] >= 0xD800 &&
+                            text[maxUnits - 1] <= 0xDBFF;
+    return splitsPair ? maxUnits - 1 : maxUnits;
+}
+
+std::string EightBitToActive(const std::string& bytes) {
+    if (!IsUtf8CodePage(ActiveCodePage()) || IsMultiByteUtf8(bytes))
+        return bytes;
+    return CodePageToUtf8(bytes, 1252);
 }
 
 bool IsMultiByteUtf8(const std::string& text) {

@@ -2,6 +2,8 @@
 
 #include "platform/Platform.h"
 #include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
+#include "toolkit/TextCompare.h"
 #include "toolkit/Wildcard.h"
 
 #include <filesystem>
@@ -15,14 +17,14 @@ namespace {
 // Deeper folders than this are not entered: a guard against pathological trees, far beyond any real one.
 constexpr int kMaxDepth = 256;
 
-// What a walk does with each file, given its path and its name in the active code page: return false to
-// stop the whole walk.
-using TFileVisitor = std::function<bool(const fs::path& path, const std::string& name)>;
+// What a walk does with each file, given its path and its case-folded name: return false to stop the
+// whole walk.
+using TFileVisitor = std::function<bool(const fs::path& path, const std::u32string& foldedName)>;
 
-// The path as the program passes it to the file functions; empty when the narrow encoding cannot hold it.
+// The path as the program passes it to the file functions; empty when it cannot be expressed.
 std::string PathText(const fs::path& path) {
     try {
-        return path.string();
+        return PathString(path);
     } catch (...) {
         return {};
     }
@@ -37,7 +39,7 @@ public:
         if (root.empty())
             return;
         std::error_code ec;
-        const fs::path rootPath(root);
+        const fs::path rootPath = FilePath(root);
         const fs::path canonical = fs::canonical(rootPath, ec);
         if (!ec)
             Visited_.insert(canonical);
@@ -80,18 +82,10 @@ private:
             if (Recursive_)
                 subfolders.push_back(entry.path());
         } else {
-            std::string name;
-            try {
-                name = entry.path().filename().u8string();
-            } catch (...) { // a name the narrow encoding cannot express: no lyric file of ours
-                name.clear();
-            }
+            const std::string name = PathText(entry.path().filename());
             // Files that are both hidden and system belong to the operating system, not to the user.
-            if (!name.empty() && !platform::IsHiddenSystemFile(entry.path().string())) {
-                if (IsMultiByteUtf8(name))
-                    name = Utf8ToActive(name);
-                goOn = Visit_(entry.path(), name);
-            }
+            if (!name.empty() && !platform::IsHiddenSystemFile(PathText(entry.path())))
+                goOn = Visit_(entry.path(), FoldedFileName(name));
         }
         if (OnProgress_)
             OnProgress_();
@@ -108,8 +102,8 @@ private:
 
 void TDirectorySearch::Search() {
     Found.clear();
-    const TWildcardPattern pattern(Pattern, LowerCaseTable(ActiveCodePage()));
-    const TFileVisitor visit = [&](const fs::path& path, const std::string& name) {
+    const TWildcardPattern pattern(Pattern, ActiveCodePage());
+    const TFileVisitor visit = [&](const fs::path& path, const std::u32string& name) {
         if (pattern.Matches(name)) {
             std::string text = PathText(path);
             if (!text.empty())
@@ -122,12 +116,11 @@ void TDirectorySearch::Search() {
 
 std::string FindFirstOfPatterns(const std::string& root, bool recursive, const std::vector<std::string>& patterns,
                                 const std::function<void()>& onProgress) {
-    const TCaseTable lower = LowerCaseTable(ActiveCodePage());
     std::vector<TWildcardPattern> prepared;
     for (const std::string& p : patterns)
-        prepared.emplace_back(p, lower);
+        prepared.emplace_back(p, ActiveCodePage());
     std::vector<std::string> first(patterns.size());
-    const TFileVisitor visit = [&](const fs::path& path, const std::string& name) {
+    const TFileVisitor visit = [&](const fs::path& path, const std::u32string& name) {
         for (std::size_t i = 0; i < prepared.size(); ++i) {
             if (first[i].empty() && prepared[i].Matches(name))
                 first[i] = PathText(path);

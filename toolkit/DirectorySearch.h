@@ -5,9 +5,9 @@
 // and files that are both hidden and system are passed over.
 //
 // A folder that cannot be listed is skipped (a missing root gives an empty result); a folder reached again
-// through a symbolic link (a link loop) is not searched twice, so every walk ends. Names are compared as
-// single-byte text in the active code page: a name the file system gives as UTF-8 is converted first.
-// Found paths are the file system's own, ready to open.
+// through a symbolic link (a link loop) is not searched twice, so every walk ends. Patterns are text of the
+// active code page; names are compared as the file system gives them (see FoldedFileName). Found paths
+// are the file system's own, ready to open, never converted.
 
 #include <functional>
 #include <string>

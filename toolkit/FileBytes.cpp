@@ -1,5 +1,7 @@
 #include "toolkit/FileBytes.h"
 
+#include "toolkit/CodePage.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -10,9 +12,20 @@
 namespace toolkit {
 namespace fs = std::filesystem;
 
+fs::path FilePath(const std::string& path) { return fs::u8path(path); }
+
+std::string PathString(const fs::path& path) { return path.u8string(); }
+
+std::string DisplayPath(const std::string& path) {
+    // A name that is not UTF-8 (an old Linux file system) is shown byte for byte as Windows-1252.
+    const bool utf8 = IsMultiByteUtf8(path);
+    const std::string asUtf8 = utf8 ? path : CodePageToUtf8(path, 1252);
+    return Utf8ToActive(asUtf8);
+}
+
 std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t maxBytes) {
     std::error_code ec;
-    if (path.empty() || !fs::is_regular_file(fs::path(path), ec))
+    if (path.empty() || !fs::is_regular_file(FilePath(path), ec))
         return std::nullopt;
     std::string bytes;
     bool truncated = false;
@@ -23,19 +36,19 @@ std::optional<std::string> ReadFileBytes(const std::string& path, std::size_t ma
 
 bool FileExists(const std::string& path) {
     std::error_code ec;
-    return !path.empty() && fs::exists(fs::path(path), ec);
+    return !path.empty() && fs::exists(FilePath(path), ec);
 }
 
 bool IsFileReadOnly(const std::string& path) {
     std::error_code ec;
-    const auto status = fs::status(fs::path(path), ec);
+    const auto status = fs::status(FilePath(path), ec);
     if (ec || !fs::exists(status))
         return false;
     const auto writeBits = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
     if ((status.permissions() & writeBits) == fs::perms::none)
         return true;
     // Opening for appending changes nothing in the file but tells whether we may write it.
-    std::ofstream probe(fs::path(path), std::ios::binary | std::ios::app);
+    std::ofstream probe(FilePath(path), std::ios::binary | std::ios::app);
     return !probe.is_open();
 }
 
@@ -47,30 +60,30 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     };
     if (path.empty())
         return fail("No file name");
-    const fs::path target(path);
+    const fs::path target = FilePath(path);
     std::error_code ec;
     const bool existed = fs::exists(target, ec);
     if (existed && !fs::is_regular_file(target, ec))
-        return fail("Not a file: " + path);
+        return fail("Not a file: " + DisplayPath(path));
     if (existed && IsFileReadOnly(path))
-        return fail("The file is read-only: " + path);
+        return fail("The file is read-only: " + DisplayPath(path));
 
-    const fs::path temporary(path + ".~new");
+    const fs::path temporary = FilePath(path + ".~new");
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out.is_open())
-            return fail("Cannot create " + temporary.string());
+            return fail("Cannot create " + DisplayPath(PathString(temporary)));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out.good()) {
             out.close();
             fs::remove(temporary, ec);
-            return fail("Cannot write " + temporary.string());
+            return fail("Cannot write " + DisplayPath(PathString(temporary)));
         }
         out.close();
         if (out.fail()) {
             fs::remove(temporary, ec);
-            return fail("Cannot write " + temporary.string());
+            return fail("Cannot write " + DisplayPath(PathString(temporary)));
         }
     }
     // The new file keeps the old one's permissions (a file holding a password stays private).
@@ -83,7 +96,7 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     if (ec) {
         std::error_code ignored;
         fs::remove(temporary, ignored);
-        return fail("Cannot replace " + path + ": " + ec.message());
+        return fail("Cannot replace " + DisplayPath(path) + ": " + ec.message());
     }
     return true;
 }
@@ -92,15 +105,15 @@ bool EnsureFolder(const std::string& path) {
     if (path.empty())
         return false;
     std::error_code ec;
-    fs::create_directories(fs::path(path), ec);
-    return fs::is_directory(fs::path(path), ec);
+    fs::create_directories(FilePath(path), ec);
+    return fs::is_directory(FilePath(path), ec);
 }
 
 bool IsFolderWritable(const std::string& folder) {
     std::error_code ec;
-    if (!fs::is_directory(fs::path(folder), ec))
+    if (!fs::is_directory(FilePath(folder), ec))
         return false;
-    fs::path probe = fs::path(folder) / ".cantrel-write-probe";
+    fs::path probe = FilePath(folder) / ".cantrel-write-probe";
     {
         std::ofstream out(probe, std::ios::binary | std::ios::trunc);
         if (!out.is_open())
@@ -133,7 +146,7 @@ bool ReadFileHead(const std::string& path, std::size_t maxBytes, std::string& by
     if (truncated)
         *truncated = false;
     errno = 0;
-    std::ifstream file(path, std::ios::binary);
+    std::ifstream file(FilePath(path), std::ios::binary);
     if (!file) {
         if (error)
             *error = SystemErrorText();
@@ -170,7 +183,7 @@ bool TMemoryByteSource::ReadAt(std::uint64_t offset, std::size_t count, std::str
     return true;
 }
 
-TFileByteSource::TFileByteSource(const std::string& path) : File_(path, std::ios::binary) {
+TFileByteSource::TFileByteSource(const std::string& path) : File_(FilePath(path), std::ios::binary) {
     if (!File_)
         return;
     File_.seekg(0, std::ios::end);

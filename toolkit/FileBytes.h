@@ -1,16 +1,25 @@
 #pragma once
 // Whole-file reads and safe whole-file replacement. Parsers in the core take bytes; these are the edge
-// where files are opened. Paths are single-byte text built with the platform's separator.
+// where files are opened. Paths are built with the platform's separator and are not text of the program's
+// code page: on Linux they are the file system's own bytes, on Windows UTF-8 (the file system's UTF-16
+// without loss). Only what is shown of a path goes through the character set.
 // Also bounded reading: the head of a file up to a limit, and random access to a file or to memory through one
 // small interface, so tests and fuzzers feed bytes where the program reads files.
 
 #include <cstddef>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
 
 namespace toolkit {
+
+// A program path as a file-system path and back, without conversion on Linux and through UTF-8 on Windows.
+std::filesystem::path FilePath(const std::string& path);
+std::string PathString(const std::filesystem::path& path);
+// A path as text of the active code page, for showing it.
+std::string DisplayPath(const std::string& path);
 
 // Files larger than this are not read: profile files and song lists are small, and a runaway file must
 // not take the program's memory.

@@ -1,30 +1,26 @@
 #pragma once
 // File-name patterns: "*" matches any run of characters, "?" any one character, every other character
-// (brackets included) only itself, without regard to letter case. Names and patterns are single-byte text in
-// a code page; letter case is folded by that code page's letters (Latin, Cyrillic, Greek).
+// (brackets included) only itself, without regard to letter case. Patterns are text of a code page; names
+// are matched as case-folded code points (see TextCompare.h), so "?" stands for one character whatever
+// its length in bytes.
 
-#include <array>
 #include <string>
 #include <string_view>
 
 namespace toolkit {
 
-// Maps every byte of the code page to its lower-case letter (itself when it is no upper-case letter).
-using TCaseTable = std::array<unsigned char, 256>;
-TCaseTable LowerCaseTable(int codePage);
-
 // A pattern prepared once and matched against many names.
 class TWildcardPattern {
 public:
-    TWildcardPattern(std::string_view pattern, const TCaseTable& lower);
-    bool Matches(std::string_view name) const;
+    TWildcardPattern(std::string_view pattern, int codePage);
+    // The name as FoldedCodePoints or FoldedFileName gives it.
+    bool Matches(const std::u32string& foldedName) const;
 
 private:
-    std::string Pattern_; // lower-cased
-    TCaseTable Lower_;
+    std::u32string Pattern_; // folded
 };
 
-// One match in the active code page.
+// One match of a name and a pattern, both in the active code page.
 bool WildcardMatch(std::string_view name, std::string_view pattern);
 
 } // namespace toolkit

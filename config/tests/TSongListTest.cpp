@@ -2,6 +2,7 @@
 
 #include "config/USettings.h"
 #include "config/tests/TRecordingSettingsView.h"
+#include "toolkit/CodePage.h"
 #include "toolkit/FileBytes.h"
 #include "toolkit/tests/TempFolder.h"
 
@@ -79,6 +80,31 @@ TEST(SongList, FilesThroughTheSettingsStore) {
     settings.LoadUploadList();
     EXPECT_EQ(upload.Count(), 0u);
     EXPECT_FALSE(settings.SaveUploadList()); // a folder stands there; ignored by the store
+}
+
+TEST(SongList, LookupsAfterACharsetChange) {
+    // Under 1252 "\xd7" (the sign x) sorts before "\xc0" (A grave); under 1251 they are Ch and A, the
+    // other way round. After the switch every entry must still be found.
+    TTempFolder temp;
+    const char sep = platform::PathSeparator();
+    toolkit::EnsureFolder(temp / "Cantrel");
+    TRecordingSettingsView view;
+    TSongList cancel, upload;
+    TSettings settings(view, cancel, upload, temp.Path(), "", sep);
+    settings.LoadSettings();
+    settings.SetCharset("charset_english");
+    for (const char* entry : {"\xc0 - Song", "\xd7 - Song", "Zed - Song", "\xe0 - Other"})
+        cancel.Add(entry);
+    settings.SetCharset("charset_russian");
+    EXPECT_EQ(cancel.Items(), (std::vector<std::string>{"Zed - Song", "\xe0 - Other", "\xc0 - Song", "\xd7 - Song"}));
+    for (const std::string& entry : std::vector<std::string>(cancel.Items()))
+        EXPECT_TRUE(cancel.Contains(entry)) << entry;
+    EXPECT_TRUE(cancel.Contains("\xf7 - SONG")); // ch - SONG in 1251
+    EXPECT_FALSE(cancel.Add("\xe0 - song"));   // the same as "A - Song" without regard to case
+    settings.SetCharset("charset_unicode");
+    for (const std::string& entry : std::vector<std::string>(cancel.Items()))
+        EXPECT_TRUE(cancel.Contains(entry)) << entry;
+    toolkit::SetActiveCodePage(1252);
 }
 
 TEST(SongList, LongReverseOrderedFile) {

@@ -71,7 +71,7 @@ std::string Snapshot(const TSettings& s) {
 std::string ExpectedFirstSave(const std::string& cantrel) {
     return "[General]\r\nFontSize=15\r\nAnimateButtons=0\r\nUseMouseGestures="
            "1\r\nIncludeSubDirecoriesInSearch=1\r\n"
-           "ShowButton2=1\r\nShowSongInfo=1\r\nCharset=charset_english\r\n"
+           "ShowButton2=1\r\nShowSongInfo=1\r\nCharset=charset_unicode\r\n"
            "[Files]\r\nLyricsDir=" +
            cantrel +
            "lyrics\r\nSearchLyricDirectory=0\r\n"
@@ -429,6 +429,7 @@ TEST(Settings, FallsBackToTheUserDataFolder) {
     // The program folder cannot hold a "Cantrel" folder: a file stands where it would go.
     TTempFolder::WriteFile(w.prog, "not a folder");
     w.settings->LoadSettings();
+    w.settings->SetCharset("charset_english"); // a character set drawn from font files
     const std::string userFolder = w.data + w.sep + "Cantrel" + w.sep;
     EXPECT_EQ(w.settings->SettingsFolder(), userFolder);
     EXPECT_EQ(w.settings->ProgramDataFolder(), w.cantrel);

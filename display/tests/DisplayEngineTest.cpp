@@ -94,6 +94,7 @@ class DisplayEngineTest : public ::testing::Test {
 protected:
     DisplayEngineTest() {
         Settings.LoadSettings(); // every value at its default
+        Settings.SetCharset("charset_english"); // drawn with the stored fonts of the test folder
         Clock.Now = 1000000;
         Amp = std::make_unique<platform::TFakeWinamp>(Windows, "1. Artist - Song - Winamp");
         Amp->LengthSeconds = 200;

@@ -241,6 +241,11 @@ TEST(LyricFile, EncodingsAndLineBreaks) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(lyrics::DecodeLyricFile(c.bytes), expected) << c.what;
+    // Under UTF-8 every form reads as UTF-8 text, the 8-bit file as Windows-1252.
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    for (const auto& c : cases)
+        EXPECT_EQ(lyrics::DecodeLyricFile(c.bytes), "[00:01]Caf\xC3\xA9\r\n[00:02]\xC3\x91" "and\xC3\xBA\r\n") << c.what;
+    toolkit::SetActiveCodePage(1252);
 
     // Characters the active code page lacks become "?"; legacy bytes that are no valid UTF-8 stay as they are.
     EXPECT_EQ(lyrics::DecodeLyricFile("\xEF\xBB\xBF\xE6\x97\xA5 \xE2\x82\xAC"), "? \x80\r\n");
@@ -251,6 +256,28 @@ TEST(LyricFile, EncodingsAndLineBreaks) {
     EXPECT_EQ(lyrics::DecodeLyricFile(""), "");
     EXPECT_EQ(lyrics::DecodeLyricFile("\xFF\xFE"), "");
     EXPECT_EQ(lyrics::DecodeLyricFile("\xFF\xFE\x41"), ""); // an odd last byte is dropped
+}
+
+TEST(LyricFile, ScriptsOfTheWorldUnderUtf8) {
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    const std::string lines[] = {
+        "[00:01.00]\xd0\x9a\xd1\x80\xd0\xbe\xd0\xb2\xd1\x8c",                  // Кровь
+        "[00:02.00]\xe5\xa4\x9c\xe3\x81\xab\xe9\xa7\x86\xe3\x81\x91\xe3\x82\x8b", // 夜に駆ける
+        "[00:03.00]\xec\x82\xac\xeb\x9e\x91",                                    // 사랑
+        "[00:04.00]\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d",                            // שלום
+        "[00:05.00]G\xc3\xbczel \xc4\xb0stanbul \xc4\xb1\xc5\x9f\xc4\xb1k",     // Güzel İstanbul ışık
+    };
+    std::string file;
+    for (const auto& line : lines)
+        file += line + "\n";
+    lyrics::TTextLyrics doc;
+    doc.ParseText(lyrics::DecodeLyricFile(file));
+    ASSERT_EQ(doc.Lines.size(), 5u);
+    for (std::size_t i = 0; i < 5; ++i) {
+        EXPECT_EQ(doc.Lines[i].Text, lines[i].substr(10)) << i;
+        EXPECT_EQ(doc.Lines[i].Time, std::int32_t(1000 * (i + 1)));
+    }
+    toolkit::SetActiveCodePage(1252);
 }
 
 TEST(LyricFile, LoadFromFileParsesAndReportsFailures) {

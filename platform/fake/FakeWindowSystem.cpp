@@ -75,7 +75,7 @@ bool TFakeWindowSystem::Post(WindowHandle window, std::uint32_t message, std::ui
 
 void TFakeWindowSystem::BringToTop(WindowHandle window) { BroughtToTop.push_back(window); }
 
-std::string TFakeWindowSystem::ReadProcessString(WindowHandle window, std::uintptr_t address,
+std::string TFakeWindowSystem::ReadProcessFileName(WindowHandle window, std::uintptr_t address,
                                                  std::size_t maxLength) {
     auto it = Windows_.find(window);
     if (it == Windows_.end())

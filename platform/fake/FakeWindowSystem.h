@@ -41,7 +41,7 @@ public:
     std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
     bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
     void BringToTop(WindowHandle window) override;
-    std::string ReadProcessString(WindowHandle window, std::uintptr_t address, std::size_t maxLength = 260) override;
+    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address, std::size_t maxLength = 260) override;
 
 private:
     struct TWindow {

@@ -19,7 +19,7 @@ public:
     std::intptr_t Send(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return 0; }
     bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
     void BringToTop(WindowHandle) override {}
-    std::string ReadProcessString(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
+    std::string ReadProcessFileName(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
 };
 
 class TMonotonicClock final : public IClock {

@@ -1,5 +1,6 @@
 // Win32 back end: the real window system, tick count and program folder.
 #include "platform/Platform.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -9,12 +10,15 @@
 namespace platform {
 namespace {
 
+using win32::Utf8ToWide;
+using win32::WideToUtf8;
+
 HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
 
 class TWin32Windows final : public IWindowSystem {
 public:
     WindowHandle FindWindowOfClass(const std::string& className) override {
-        return reinterpret_cast<WindowHandle>(FindWindowA(className.c_str(), nullptr));
+        return reinterpret_cast<WindowHandle>(FindWindowW(Utf8ToWide(className).c_str(), nullptr));
     }
 
     bool IsWindowAlive(WindowHandle window) override { return window != kNoWindow && IsWindow(ToHwnd(window)); }
@@ -22,16 +26,16 @@ public:
     std::string GetCaption(WindowHandle window) override {
         if (window == kNoWindow)
             return {};
-        const int length = GetWindowTextLengthA(ToHwnd(window));
+        const int length = GetWindowTextLengthW(ToHwnd(window));
         if (length <= 0)
             return {};
-        std::vector<char> buffer(std::size_t(length) + 1);
-        const int got = GetWindowTextA(ToHwnd(window), buffer.data(), length + 1);
-        return std::string(buffer.data(), std::size_t(got > 0 ? got : 0));
+        std::vector<wchar_t> buffer(std::size_t(length) + 1);
+        const int got = GetWindowTextW(ToHwnd(window), buffer.data(), length + 1);
+        return WideToUtf8(buffer.data(), std::size_t(got > 0 ? got : 0));
     }
 
     bool SetCaption(WindowHandle window, const std::string& caption) override {
-        return window != kNoWindow && SetWindowTextA(ToHwnd(window), caption.c_str());
+        return window != kNoWindow && SetWindowTextW(ToHwnd(window), Utf8ToWide(caption).c_str());
     }
 
     std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
@@ -50,7 +54,7 @@ public:
             BringWindowToTop(ToHwnd(window));
     }
 
-    std::string ReadProcessString(WindowHandle window, std::uintptr_t address, std::size_t maxLength) override {
+    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address, std::size_t maxLength) override {
         DWORD processId = 0;
         if (window == kNoWindow || address == 0 || maxLength == 0 ||
             !GetWindowThreadProcessId(ToHwnd(window), &processId))
@@ -86,7 +90,8 @@ public:
             have += want;
         }
         CloseHandle(process);
-        return terminated ? std::string(bytes.data()) : std::string();
+        // The player's path is in the system's ANSI code page; the program's paths are UTF-8.
+        return terminated ? win32::AnsiToUtf8(std::string(bytes.data())) : std::string();
     }
 
 private:
@@ -118,13 +123,13 @@ IClock& SystemClock() {
 }
 
 std::string ProgramFolder() {
-    std::vector<char> path(MAX_PATH);
+    std::vector<wchar_t> path(MAX_PATH);
     for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), DWORD(path.size()));
+        const DWORD n = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
         if (n == 0)
             return {};
         if (n < path.size()) {
-            std::string exe(path.data(), n);
+            const std::string exe = WideToUtf8(path.data(), n);
             const auto cut = exe.find_last_of("\\:");
             return cut == std::string::npos ? std::string() : exe.substr(0, cut + 1);
         }
@@ -135,7 +140,7 @@ std::string ProgramFolder() {
 char PathSeparator() { return '\\'; }
 
 bool IsHiddenSystemFile(const std::string& path) {
-    const DWORD attributes = GetFileAttributesA(path.c_str());
+    const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());
     const DWORD both = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & both) == both;
 }

@@ -204,7 +204,7 @@ TEST_F(MprisSessionTest, TextReachesTheProgramInTheActiveCodePage) {
     Session.PollPlayer();
     Session.PollPlayer();
     EXPECT_EQ(Session.GetSongTitle(), "Bj\xf6rk - J\xf3ga live ");
-    EXPECT_EQ(Session.GetSongFileName(), "/m/Bj\xf6rk.ogg");
+    EXPECT_EQ(Session.GetSongFileName(), "/m/Bj\xc3\xb6rk.ogg"); // the file system's own bytes, not converted
 
     toolkit::SetActiveCodePage(1251);
     mpv.state.metadata.artists = {"\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe"}; // Кино
@@ -212,6 +212,13 @@ TEST_F(MprisSessionTest, TextReachesTheProgramInTheActiveCodePage) {
     Clock.Advance(100);
     Session.PollPlayer();
     EXPECT_EQ(Session.GetSongTitle(), "\xca\xe8\xed\xee - \x88");
+
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8); // every character kept
+    mpv.state.metadata.title = "\xe6\x97\xa5\xe6\x9c\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d"; // 日本 שלום
+    Clock.Advance(100);
+    Session.PollPlayer();
+    EXPECT_EQ(Session.GetSongTitle(), "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xe6\x97\xa5\xe6\x9c\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
+    toolkit::SetActiveCodePage(1252);
 }
 
 TEST_F(MprisSessionTest, StoppedAndTitleless) {

@@ -221,6 +221,35 @@ TEST(DirectorySearch, Utf8NamesMatchPatternsInTheActiveCodePage) {
     EXPECT_EQ(search.Found, std::vector<std::string>{onDisk});
 }
 
+TEST(DirectorySearch, NamesOfAnyScriptUnderUtf8AndNamesThatAreNotUtf8) {
+    TTempFolder tmp;
+    const std::string kino = tmp.File("\xd0\x9a\xd0\x98\xd0\x9d\xd0\x9e - \xd0\x93\xd1\x80\xd1\x83\xd0\xbf\xd0\xbf\xd0\xb0.lrc"); // КИНО - Группа
+    const std::string japanese = tmp.File("\xe6\x97\xa5\xe6\x9c\xac [190].lrc");            // 日本 [190].lrc
+    const std::string latin1 = tmp.File("Mot\xf6rhead.txt"); // a name of an old Linux file system, not UTF-8
+    struct {
+        int page;
+        std::string pattern;
+        std::string found;
+    } cases[] = {
+        {kCodePageUtf8, "\xd0\xba\xd0\xb8\xd0\xbd\xd0\xbe - \xd0\xb3\xd1\x80\xd1\x83\xd0\xbf\xd0\xbf\xd0\xb0.LRC", kino},
+        {kCodePageUtf8, "\xe6\x97\xa5? [*].lrc", japanese}, // "?" is one character of three bytes
+        {kCodePageUtf8, "\xe6\x97\xa5??? [*].lrc", ""},
+        {1251, "\xea\xe8\xed\xee - \xc3\xf0\xf3\xef\xef\xe0.lrc", kino}, // the same name typed in 1251
+        {1252, "MOT\xd6RHEAD.txt", latin1},
+        {kCodePageUtf8, "Mot\xc3\xb6rhead.txt", latin1}, // read as Windows-1252 while the page is UTF-8
+    };
+    for (const auto& c : cases) {
+        SetActiveCodePage(c.page);
+        TDirectorySearch search;
+        search.Root = tmp.Path.string();
+        search.Pattern = c.pattern;
+        search.Search();
+        EXPECT_EQ(search.Found, c.found.empty() ? std::vector<std::string>{} : std::vector<std::string>{c.found})
+            << c.page << " " << c.pattern;
+    }
+    SetActiveCodePage(1252);
+}
+
 // The single walk for several patterns gives what the searches one after the other give first.
 TEST(DirectorySearch, OneWalkEqualsThePatternsSearchedInTurn) {
     std::mt19937 random(7);
