@@ -7,7 +7,9 @@ const char* const kAmpWindowClass = "Winamp v1.x";
 // Longest path the player keeps for a playlist entry.
 constexpr std::size_t kMaxPathLength = 260;
 
-WindowHandle FindAmpWindow(IWindowSystem& windows) { return windows.FindWindowOfClass(kAmpWindowClass); }
+WindowHandle FindAmpWindow(IWindowSystem& windows) {
+    return windows.FindWindowOfClass(kAmpWindowClass);
+}
 
 bool AmpRunning(IWindowSystem& windows) {
     const WindowHandle window = FindAmpWindow(windows);

@@ -261,6 +261,12 @@ void TPlayerSession::PollPlayer() {
         Mpris_.Refresh();
         if (Mpris_.IsAlive() && Mpris_.Identity() != AmpInfo_.name)
             SetAmpInfo(); // another player followed, or its name came
+        // A track that may yet tell its tags is no song yet; the clock runs on meanwhile.
+        if (Mpris_.Holding() && Mpris_.FollowSerial() == MprisFollow_) {
+            if (!Paused_)
+                CurrentSong_.position = ClockAt(Clock_.TickCount());
+            return;
+        }
     }
     if (CurrentSong_.length < 1)
         CurrentSong_.length = ReadSongLength(0);

@@ -139,27 +139,36 @@ void TMprisBus::Read(TEntry& entry, std::uint32_t now) {
     TMprisReading& r = entry.reading;
     switch (result) {
     case TMediaCall::Ok: {
-        // A change that signals should have told, found by reading: this player's signals are not enough.
+        // A change that signals should have told, found by reading: this player's signals may not be enough.
+        bool trackUntold = false;
         if (r.signalled && r.answered) {
             const auto& old = r.state;
             const bool seekUntold =
                 state.hasPosition && old.hasPosition &&
                 std::llabs(MprisPositionUsAt(r, answered) - state.positionUs) > kUntoldSeekUs;
-            const bool changed = state.playbackStatus != old.playbackStatus ||
-                                 state.metadata.trackId != old.metadata.trackId ||
-                                 state.metadata.title != old.metadata.title ||
-                                 state.metadata.url != old.metadata.url ||
+            trackUntold = state.metadata.trackId != old.metadata.trackId ||
+                          state.metadata.title != old.metadata.title ||
+                          state.metadata.url != old.metadata.url;
+            const bool changed = state.playbackStatus != old.playbackStatus || trackUntold ||
                                  MprisRate(state) != MprisRate(old) || seekUntold;
             if (changed && !entry.untold) {
                 entry.untold = true;
                 entry.untoldAt = answered;
             }
         }
+        const bool waited = entry.untold && std::uint32_t(answered - entry.untoldAt) >= kUntoldWaitMs;
+        // A player whose signals have told every change so far tells a new track too: a read that finds one
+        // first has caught the player halfway (mpv names the file before it has read the file's tags). Such a
+        // read is set aside and the player asked again shortly, until the signal comes or the wait is over.
+        if (trackUntold && !r.missedSignal && !waited) {
+            entry.nextRead = answered + kHeldReadMs;
+            break;
+        }
         if (r.answered && state.playbackStatus != r.state.playbackStatus && !entry.settle) {
             entry.settle = true;
             entry.settleAt = answered + kSettleReadMs;
         }
-        if (entry.untold && std::uint32_t(answered - entry.untoldAt) >= kUntoldWaitMs) {
+        if (waited) {
             entry.untold = false;
             r.missedSignal = true;
         }

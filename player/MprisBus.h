@@ -82,6 +82,7 @@ public:
     static constexpr std::int64_t kUntoldSeekUs = 2'000'000;
     static constexpr std::uint32_t kUntoldWaitMs = 1000;
     static constexpr std::uint32_t kSettleReadMs = 300;
+    static constexpr std::uint32_t kHeldReadMs = 100;
 
 private:
     struct TEntry {

@@ -107,6 +107,10 @@ std::string MprisFileName(const std::string& url) {
     return PercentDecoded(rest.substr(0, rest.find_first_of("?#")));
 }
 
+bool MprisTitleIsFileName(const platform::TMediaMetadata& m) {
+    return !m.url.empty() && (IsBlank(m.title) || m.title == UrlFileName(m.url));
+}
+
 std::string MprisTitle(const platform::TMediaPlayerState& state) {
     if (state.playbackStatus == "Stopped")
         return kStoppedTitle;
@@ -229,10 +233,26 @@ void TMprisI::Choose() {
         }
     }
     Identity_.clear();
-    if (const TMprisReading* followed = Followed()) {
-        // No Identity: the bus name's first part after the prefix ("mpv" of "...mpv.instance42").
-        const std::string& identity = followed->identity;
-        Identity_ = ToActive(IsBlank(identity) ? MprisPlayerKey(followed->name) : identity);
+    Holding_ = false;
+    const TMprisReading* followed = Followed();
+    if (!followed)
+        return;
+    // No Identity: the bus name's first part after the prefix ("mpv" of "...mpv.instance42").
+    const std::string& identity = followed->identity;
+    Identity_ = ToActive(IsBlank(identity) ? MprisPlayerKey(followed->name) : identity);
+    // A track known only by its file name may be a player still reading the file's tags (mpv names the file
+    // first): it is held back for a moment, for the tagged title to come.
+    const auto& m = followed->state.metadata;
+    if (followed->state.playbackStatus != "Stopped" && MprisTitleIsFileName(m)) {
+        const std::string track = m.trackId + '\n' + m.url;
+        const std::uint32_t now = Clock_.TickCount();
+        if (track != NameOnlyTrack_) {
+            NameOnlyTrack_ = track;
+            NameOnlySince_ = now;
+        }
+        Holding_ = now - NameOnlySince_ < kNameOnlyHoldMs;
+    } else {
+        NameOnlyTrack_.clear();
     }
 }
 

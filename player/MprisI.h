@@ -72,6 +72,9 @@ public:
     std::vector<TPlayerItem> Players() const;
     // Changes whenever another player is followed.
     std::uint64_t FollowSerial() const { return FollowSerial_; }
+    // The followed player has just begun a track it names only by its file name, and may still tell its
+    // tags: for up to kNameOnlyHoldMs the session does not take the track for a song.
+    bool Holding() const { return Holding_; }
 
     // The followed player's name for people ("mpv").
     const std::string& Identity() const { return Identity_; }
@@ -107,6 +110,7 @@ public:
     static constexpr int kWorkerWaitMs = 1000;
     // Most commands waiting for the worker; more drop the oldest (keys held down on a player that hangs).
     static constexpr std::size_t kMaxQueuedCommands = 16;
+    static constexpr std::uint32_t kNameOnlyHoldMs = 500;
 
 private:
     const TMprisReading* Followed() const;
@@ -141,6 +145,9 @@ private:
     std::string Player_; // bus name of the followed player; empty when none
     std::string Identity_;
     std::uint64_t FollowSerial_ = 0;
+    bool Holding_ = false;
+    std::string NameOnlyTrack_; // the track last seen named only by its file (track id and URL)
+    std::uint32_t NameOnlySince_ = 0;
 };
 
 // The rules, free of the bus, in UTF-8.
@@ -149,5 +156,7 @@ std::string MprisFileName(const std::string& url);
 // The title the session shows for a player state: see TMprisI::Title. Several artists are joined with ", ";
 // a title that is the file name of the URL loses its extension (players tell an untagged file's name).
 std::string MprisTitle(const platform::TMediaPlayerState& state);
+// The track is known only by its file name: no title, or the URL's file name as the title.
+bool MprisTitleIsFileName(const platform::TMediaMetadata& metadata);
 
 } // namespace player

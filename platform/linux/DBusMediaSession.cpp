@@ -433,6 +433,9 @@ public:
         const auto deadline =
             std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
         bool woken = false;
+        // What has come already is taken even without waiting.
+        if (Conn_ && (!dbus_connection_read_write(Conn_, 0) || !dbus_connection_get_is_connected(Conn_)))
+            Drop();
         for (;;) {
             DispatchAll();
             if (!Pending_.empty() || woken)
