@@ -195,11 +195,15 @@ void TMprisI::Refresh() {
         Bus_->Step(0);
         Take(Bus_->Players(), Bus_->Listed());
     } else {
+        // Never waits: while the worker is handing out (a copy of a few players), the news is taken next
+        // time.
         const std::uint64_t generation = Generation_.load(std::memory_order_acquire);
         if (generation != Taken_) {
-            std::lock_guard<std::mutex> lock(Lock_);
-            Take(Published_, PublishedListed_);
-            Taken_ = generation;
+            std::unique_lock<std::mutex> lock(Lock_, std::try_to_lock);
+            if (lock.owns_lock()) {
+                Take(Published_, PublishedListed_);
+                Taken_ = generation;
+            }
         }
     }
     Choose();
