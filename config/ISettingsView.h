@@ -41,7 +41,7 @@ public:
     // ---- The preferences dialog ----
     // The About page's version label.
     virtual void ShowVersion(const std::string& caption) = 0;
-    // Caption of the lyrics folder button.
+    // Caption of the lyrics folder button; the path is a program path (show it through toolkit::DisplayPath).
     virtual void ShowLyricsDir(const std::string& path) = 0;
     virtual void ShowCheck(TSettingsCheckBox box, bool checked) = 0;
     virtual void EnableCheck(TSettingsCheckBox box, bool enabled) = 0;

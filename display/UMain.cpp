@@ -37,6 +37,8 @@ namespace {
 
 const char* const kAgentNotRunning = "[CantrelAgent not running]";
 const char* const kDownloading = "Downloading..";
+// Shown under the title when it names no song in the character set (every character became "?").
+const char* const kNoUsableSongName = "No lyrics: the title names no song in this character set";
 const char* const kErrorConnecting = "Error Connecting";
 const char* const kSubmitLyric = "Submit Lyric..";
 const char* const kSubmitCorrection = "Submit Correction..";
@@ -454,6 +456,13 @@ void TFormCantrel::UpdateSong() {
                                   0))
                         SearchLyrics(-1);
                 }
+            } else if (!lyrics::IsUsableSongName(Lyrics_.SongName)) {
+                // Nothing to look up or search for: show the title as it reads and say why.
+                Lyrics_.ParseText("[00:00]" + Session_.GetSongTitle() + "\r\n[00:00]\r\n[00:00]" +
+                                  kNoUsableSongName + "\r\n");
+                Lyrics_.Timestamped = false;
+                DisplayEngine_->RebuildLines();
+                Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
             } else {
                 const std::string name =
                     Mp3Tag_.SongNameFor(Session_.GetSongFileName(), Session_.GetSongTitle());
@@ -528,7 +537,7 @@ void TFormCantrel::SearchLyrics(int site) {
     if (!Settings_->SearchInternet())
         return;
     const std::string& name = Lyrics_.SongName;
-    if (name == player::kNoPlayerTitle || name == player::kStoppedTitle || name.empty())
+    if (name == player::kNoPlayerTitle || name == player::kStoppedTitle || !lyrics::IsUsableSongName(name))
         return;
     if (!CanSubmitSong(name)) {
         TimerHideDownlaodLabel.start();
@@ -562,6 +571,15 @@ void TFormCantrel::SearchLyrics(int site) {
         ShowNotice(kDownloading);
         Frame_->SetSearchState(TWASkin::ssCancelSearch);
     }
+}
+
+void TFormCantrel::ChooseCharset(const std::string& charset) {
+    if (charset == Settings_->Charset())
+        return;
+    Settings_->SetCharset(charset);
+    // What is shown was read in the old code page: read the title again and look the song up anew.
+    Session_.RereadTextsAfterCodePageChange();
+    UpdateSong();
 }
 
 void TFormCantrel::SearchAgain() {
@@ -1123,16 +1141,19 @@ void TFormCantrel::RunAction(TMainAction action) {
         Settings_->SetFadeLyrics(Action("Fadeinlyrics1")->isChecked());
         break;
     case A::CharsetEnglish:
-        Settings_->SetCharset("charset_english");
+        ChooseCharset("charset_english");
         break;
     case A::CharsetCentralEurope:
-        Settings_->SetCharset("charset_centraleurope");
+        ChooseCharset("charset_centraleurope");
         break;
     case A::CharsetRussian:
-        Settings_->SetCharset("charset_russian");
+        ChooseCharset("charset_russian");
         break;
     case A::CharsetGreek:
-        Settings_->SetCharset("charset_greek");
+        ChooseCharset("charset_greek");
+        break;
+    case A::CharsetUnicode:
+        ChooseCharset("charset_unicode");
         break;
     case A::PlayerAutomatic:
         Settings_->SetPinnedPlayer("");

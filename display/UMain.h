@@ -92,6 +92,8 @@ public:
     void UpdateSong() override;
     void SearchLyrics(int site) override;
     void SearchAgain() override;
+    // The character set menu: the setting, then the title and the lyrics read again in the new code page.
+    void ChooseCharset(const std::string& charset);
     // Switches between the lyric view (1) and the edit view (3); false when that view is already on.
     bool SetViewMode(int mode);
     int ViewMode() const { return ViewMode_; }

@@ -122,6 +122,7 @@ const std::vector<TMenuItem>& PopupMenu() {
              {"EasternEurope1", "Eastern European", "", A::CharsetCentralEurope, false, {}},
              {"Russian1", "Russian", "", A::CharsetRussian, false, {}},
              {"Greek1", "Greek", "", A::CharsetGreek, false, {}},
+             {"Unicode1", "Unicode (all languages)", "", A::CharsetUnicode, false, {}},
          }},
         {},
         {"Search1", "Search", "", A::Search, false, {}},

@@ -39,6 +39,7 @@ enum class TMainAction {
     CharsetCentralEurope,
     CharsetRussian,
     CharsetGreek,
+    CharsetUnicode,
     PlayerAutomatic, // follow whichever player on the session bus plays
     Search,
     ManualSearch,

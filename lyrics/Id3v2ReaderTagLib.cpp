@@ -30,7 +30,8 @@ public:
         if (!Stream_.isOpen() || Stream_.readBlock(3) != TagLib::ByteVector("ID3", 3))
             return;
         Stream_.seek(0);
-        File_ = std::make_unique<TagLib::MPEG::File>(&Stream_, TagLib::ID3v2::FrameFactory::instance(), false);
+        File_ =
+            std::make_unique<TagLib::MPEG::File>(&Stream_, TagLib::ID3v2::FrameFactory::instance(), false);
     }
     TagLib::ID3v2::Tag* Tag() const {
         if (!File_ || !File_->isValid() || !File_->hasID3v2Tag())
@@ -45,7 +46,9 @@ private:
 
 } // namespace
 
-bool Id3v2ReaderAvailable() { return true; }
+bool Id3v2ReaderAvailable() {
+    return true;
+}
 
 bool ReadId3v2Names(const std::string& fileName, TId3v2Names& names) {
     names = {};

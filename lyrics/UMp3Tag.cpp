@@ -6,10 +6,10 @@
 #include "lyrics/TextHelpers.h"
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
+#include "toolkit/AsciiText.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/DirectorySearch.h"
 #include "toolkit/FileBytes.h"
-#include "toolkit/AsciiText.h"
 #include "toolkit/RoundLength.h"
 
 #include <filesystem>
@@ -58,9 +58,11 @@ std::string RemoveBrackets(std::string text) {
 std::string RemoveTrackNumber(const std::string& text) {
     const std::size_t dash = text.find(" -");
     const std::string artist = Trim(std::string_view(text).substr(0, dash));
-    std::string title = dash + 3 < text.size() ? Trim(std::string_view(text).substr(dash + 3)) : std::string();
+    std::string title =
+        dash + 3 < text.size() ? Trim(std::string_view(text).substr(dash + 3)) : std::string();
     // "Track05 Title" reads as "Track 05 Title". A title of "Track" alone is left as it is.
-    if (title.size() > 5 && toolkit::EqualsIgnoringAsciiCase(std::string_view(title).substr(0, 5), "track") && title[5] != ' ')
+    if (title.size() > 5 && toolkit::EqualsIgnoringAsciiCase(std::string_view(title).substr(0, 5), "track") &&
+        title[5] != ' ')
         title.insert(5, " ");
     const std::size_t separator = title.find(" - ");
     if (separator != std::string::npos) {
@@ -106,9 +108,15 @@ std::string LowerExtension(const std::string& fileName) {
 
 } // namespace
 
-std::string TPlayerSongInfo::GetSongTitle() { return Session_.GetSongTitle(); }
-std::string TPlayerSongInfo::GetSongFileName() { return Session_.GetSongFileName(); }
-std::int32_t TPlayerSongInfo::GetSongLength() { return Session_.GetSongLength(); }
+std::string TPlayerSongInfo::GetSongTitle() {
+    return Session_.GetSongTitle();
+}
+std::string TPlayerSongInfo::GetSongFileName() {
+    return Session_.GetSongFileName();
+}
+std::int32_t TPlayerSongInfo::GetSongLength() {
+    return Session_.GetSongLength();
+}
 
 std::string NormaliseSongName(const std::string& text, bool excludeTextInBrackets, bool removeTrackNumber) {
     std::string s = ReplaceAll(text, "_", " ");
@@ -128,6 +136,10 @@ std::string NormaliseSongName(const std::string& text, bool excludeTextInBracket
     if (removeTrackNumber && s.find(" -") != std::string::npos)
         s = RemoveTrackNumber(s);
     return s;
+}
+
+bool IsUsableSongName(const std::string& name) {
+    return name.find_first_not_of(" -\t") != std::string::npos;
 }
 
 std::string ArtistOf(const std::string& name) {
@@ -165,14 +177,20 @@ std::string TMp3Tag::SongNameFor(const std::string& fileName, const std::string&
 std::vector<std::string> TMp3Tag::FindLyricFiles() {
     const std::int32_t length = Song_.GetSongLength();
     const std::string base = NormaliseSongName(SongNameFor(Song_.GetSongFileName(), Song_.GetSongTitle()));
-    const std::string timed = length >= 2000
-                                  ? base + " [" + std::to_string(toolkit::RoundLength(length / 1000)) + "].lrc"
-                                  : base + " [*].lrc";
+    const std::string timed =
+        length >= 2000 ? base + " [" + std::to_string(toolkit::RoundLength(length / 1000)) + "].lrc"
+                       : base + " [*].lrc";
+    if (!IsUsableSongName(base)) {
+        if (View_)
+            View_->HideLoadingLabel();
+        return {};
+    }
     std::function<void()> progress;
     if (View_)
         progress = [this] { View_->SearchProgress(); };
-    const std::string found = toolkit::FindFirstOfPatterns(Settings.LyricsDir, Settings.IncludeSubDirecoriesInSearch,
-                                                           {timed, base + ".lrc", base + ".txt"}, progress);
+    const std::string found =
+        toolkit::FindFirstOfPatterns(Settings.LyricsDir, Settings.IncludeSubDirecoriesInSearch,
+                                     {timed, base + ".lrc", base + ".txt"}, progress);
     if (View_)
         View_->HideLoadingLabel();
     if (found.empty())
@@ -208,7 +226,9 @@ bool TMp3Tag::LoadForCurrentSong(TTextLyrics& lyrics) {
     return lyrics.Found;
 }
 
-std::string TMp3Tag::ReadId3v2Lyrics(const std::string& fileName) const { return ReadId3v2LyricsText(fileName); }
+std::string TMp3Tag::ReadId3v2Lyrics(const std::string& fileName) const {
+    return ReadId3v2LyricsText(fileName);
+}
 
 std::string TMp3Tag::ReadLyrics3Lyrics(const std::string& fileName) const {
     return toolkit::EightBitToActive(ReadLyrics3Text(fileName));

@@ -65,6 +65,10 @@ public:
 // The song name cleaned for use as a file name: separators and characters that file names cannot hold,
 // doubled blanks, a ".mp3" ending, and (by the options) text in round brackets and track numbers removed.
 std::string NormaliseSongName(const std::string& text, bool excludeTextInBrackets, bool removeTrackNumber);
+// False for a song name that names no song: empty, or nothing but blanks and dashes. That is what a title
+// becomes whose every character the active code page lacks ("?" is removed from names), so no file is
+// looked up and no search made for it: every such song would share the name.
+bool IsUsableSongName(const std::string& name);
 // The text before the first " - " of a song name; empty when there is none.
 std::string ArtistOf(const std::string& name);
 // The text after the first " - " of a song name; the whole name when there is none (it is all title).

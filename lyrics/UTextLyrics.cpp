@@ -68,7 +68,8 @@ void SplitLines(const std::basic_string<TChar>& text, bool dropLastLine, TEmit e
         const auto c = static_cast<std::uint32_t>(static_cast<std::make_unsigned_t<TChar>>(text[i]));
         if (c == 0)
             break;
-        if (c == '\n' || c == '\r' || c == 0x0B || c == 0x0C || (sizeof(TChar) > 1 && (c == 0x2028 || c == 0x2029))) {
+        if (c == '\n' || c == '\r' || c == 0x0B || c == 0x0C ||
+            (sizeof(TChar) > 1 && (c == 0x2028 || c == 0x2029))) {
             emit(text.substr(start, i - start));
             if (c == '\r' && i + 1 < n && text[i + 1] == TChar('\n'))
                 ++i;
@@ -178,7 +179,8 @@ void TTextLyrics::ParseText(const std::string& text) {
                 rest = From(rest, after);
                 continue;
             }
-            const std::size_t close = rest.empty() || rest[0] != '[' ? std::string_view::npos : rest.find(']');
+            const std::size_t close =
+                rest.empty() || rest[0] != '[' ? std::string_view::npos : rest.find(']');
             if (close != std::string_view::npos && close >= 1) { // bracket group
                 ReadInteger(rest.substr(1, close - 1), t);
                 times.push_back(t);
@@ -243,7 +245,9 @@ std::string DecodeLyricFile(const std::string& bytes, bool truncated) {
             out += line;
         out += "\r\n";
     };
-    auto startsWith = [&bytes](std::string_view mark) { return std::string_view(bytes).substr(0, mark.size()) == mark; };
+    auto startsWith = [&bytes](std::string_view mark) {
+        return std::string_view(bytes).substr(0, mark.size()) == mark;
+    };
 
     if (startsWith("\xFF\xFE") || startsWith("\xFE\xFF")) {
         SplitLines(Utf16FromBytes(bytes, 2, bytes[0] == '\xFE'), truncated, join);

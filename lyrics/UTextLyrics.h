@@ -20,16 +20,18 @@ public:
     static constexpr std::int32_t kNoTime = -1;
     static constexpr std::int32_t kEndTime = 5940000; // 99:00.00
     // Bounds for hostile text: a lyric file never comes near them.
-    static constexpr std::size_t kMaxFileBytes = 8u * 1024 * 1024; // read of a lyrics file; the rest is absent
-    static constexpr std::size_t kMaxLines = 1000000;               // lines one parse produces at most
+    static constexpr std::size_t kMaxFileBytes =
+        8u * 1024 * 1024;                             // read of a lyrics file; the rest is absent
+    static constexpr std::size_t kMaxLines = 1000000; // lines one parse produces at most
     static constexpr std::size_t kMaxParsedBytes = 64u * 1024 * 1024; // text one parse stores at most
 
     std::vector<TLyricTextLine> Lines;
     std::string LyricsFileName; // the file the lyrics came from; empty for tag lyrics and built texts
     std::string SongName;       // artist " - " title
     std::string SongFileName;   // the song's media file as the player reports it
-    std::vector<std::string> Tags; // non-time tag groups of the last parsed text, each with the rest of its line
-    std::string DownloadSource;    // value of the last "[dl:" tag of the last parsed text
+    std::vector<std::string>
+        Tags;                   // non-time tag groups of the last parsed text, each with the rest of its line
+    std::string DownloadSource; // value of the last "[dl:" tag of the last parsed text
     bool Timestamped = false;
     bool Found = false;
 
@@ -51,8 +53,9 @@ public:
 // The text of a lyrics file's bytes as text of the active code page, its lines joined by CR LF.
 // FF FE starts UTF-16 little-endian text, FE FF big-endian, EF BB BF UTF-8; without a mark, bytes that are
 // valid UTF-8 with at least one multi-byte sequence are UTF-8, anything else is already in the active
-// single-byte code page (or, while the active page is UTF-8, Windows-1252). Lines break at LF, CR, CR LF, VT, FF and the Unicode line and paragraph separators; NUL ends the text.
-// truncated says the bytes are the head of a longer file: the last, incomplete line is then dropped.
+// single-byte code page (or, while the active page is UTF-8, Windows-1252). Lines break at LF, CR, CR LF, VT,
+// FF and the Unicode line and paragraph separators; NUL ends the text. truncated says the bytes are the head
+// of a longer file: the last, incomplete line is then dropped.
 std::string DecodeLyricFile(const std::string& bytes, bool truncated = false);
 
 } // namespace lyrics

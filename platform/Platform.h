@@ -33,7 +33,8 @@ public:
     virtual std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
                                std::intptr_t lParam) = 0;
     // Posted message; false when the window is gone.
-    virtual bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) = 0;
+    virtual bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                      std::intptr_t lParam) = 0;
     virtual void BringToTop(WindowHandle window) = 0;
     // A file name that the process owning the window holds at an address, as a zero-terminated string in the
     // system's 8-bit code page; returned as a program path. Its zero must lie within the first maxLength

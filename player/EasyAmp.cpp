@@ -358,6 +358,13 @@ void TPlayerSession::Anchor(std::int32_t position, std::uint32_t now) {
     AnchorTick_ = now;
 }
 
+void TPlayerSession::RereadTextsAfterCodePageChange() {
+    if (AmpKind_ == akNone)
+        return;
+    SetAmpInfo();
+    CurrentSong_.title = ReadSongTitle();
+}
+
 std::int32_t TPlayerSession::GetSongPosition() {
     if (AmpKind_ == akNone)
         return 0;

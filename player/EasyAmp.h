@@ -83,6 +83,9 @@ public:
     // Driving.
     void PollPlayer();
     void DetectPlayer();
+    // Reads the title again in the active code page after that page changed, without a song change (the
+    // clock runs on; nobody is told). Player names are read again too.
+    void RereadTextsAfterCodePageChange();
 
     // Transport commands; each does nothing when no player is detected.
     void PlayerPlay();

@@ -243,7 +243,7 @@ void TMprisI::Choose() {
         return;
     // No Identity: the bus name's first part after the prefix ("mpv" of "...mpv.instance42").
     const std::string& identity = followed->identity;
-    Identity_ = ToActive(IsBlank(identity) ? MprisPlayerKey(followed->name) : identity);
+    Identity_ = IsBlank(identity) ? MprisPlayerKey(followed->name) : identity; // UTF-8, converted when read
     // A track known only by its file name may be a player still reading the file's tags (mpv names the file
     // first): it is held back for a moment, for the tagged title to come.
     const auto& m = followed->state.metadata;
@@ -266,6 +266,10 @@ const TMprisReading* TMprisI::Followed() const {
     const auto it = std::find_if(Players_.begin(), Players_.end(),
                                  [&](const TMprisReading& r) { return r.name == Player_; });
     return it == Players_.end() ? nullptr : &*it;
+}
+
+std::string TMprisI::Identity() const {
+    return ToActive(Identity_);
 }
 
 bool TMprisI::IsAlive() const {

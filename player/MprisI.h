@@ -76,8 +76,8 @@ public:
     // tags: for up to kNameOnlyHoldMs the session does not take the track for a song.
     bool Holding() const { return Holding_; }
 
-    // The followed player's name for people ("mpv").
-    const std::string& Identity() const { return Identity_; }
+    // The followed player's name for people ("mpv"), in the active code page.
+    std::string Identity() const;
     // "Artist - Title", the file name when the player tells no title, "Stopped" while stopped; empty once
     // the player has gone.
     std::string Title() const;
@@ -142,8 +142,8 @@ private:
     bool Listed_ = false;
     TMprisChooser Chooser_;
     std::string Pinned_;
-    std::string Player_; // bus name of the followed player; empty when none
-    std::string Identity_;
+    std::string Player_;   // bus name of the followed player; empty when none
+    std::string Identity_; // UTF-8; converted when read, so that a change of the code page shows at once
     std::uint64_t FollowSerial_ = 0;
     bool Holding_ = false;
     std::string NameOnlyTrack_; // the track last seen named only by its file (track id and URL)

@@ -120,7 +120,9 @@ void SetActiveCodePage(int codePage) {
     gActiveCodePage = known ? codePage : 1252;
 }
 
-int ActiveCodePage() { return gActiveCodePage; }
+int ActiveCodePage() {
+    return gActiveCodePage;
+}
 
 std::string Utf16ToCodePage(const std::u16string& text, int codePage) {
     if (IsUtf8CodePage(codePage))
@@ -247,8 +249,8 @@ std::size_t Utf16BoundaryLength(const std::u16string& text, std::size_t maxUnits
     if (text.size() <= maxUnits)
         return text.size();
     const char16_t next = text[maxUnits];
-    const bool splitsPair = maxUnits > 0 && next >= 0xDC00 && next <= 0xDFFF && text[maxUnits - 1] >= 0xD800 &&
-                            text[maxUnits - 1] <= 0xDBFF;
+    const bool splitsPair = maxUnits > 0 && next >= 0xDC00 && next <= 0xDFFF &&
+                            text[maxUnits - 1] >= 0xD800 && text[maxUnits - 1] <= 0xDBFF;
     return splitsPair ? maxUnits - 1 : maxUnits;
 }
 

@@ -13,7 +13,9 @@ constexpr int kCodePageUtf8 = 65001;
 // Sets and reads the process-wide active code page (default 1252). An unknown page reads as 1252.
 void SetActiveCodePage(int codePage);
 int ActiveCodePage();
-inline bool IsUtf8CodePage(int codePage) { return codePage == kCodePageUtf8; }
+inline bool IsUtf8CodePage(int codePage) {
+    return codePage == kCodePageUtf8;
+}
 
 // Characters a single-byte code page lacks become '?'; into UTF-8, malformed input becomes U+FFFD.
 std::string Utf16ToCodePage(const std::u16string& text, int codePage);
@@ -22,9 +24,15 @@ std::string Utf8ToCodePage(const std::string& text, int codePage);
 std::string CodePageToUtf8(const std::string& text, int codePage);
 
 // The same conversions to and from the active code page.
-inline std::string Utf16ToActive(const std::u16string& text) { return Utf16ToCodePage(text, ActiveCodePage()); }
-inline std::string Utf8ToActive(const std::string& text) { return Utf8ToCodePage(text, ActiveCodePage()); }
-inline std::string ActiveToUtf8(const std::string& text) { return CodePageToUtf8(text, ActiveCodePage()); }
+inline std::string Utf16ToActive(const std::u16string& text) {
+    return Utf16ToCodePage(text, ActiveCodePage());
+}
+inline std::string Utf8ToActive(const std::string& text) {
+    return Utf8ToCodePage(text, ActiveCodePage());
+}
+inline std::string ActiveToUtf8(const std::string& text) {
+    return CodePageToUtf8(text, ActiveCodePage());
+}
 
 // The code points of text in a code page; malformed UTF-8 gives U+FFFD.
 std::u32string CodePageToCodePoints(std::string_view text, int codePage);

@@ -114,7 +114,8 @@ void TDirectorySearch::Search() {
     TWalk(Recursive, OnProgress, visit).Run(Root);
 }
 
-std::string FindFirstOfPatterns(const std::string& root, bool recursive, const std::vector<std::string>& patterns,
+std::string FindFirstOfPatterns(const std::string& root, bool recursive,
+                                const std::vector<std::string>& patterns,
                                 const std::function<void()>& onProgress) {
     std::vector<TWildcardPattern> prepared;
     for (const std::string& p : patterns)

@@ -18,8 +18,8 @@ namespace toolkit {
 class TDirectorySearch {
 public:
     std::string Root;
-    bool Recursive = true;      // also search the subfolders
-    std::string Pattern;        // one file-name pattern
+    bool Recursive = true;          // also search the subfolders
+    std::string Pattern;            // one file-name pattern
     std::vector<std::string> Found; // full paths, in the order found; replaced by each search
     // Called after each directory entry (file or folder), e.g. to let pending window events run.
     std::function<void()> OnProgress;
@@ -30,7 +30,8 @@ public:
 // One walk for several patterns in priority order. The result is the file that searching for each pattern
 // in turn, one full search after the other, would have found first: the first match of the first pattern
 // that matches anything; empty when none does. The walk stops as soon as the first pattern has matched.
-std::string FindFirstOfPatterns(const std::string& root, bool recursive, const std::vector<std::string>& patterns,
+std::string FindFirstOfPatterns(const std::string& root, bool recursive,
+                                const std::vector<std::string>& patterns,
                                 const std::function<void()>& onProgress);
 
 } // namespace toolkit

@@ -12,9 +12,18 @@
 namespace toolkit {
 namespace fs = std::filesystem;
 
-fs::path FilePath(const std::string& path) { return fs::u8path(path); }
+fs::path FilePath(const std::string& path) {
+    try {
+        return fs::u8path(path);
+    } catch (...) {
+        // Not UTF-8 (only possible on Windows, from an old settings file): the system's 8-bit code page.
+        return fs::path(path);
+    }
+}
 
-std::string PathString(const fs::path& path) { return path.u8string(); }
+std::string PathString(const fs::path& path) {
+    return path.u8string();
+}
 
 std::string DisplayPath(const std::string& path) {
     // A name that is not UTF-8 (an old Linux file system) is shown byte for byte as Windows-1252.
@@ -152,7 +161,8 @@ bool ReadFileHead(const std::string& path, std::size_t maxBytes, std::string& by
             *error = SystemErrorText();
         return false;
     }
-    // Read in steps, so a file that lies about its size (or has none, like a pipe) costs no more than the limit.
+    // Read in steps, so a file that lies about its size (or has none, like a pipe) costs no more than the
+    // limit.
     constexpr std::size_t kStep = 64 * 1024;
     while (bytes.size() < maxBytes) {
         const std::size_t want = std::min(kStep, maxBytes - bytes.size());

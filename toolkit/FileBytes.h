@@ -3,8 +3,8 @@
 // where files are opened. Paths are built with the platform's separator and are not text of the program's
 // code page: on Linux they are the file system's own bytes, on Windows UTF-8 (the file system's UTF-16
 // without loss). Only what is shown of a path goes through the character set.
-// Also bounded reading: the head of a file up to a limit, and random access to a file or to memory through one
-// small interface, so tests and fuzzers feed bytes where the program reads files.
+// Also bounded reading: the head of a file up to a limit, and random access to a file or to memory through
+// one small interface, so tests and fuzzers feed bytes where the program reads files.
 
 #include <cstddef>
 #include <cstdint>
@@ -47,8 +47,8 @@ bool IsFolderWritable(const std::string& folder);
 
 // Reads at most maxBytes from the start of the file into bytes. truncated (if given) tells whether the file
 // held more. False, with the system's error text in error (if given), when the file cannot be opened or read.
-bool ReadFileHead(const std::string& path, std::size_t maxBytes, std::string& bytes, bool* truncated = nullptr,
-                  std::string* error = nullptr);
+bool ReadFileHead(const std::string& path, std::size_t maxBytes, std::string& bytes,
+                  bool* truncated = nullptr, std::string* error = nullptr);
 
 class IByteSource {
 public:

@@ -23,7 +23,9 @@ std::u32string FoldAscii(std::string_view text) {
     return out;
 }
 
-std::u32string FoldWide(const std::u16string& wide) { return Utf16ToCodePoints(platform::FoldCase(wide)); }
+std::u32string FoldWide(const std::u16string& wide) {
+    return Utf16ToCodePoints(platform::FoldCase(wide));
+}
 
 } // namespace
 

@@ -17,7 +17,9 @@ std::u32string FoldedFileName(std::string_view name);
 
 // Negative, zero or positive as a sorts before, equal to or after b (active code page).
 int CompareTextIgnoreCase(std::string_view a, std::string_view b);
-inline bool SameTextIgnoreCase(std::string_view a, std::string_view b) { return CompareTextIgnoreCase(a, b) == 0; }
+inline bool SameTextIgnoreCase(std::string_view a, std::string_view b) {
+    return CompareTextIgnoreCase(a, b) == 0;
+}
 
 // The lower-case form of text in the active code page.
 std::string LowerCaseText(std::string_view text);

@@ -70,7 +70,15 @@ std::vector<std::u16string> SplitLines(const std::u16string& text, std::size_t w
 std::u16string CutToField(const std::u16string& text, std::size_t fieldSize) {
     if (fieldSize == 0)
         return {};
-    return text.size() < fieldSize ? text : text.substr(0, fieldSize - 1);
+    if (text.size() < fieldSize)
+        return text;
+    // A character beyond the basic plane is a surrogate pair: cut before it rather than through it.
+    std::size_t keep = fieldSize - 1;
+    const auto isHigh = [](char16_t c) { return c >= 0xD800 && c <= 0xDBFF; };
+    if (keep > 0 && isHigh(text[keep - 1]) && keep < text.size() && text[keep] >= 0xDC00 &&
+        text[keep] <= 0xDFFF)
+        --keep;
+    return text.substr(0, keep);
 }
 
 std::u16string PlayerFolderOf(const std::u16string& executablePath) {

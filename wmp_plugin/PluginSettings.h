@@ -33,7 +33,7 @@ struct TPluginSettings {
     std::u16string Exit;
 };
 
-// Text cut to fit a field of the given size (so at most size - 1 code units).
+// Text cut to fit a field of the given size (so at most size - 1 code units), never through a surrogate pair.
 std::u16string CutToField(const std::u16string& text, std::size_t fieldSize);
 
 // The folder of the player: the executable's path with its last 12 characters ("wmplayer.exe") removed,

@@ -96,11 +96,12 @@ TEST(SongList, LookupsAfterACharsetChange) {
     for (const char* entry : {"\xc0 - Song", "\xd7 - Song", "Zed - Song", "\xe0 - Other"})
         cancel.Add(entry);
     settings.SetCharset("charset_russian");
-    EXPECT_EQ(cancel.Items(), (std::vector<std::string>{"Zed - Song", "\xe0 - Other", "\xc0 - Song", "\xd7 - Song"}));
+    EXPECT_EQ(cancel.Items(),
+              (std::vector<std::string>{"Zed - Song", "\xe0 - Other", "\xc0 - Song", "\xd7 - Song"}));
     for (const std::string& entry : std::vector<std::string>(cancel.Items()))
         EXPECT_TRUE(cancel.Contains(entry)) << entry;
     EXPECT_TRUE(cancel.Contains("\xf7 - SONG")); // ch - SONG in 1251
-    EXPECT_FALSE(cancel.Add("\xe0 - song"));   // the same as "A - Song" without regard to case
+    EXPECT_FALSE(cancel.Add("\xe0 - song"));     // the same as "A - Song" without regard to case
     settings.SetCharset("charset_unicode");
     for (const std::string& entry : std::vector<std::string>(cancel.Items()))
         EXPECT_TRUE(cancel.Contains(entry)) << entry;

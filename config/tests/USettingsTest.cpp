@@ -424,6 +424,24 @@ TEST(Settings, GarbageFilesGiveDefaults) {
     toolkit::SetActiveCodePage(1252);
 }
 
+// A path is the file system's own bytes whatever the character set: it is stored as it is and found again.
+TEST(Settings, LyricsFolderWithAnyCharactersIsFoundAgain) {
+    for (const char* charset : {"charset_english", "charset_russian", "charset_unicode"}) {
+        TWorld w;
+        const std::string folder = w.cantrel + "M\xc3\xbasica \xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe \xe6\x97\xa5";
+        ASSERT_TRUE(toolkit::EnsureFolder(folder));
+        w.WriteIni("[General]\r\nCharset=" + std::string(charset) + "\r\n[Files]\r\nLyricsDir=" + folder +
+                   "\r\n");
+        w.settings->LoadSettings();
+        EXPECT_EQ(w.settings->LyricsDir(), folder) << charset;
+        ASSERT_TRUE(w.settings->SaveSettings());
+        w.Restart().LoadSettings();
+        EXPECT_EQ(w.settings->LyricsDir(), folder) << charset;
+        EXPECT_TRUE(std::filesystem::is_directory(toolkit::FilePath(w.settings->LyricsDir()))) << charset;
+    }
+    toolkit::SetActiveCodePage(1252);
+}
+
 TEST(Settings, FallsBackToTheUserDataFolder) {
     TWorld w;
     // The program folder cannot hold a "Cantrel" folder: a file stands where it would go.

@@ -49,6 +49,23 @@ TEST(UploadHelpers, SectionKeys) {
         EXPECT_EQ(SectionKey(c.name), c.key) << c.name;
         EXPECT_EQ(NextSectionKey(c.name), c.next) << c.name;
     }
+    // Under UTF-8 the first character is a whole sequence, and the next key the next code point.
+    const struct {
+        const char* name;
+        const char* key;
+        const char* next;
+    } utf8[] = {
+        {"\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe", "\xd0\xba", "\xd0\xbb"}, // Кино: к, then л
+        {"\xc3\x84lbum", "\xc3\xa4", "\xc3\xa5"},                     // Älbum: ä, then å
+        {"\xe5\x91\xa8", "\xe5\x91\xa8", "\xe5\x91\xa9"},             // 周 has no case
+        {"blur", "b", "c"},
+    };
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    for (const auto& c : utf8) {
+        EXPECT_EQ(SectionKey(c.name), c.key) << c.name;
+        EXPECT_EQ(NextSectionKey(c.name), c.next) << c.name;
+    }
+    toolkit::SetActiveCodePage(1252);
 }
 
 TEST(UploadHelpers, TrimBlankLines) {

@@ -93,7 +93,7 @@ fs::path MakeProgramFolder() {
 class DisplayEngineTest : public ::testing::Test {
 protected:
     DisplayEngineTest() {
-        Settings.LoadSettings(); // every value at its default
+        Settings.LoadSettings();                // every value at its default
         Settings.SetCharset("charset_english"); // drawn with the stored fonts of the test folder
         Clock.Now = 1000000;
         Amp = std::make_unique<platform::TFakeWinamp>(Windows, "1. Artist - Song - Winamp");
@@ -128,7 +128,9 @@ protected:
     }
 
     int Count() { return Scene.GLHUDTextNoTimestampContainer->Count(); }
-    TGLHUDText& Line(int i) { return static_cast<TGLHUDText&>(Scene.GLHUDTextNoTimestampContainer->Child(i)); }
+    TGLHUDText& Line(int i) {
+        return static_cast<TGLHUDText&>(Scene.GLHUDTextNoTimestampContainer->Child(i));
+    }
     float SeparatorY() { return Scene.GLHUDTextNoTimestampSeperator->Position.Y; }
 
     const fs::path Folder = MakeProgramFolder();
@@ -168,11 +170,23 @@ TEST_F(DisplayEngineTest, RebuildPutsABlankLineOnTopWhenFading) {
         std::vector<TLyricTextLine> lines;
         std::vector<TLyricTextLine> expected;
     } cases[] = {
-        {"fading, first line with text", true, true, {{"A", 5000}, {"B", 7000}}, {{"", 0}, {"A", 5000}, {"B", 7000}}},
-        {"fading, blank first line gets time 0", true, true, {{"", 2000}, {"B", 7000}}, {{"", 0}, {"B", 7000}}},
+        {"fading, first line with text",
+         true,
+         true,
+         {{"A", 5000}, {"B", 7000}},
+         {{"", 0}, {"A", 5000}, {"B", 7000}}},
+        {"fading, blank first line gets time 0",
+         true,
+         true,
+         {{"", 2000}, {"B", 7000}},
+         {{"", 0}, {"B", 7000}}},
         {"not fading, timestamped", false, true, {{"A", 5000}, {"B", 7000}}, {{"A", 5000}, {"B", 7000}}},
         {"plain lyrics", false, false, {{"A", -1}, {"B", 5940000}}, {{"", 0}, {"A", -1}, {"B", 5940000}}},
-        {"plain lyrics, fading", true, false, {{"A", -1}, {"B", 5940000}}, {{"", 0}, {"A", -1}, {"B", 5940000}}},
+        {"plain lyrics, fading",
+         true,
+         false,
+         {{"A", -1}, {"B", 5940000}},
+         {{"", 0}, {"A", -1}, {"B", 5940000}}},
         {"one line", true, true, {{"A", 5000}}, {{"A", 5000}}},
     };
     for (const auto& c : cases) {
@@ -197,7 +211,8 @@ TEST_F(DisplayEngineTest, PageAndContentHeightsFollowTheTextSize) {
         int pageHeight, contentHeight, pageStep, lineStep;
     } cases[] = {
         // Plain lyrics of 3 lines get a blank line on top: n = 4. 15: L = 22.5; 16: L = 24.
-        {15, "charset_english14.gsf", 14, 90, 112, 68, 22}, // rnd(112.5) = 112, rnd(67.5) = 68, rnd(22.5) = 22
+        {15, "charset_english14.gsf", 14, 90, 112, 68,
+         22}, // rnd(112.5) = 112, rnd(67.5) = 68, rnd(22.5) = 22
         {16, "charset_english22.gsf", 22, 96, 120, 72, 24},
     };
     for (const auto& c : cases) {
@@ -492,9 +507,20 @@ TEST_F(DisplayEngineTest, WheelScrollsOnlyWhenLyricsWereFound) {
         {"down, found", true, true, {}, false, 20, {}},
         {"up, found", true, false, {}, false, -20, {}},
         {"down, not found", false, true, {}, false, 0, {}},
-        {"right button: volume, no menu", true, true, {false, false, false, false, true}, true, 0,
+        {"right button: volume, no menu",
+         true,
+         true,
+         {false, false, false, false, true},
+         true,
+         0,
          {player::AMP_VOLUME_DOWN}},
-        {"right button up", true, false, {false, false, false, false, true}, true, 0, {player::AMP_VOLUME_UP}},
+        {"right button up",
+         true,
+         false,
+         {false, false, false, false, true},
+         true,
+         0,
+         {player::AMP_VOLUME_UP}},
         {"shift: volume, not handled", true, false, {true}, false, 0, {player::AMP_VOLUME_UP}},
     };
     std::vector<TLyricTextLine> lines;
@@ -625,8 +651,11 @@ TEST_F(DisplayEngineTest, PlaybackButtonsActAndLightUnderTheMouse) {
     struct {
         int x;
         std::uintptr_t command;
-    } cases[] = {{5, player::AMP_PREV},   {30, player::AMP_PLAY}, {60, player::AMP_PAUSE},
-                 {80, player::AMP_STOP}, {100, player::AMP_NEXT}};
+    } cases[] = {{5, player::AMP_PREV},
+                 {30, player::AMP_PLAY},
+                 {60, player::AMP_PAUSE},
+                 {80, player::AMP_STOP},
+                 {100, player::AMP_NEXT}};
     for (const auto& c : cases) {
         Amp->Commands.clear();
         Engine.MouseDown(TMouseButton::Left, {}, c.x, 300);
@@ -656,7 +685,8 @@ TEST_F(DisplayEngineTest, MarksReminderKeysAndTurning) {
     struct {
         int x, y;
         bool close, minimize;
-    } cases[] = {{800, 5, true, false}, {790, 5, false, true}, {790, 20, false, false}, {400, 5, false, false}};
+    } cases[] = {
+        {800, 5, true, false}, {790, 5, false, true}, {790, 20, false, false}, {400, 5, false, false}};
     for (const auto& c : cases) {
         Engine.MouseMove({}, c.x, c.y);
         EXPECT_EQ(Scene.GLHUDTextNoTimestampExit->Visible, c.close) << c.x;

@@ -95,7 +95,7 @@ TEST(MainMenu, PopupMenuInOrder) {
               "Display Mode{Default|Minimal|}|Fade in lyrics|"
               "Playback{Prev\tZ|Play\tX|Pause\tC|Stop\tV|Next\tB|Back 5 seconds\tLeft|Fwd 5 seconds\tRight|"
               "Jump to file..\tJ|}|Player{Automatic|}|"
-              "Character set{English (default)|Eastern European|Russian|Greek|}|-|"
+              "Character set{English (default)|Eastern European|Russian|Greek|Unicode (all languages)|}|-|"
               "Search|Manual Search..\tCtrl+Shift+S|-|&Submit Lyric..|-|"
               "Player Setup Help{Winamp..|Foobar2000..|Quitessential Player..|Sonique..|MediaMonkey..|"
               "Windows Media Player..|}|Cantrel Help..\tF1|-|E&xit|");

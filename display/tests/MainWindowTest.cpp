@@ -16,6 +16,7 @@
 #include "platform/fake/FakeMediaSession.h"
 #include "platform/fake/FakeWinamp.h"
 #include "player/AmpI.h"
+#include "toolkit/CodePage.h"
 
 #include "QtTestApp.h"
 
@@ -181,6 +182,41 @@ TEST_F(MainWindowTest, SongWithLyricsFileScrollsWithTheClock) {
     w.Frame().PaintSongInfo();
     const std::string info = w.Frame().SongInfoText();
     EXPECT_EQ(info.substr(info.size() - 13), "  [1:02/3:05]");
+}
+
+// A Russian title under the Western character set names no song: a clear message, no search. Choosing
+// Unicode from the menu reads the title and the lyrics again at once.
+TEST_F(MainWindowTest, CharsetChoiceTakesEffectOnTheSongShown) {
+    const std::string kino =
+        "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xd0\x93\xd1\x80\xd1\x83\xd0\xbf\xd0\xbf\xd0\xb0"; // Кино -
+                                                                                               // Группа
+    const std::string line = "\xd0\x9a\xd1\x80\xd0\xbe\xd0\xb2\xd1\x8c";                       // Кровь
+    WriteSettings("[General]\r\nCharset=charset_english\r\n");
+    WriteLyrics(kino + ".lrc", "[00:01.00]" + line + "\r\n[00:05.00]x\r\n");
+    StartWinamp("1. " + kino + " - Winamp", 2000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    EXPECT_FALSE(w.Lyrics().Found);
+    const auto texts = LineTexts();
+    EXPECT_NE(
+        std::find(texts.begin(), texts.end(), "No lyrics: the title names no song in this character set"),
+        texts.end());
+    EXPECT_TRUE(Agent->Requests.empty()); // never a search for "-"
+    EXPECT_FALSE(NoticeShown());
+
+    w.Action("Unicode1")->trigger();
+    EXPECT_EQ(w.Settings().Charset(), "charset_unicode");
+    EXPECT_EQ(Session.GetSongTitle(), " " + kino + " "); // the caption's blanks stay, as ever
+    ASSERT_TRUE(w.Lyrics().Found);
+    EXPECT_EQ(LineTexts().at(1), line);
+    EXPECT_EQ(w.windowTitle().toStdString(), " " + kino + " ");
+    EXPECT_TRUE(Agent->Requests.empty());
+
+    w.Action("Russian1")->trigger(); // the same letters exist in 1251
+    EXPECT_EQ(Session.GetSongTitle(), " " + toolkit::Utf8ToCodePage(kino, 1251) + " ");
+    EXPECT_TRUE(w.Lyrics().Found);
+    EXPECT_EQ(w.windowTitle().toStdString(), " " + kino + " ");
+    toolkit::SetActiveCodePage(1252);
 }
 
 TEST_F(MainWindowTest, SongWithoutLyricsIsDownloadedByTheAgent) {

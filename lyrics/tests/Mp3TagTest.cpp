@@ -3,7 +3,10 @@
 #include "lyrics/Id3v2Reader.h"
 #include "lyrics/UMp3Tag.h"
 #include "lyrics/UTextLyrics.h"
+#include "toolkit/CodePage.h"
 #include "toolkit/RoundLength.h"
+
+#include <set>
 
 #include <gtest/gtest.h>
 
@@ -115,7 +118,8 @@ TEST(SongName, ArtistAndTitle) {
 }
 
 TEST(SongName, RoundLength) {
-    const std::pair<int, int> cases[] = {{185, 190}, {184, 180}, {244, 240}, {245, 250}, {5, 10}, {4, 0}, {0, 0}};
+    const std::pair<int, int> cases[] = {{185, 190}, {184, 180}, {244, 240}, {245, 250},
+                                         {5, 10},    {4, 0},     {0, 0}};
     for (const auto& [seconds, rounded] : cases)
         EXPECT_EQ(toolkit::RoundLength(seconds), rounded) << seconds;
 }
@@ -134,10 +138,12 @@ TEST(SongName, FromTagsPlayerTitleOrFile) {
         bool needsTagLib;
     } cases[] = {
         {"2.3 title and artist",
-         Id3v2Tag(3, {TextFrame(3, "TIT2", Latin1, " Tag Title "), TextFrame(3, "TPE1", Utf16Bom, " Tag Artist ")}) +
+         Id3v2Tag(3, {TextFrame(3, "TIT2", Latin1, " Tag Title "),
+                      TextFrame(3, "TPE1", Utf16Bom, " Tag Artist ")}) +
              Audio() + Id3v1Tag("V1 Title", "V1 Artist"),
          "Tag Artist - Tag Title", true},
-        {"2.4 title only", Id3v2Tag(4, {TextFrame(4, "TIT2", Utf8, "Track05 Song")}) + Audio(), "Track05 Song", true},
+        {"2.4 title only", Id3v2Tag(4, {TextFrame(4, "TIT2", Utf8, "Track05 Song")}) + Audio(),
+         "Track05 Song", true},
         {"2.4 blank title: ID3v1",
          Id3v2Tag(4, {TextFrame(4, "TIT2", Utf8, "  "), TextFrame(4, "TPE1", Utf8, "X")}) + Audio() +
              Id3v1Tag("V1 Title", "V1 Artist"),
@@ -146,7 +152,8 @@ TEST(SongName, FromTagsPlayerTitleOrFile) {
         {"ID3v1 without artist", Audio() + Id3v1Tag("V1 Title", "   "), "V1 Title", false},
         {"ID3v1 blank title", Audio() + Id3v1Tag("   ", "V1 Artist"), "Player - Title.mp3", false},
         {"no tags", Audio(), "Player - Title.mp3", false},
-        {"damaged ID3v2", std::string("ID3\x03\0\0\x7F\x7F\x7F\x7F", 10) + "TIT2garbage", "Player - Title.mp3", false},
+        {"damaged ID3v2", std::string("ID3\x03\0\0\x7F\x7F\x7F\x7F", 10) + "TIT2garbage",
+         "Player - Title.mp3", false},
     };
     for (const auto& c : cases) {
         if (c.needsTagLib && !v2)
@@ -166,7 +173,7 @@ TEST(Lookup, PatternOrderAndRoundedLength) {
     EXPECT_EQ(rig.Found(), "Artist - Song.txt");
     rig.Lyric("deep/er/Artist - Song.lrc"); // a ".lrc" anywhere wins over a ".txt"
     EXPECT_EQ(rig.Found(), "Artist - Song.lrc");
-    rig.Lyric("Artist - Song [180].lrc");   // 185 s is L = 190: not this one
+    rig.Lyric("Artist - Song [180].lrc"); // 185 s is L = 190: not this one
     EXPECT_EQ(rig.Found(), "Artist - Song.lrc");
     rig.Lyric("sub/ARTIST - SONG [190].LRC");
     EXPECT_EQ(rig.Found(), "ARTIST - SONG [190].LRC");
@@ -198,7 +205,8 @@ TEST(Lookup, PatternOrderAndRoundedLength) {
 
 TEST(Lookup, LoadForCurrentSongFillsTheDocument) {
     TRig rig;
-    rig.Song.FileName = rig.Tmp.Write("music/Song.mp3", Id3v2Tag(3, {LyricsFrame(3, Latin1, "tag words")}) + Audio());
+    rig.Song.FileName =
+        rig.Tmp.Write("music/Song.mp3", Id3v2Tag(3, {LyricsFrame(3, Latin1, "tag words")}) + Audio());
     const std::string lrc = rig.Lyric("Artist - Song.lrc", "[dl:http://site/]\n[00:01]one\n[00:02]two");
     rig.Doc.Timestamped = false;
     ASSERT_TRUE(rig.Tag.LoadForCurrentSong(rig.Doc));
@@ -268,8 +276,8 @@ TEST(Lookup, TagLyricsOnlyForMp3Songs) {
 TEST(Lookup, UnreadableLyricsFileIsReported) {
     TRig rig;
     std::error_code ec;
-    std::filesystem::create_symlink(rig.Tmp.Path / "gone", std::filesystem::path(rig.Tag.Settings.LyricsDir) /
-                                                               "Artist - Song.lrc", ec);
+    std::filesystem::create_symlink(
+        rig.Tmp.Path / "gone", std::filesystem::path(rig.Tag.Settings.LyricsDir) / "Artist - Song.lrc", ec);
     if (ec)
         GTEST_SKIP() << "symbolic links cannot be made here";
     rig.Doc.ParseText("old\nlines");
@@ -278,4 +286,68 @@ TEST(Lookup, UnreadableLyricsFileIsReported) {
     EXPECT_FALSE(rig.Doc.Found);
     EXPECT_TRUE(rig.Doc.Lines.empty());
     EXPECT_EQ(rig.Doc.SongName, "Artist - Song");
+}
+
+// Under the Unicode character set the titles of every script name their own songs and find their files.
+TEST(Lookup, TitlesOfEveryScriptUnderUtf8) {
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    TRig rig;
+    const std::string titles[] = {
+        "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xd0\x93\xd1\x80\xd1\x83\xd0\xbf\xd0\xbf\xd0\xb0 "
+        "\xd0\xba\xd1\x80\xd0\xbe\xd0\xb2\xd0\xb8", // Кино - Группа крови
+        "YOASOBI - \xe5\xa4\x9c\xe3\x81\xab\xe9\xa7\x86\xe3\x81\x91\xe3\x82\x8b",      // 夜に駆ける
+        "\xec\x95\x84\xec\x9d\xb4\xec\x9c\xa0 - \xeb\xb0\xa4\xed\x8e\xb8\xec\xa7\x80", // 아이유 - 밤편지
+        "\xe5\x91\xa8\xe6\x9d\xb0\xe5\x80\xab - \xe6\x99\xb4\xe5\xa4\xa9",             // 周杰倫 - 晴天
+        "\xd7\xa2\xd7\x95\xd7\x9e\xd7\xa8 \xd7\x90\xd7\x93\xd7\x9d - \xd7\xaa\xd7\x9c "
+        "\xd7\x90\xd7\x91\xd7\x99\xd7\x91",             // עומר אדם - תל אביב
+        "Bar\xc4\xb1\xc5\x9f Man\xc3\xa7o - Gibi Gibi", // Barış Manço
+    };
+    for (const std::string& title : titles)
+        rig.Lyric(title + ".lrc", "[00:01]" + title);
+    std::set<std::string> names;
+    for (const std::string& title : titles) {
+        rig.Song.Title = title;
+        ASSERT_TRUE(rig.Tag.LoadForCurrentSong(rig.Doc)) << title;
+        EXPECT_EQ(rig.Doc.SongName, title);
+        EXPECT_EQ(rig.Doc.Lines.at(0).Text, title);
+        names.insert(rig.Doc.SongName);
+    }
+    EXPECT_EQ(names.size(), std::size(titles));
+
+    // The same Russian title under a single-byte set that lacks its letters names no song: no file is looked
+    // for, though a file named "-.lrc" (what every such title would become) stands there.
+    rig.Lyric("-.lrc", "[00:01]wrong song");
+    toolkit::SetActiveCodePage(1252);
+    rig.Song.Title = toolkit::Utf8ToActive(titles[0]); // "???? - ?????? ?????"
+    EXPECT_FALSE(lyrics::IsUsableSongName(rig.Tag.SongNameFor("", rig.Song.Title)));
+    EXPECT_FALSE(rig.Tag.LoadForCurrentSong(rig.Doc));
+    EXPECT_TRUE(rig.Doc.Lines.empty());
+}
+
+TEST(Lookup, TagLyricsOfASongUnderANonAsciiFolder) {
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    TRig rig;
+    rig.Song.Title = "Mot\xc3\xb6rhead - Ace of Spades";
+    const std::string lyrics = "[00:01]\xc3\x9c\xc3\xb1\xc3\xaf\xc3\xa7\xc3\xb8"
+                               "d\xc3\xa9"; // Üñïçødé
+    rig.Song.FileName = rig.Tmp.Write("M\xc3\xbasica/Mot\xc3\xb6rhead/Ace.mp3",
+                                      Id3v2Tag(3, {LyricsFrame(3, Utf16Bom, lyrics)}) + Audio() +
+                                          Lyrics3v2Block({{"IND", "10"},
+                                                          {"LYR", "Gr\xfc\xdf"
+                                                                  "e"}}) +
+                                          Id3v1Tag("T", "A"));
+    const bool v2 = lyrics::Id3v2ReaderAvailable();
+    rig.Tag.Settings.SearchID3v2 = true;
+    rig.Tag.Settings.SearchLyrics3 = true;
+    ASSERT_TRUE(rig.Tag.LoadForCurrentSong(rig.Doc));
+    EXPECT_EQ(rig.Doc.SongFileName, rig.Song.FileName);
+    EXPECT_EQ(rig.Doc.Lines.at(0).Text, v2 ? lyrics.substr(7)
+                                           : "Gr\xc3\xbc\xc3\x9f"
+                                             "e");
+    // Lyrics3 text is 8-bit: under UTF-8 it reads as Windows-1252.
+    rig.Tag.Settings.SearchID3v2 = false;
+    ASSERT_TRUE(rig.Tag.LoadForCurrentSong(rig.Doc));
+    EXPECT_EQ(rig.Doc.Lines.at(0).Text, "Gr\xc3\xbc\xc3\x9f"
+                                        "e");
+    toolkit::SetActiveCodePage(1252);
 }

@@ -2,6 +2,7 @@
 #include "lyrics/USearchAgent.h"
 #include "lyrics/fake/FakeAgent.h"
 #include "platform/fake/FakeAgentChannel.h"
+#include "toolkit/CodePage.h"
 
 #include <gtest/gtest.h>
 
@@ -51,6 +52,23 @@ TEST(AgentRecord, LongTextsAreCutToTheirField) {
     ASSERT_TRUE(parsed.has_value());
     EXPECT_EQ(parsed->Command, std::string(255, 'c'));
     EXPECT_EQ(parsed->Text, std::string(255, 't'));
+}
+
+TEST(AgentRecord, UnderUtf8ACutEndsOnAWholeCharacter) {
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    std::string name;
+    for (int i = 0; i < 100; ++i)
+        name += "\xd0\x96\xe6\x97\xa5"; // Ж (2 bytes) and 日 (3 bytes)
+    const auto bytes = BuildAgentRecord({kAgentSearch, -1, name, 0, 0});
+    const auto parsed = ParseAgentRecord(bytes.data(), bytes.size());
+    ASSERT_TRUE(parsed.has_value());
+    EXPECT_EQ(parsed->Text.size(), 255u); // 51 pairs of 5 bytes end exactly at 255
+    EXPECT_EQ(parsed->Text, name.substr(0, 255));
+    const auto shifted = BuildAgentRecord({kAgentSearch, -1, "x" + name, 0, 0});
+    const auto cut = ParseAgentRecord(shifted.data(), shifted.size());
+    ASSERT_TRUE(cut.has_value());
+    EXPECT_EQ(cut->Text, ("x" + name).substr(0, 253)); // the next 日 would not fit whole
+    toolkit::SetActiveCodePage(1252);
 }
 
 TEST(AgentRecord, WrongSizesAreDropped) {

@@ -12,8 +12,12 @@ using lyrics::TLyricTextLine;
 using lyrics::TTextLyrics;
 
 namespace lyrics {
-bool operator==(const TLyricTextLine& a, const TLyricTextLine& b) { return a.Text == b.Text && a.Time == b.Time; }
-void PrintTo(const TLyricTextLine& line, std::ostream* os) { *os << "{\"" << line.Text << "\", " << line.Time << "}"; }
+bool operator==(const TLyricTextLine& a, const TLyricTextLine& b) {
+    return a.Text == b.Text && a.Time == b.Time;
+}
+void PrintTo(const TLyricTextLine& line, std::ostream* os) {
+    *os << "{\"" << line.Text << "\", " << line.Time << "}";
+}
 } // namespace lyrics
 
 namespace {
@@ -49,11 +53,11 @@ TEST(ParseText, LineShapes) {
         {"[Chorus]Sing", {{"Sing", kNone}}, {}, ""},
         {"[1:23.45]Hello", {{"Hello", kNone}}, {}, ""},
         {"Hello", {{"Hello", kNone}}, {}, ""},
-        {"\n", {{"", kNone}}, {}, ""}, // an empty line (an empty text has no line at all)
+        {"\n", {{"", kNone}}, {}, ""},                   // an empty line (an empty text has no line at all)
         {"[01:23.4]Hello", {{"ello", 83000}}, {}, ""},   // fixed positions: the text starts at position 11
         {"[01:23.xx]Hello", {{"Hello", 83000}}, {}, ""}, // hundredths that do not read add nothing
         {"[01:23]", {{"", 83000}}, {}, ""},
-        {"[0x:23]Hello", {}, {"[0x:23]Hello"}, ""},     // no time: the rest goes to the tags, nothing is added
+        {"[0x:23]Hello", {}, {"[0x:23]Hello"}, ""}, // no time: the rest goes to the tags, nothing is added
         {"[00:10][Chorus]Sing", {{"Sing", 10000}, {"Sing", 10000}}, {}, ""}, // t keeps its value
         {"[]Hello", {{"Hello", kNone}}, {}, ""},
         {"[", {{"[", kNone}}, {}, ""},
@@ -75,7 +79,8 @@ TEST(ParseText, LineShapes) {
 TEST(ParseText, LinesBreakAtCrLfAndEndAtNul) {
     TTextLyrics doc;
     doc.ParseText(std::string("[00:01]a\r\n[00:02]b\r[00:03]c\n\n[00:04]d\n") + '\0' + "[00:05]e");
-    EXPECT_EQ(doc.Lines, (std::vector<TLyricTextLine>{{"a", 1000}, {"b", 2000}, {"c", 3000}, {"", 4000}, {"d", 4000}}));
+    EXPECT_EQ(doc.Lines,
+              (std::vector<TLyricTextLine>{{"a", 1000}, {"b", 2000}, {"c", 3000}, {"", 4000}, {"d", 4000}}));
     EXPECT_TRUE(doc.Timestamped);
 
     doc.ParseText("");
@@ -109,8 +114,8 @@ TEST(FillMissingTimes, Table) {
         std::vector<std::int32_t> times;
         bool timestamped;
     } cases[] = {
-        {"a\nb\nc", {kNone, 5940000, 5940000}, false},             // no times at all
-        {"[00:05]a\nb\nc", {5000, 5940000, 5940000}, false},        // only the first line timed
+        {"a\nb\nc", {kNone, 5940000, 5940000}, false},                 // no times at all
+        {"[00:05]a\nb\nc", {5000, 5940000, 5940000}, false},           // only the first line timed
         {"a\n[00:05]b\nc\n[00:09]d", {kNone, 5000, 9000, 9000}, true}, // a plain line takes the next time
         {"[00:01]a\nb\nc\n[00:09]d\ne", {1000, 9000, 9000, 9000, 5940000}, true},
         {"[00:20]B\n[00:10]A", {10000, 20000}, true},
@@ -136,8 +141,9 @@ TEST(AddLine, TimedLinesStaySortedAndStable) {
     doc.AddLine("B2", 20000);
     doc.AddLine("C", 30000);
     doc.AddLine("A0", 5000);
-    EXPECT_EQ(doc.Lines, (std::vector<TLyricTextLine>{
-                             {"A0", 5000}, {"A", 10000}, {"B", 20000}, {"plain", kNone}, {"B2", 20000}, {"C", 30000}}));
+    EXPECT_EQ(doc.Lines,
+              (std::vector<TLyricTextLine>{
+                  {"A0", 5000}, {"A", 10000}, {"B", 20000}, {"plain", kNone}, {"B2", 20000}, {"C", 30000}}));
 }
 
 // The parser builds its lines in one sweep; it must give what AddLine, called line by line, gives.
@@ -169,7 +175,8 @@ TEST(AddLine, ParseTextEqualsAddingLineByLine) {
 TEST(LineIndexAt, CurrentLineRule) {
     TTextLyrics doc;
     doc.ParseText("[00:00]a\n[00:01]b\n[00:02]c");
-    const std::pair<std::int32_t, int> cases[] = {{0, -1}, {1, 0}, {1000, 0}, {1001, 1}, {2001, 2}, {9999999, 2}};
+    const std::pair<std::int32_t, int> cases[] = {{0, -1},   {1, 0},    {1000, 0},
+                                                  {1001, 1}, {2001, 2}, {9999999, 2}};
     for (const auto& [position, index] : cases)
         EXPECT_EQ(doc.LineIndexAt(position), index) << position;
 
@@ -223,20 +230,28 @@ std::string Utf16(const std::u16string& text, bool bigEndian) {
 TEST(LyricFile, EncodingsAndLineBreaks) {
     toolkit::SetActiveCodePage(1252);
     // Every form holds "[00:01]Café" / "[00:02]Ñandú" and reads as the same single-byte text.
-    const std::string expected = "[00:01]Caf\xE9\r\n[00:02]\xD1" "and\xFA\r\n";
+    const std::string expected = "[00:01]Caf\xE9\r\n[00:02]\xD1"
+                                 "and\xFA\r\n";
     const std::u16string wide = u"[00:01]Caf\u00E9\r\n[00:02]\u00D1and\u00FA";
     struct {
         const char* what;
         std::string bytes;
     } cases[] = {
-        {"code page 1252", "[00:01]Caf\xE9\r\n[00:02]\xD1" "and\xFA"},
+        {"code page 1252", "[00:01]Caf\xE9\r\n[00:02]\xD1"
+                           "and\xFA"},
         {"UTF-16 LE", Utf16(wide, false)},
         {"UTF-16 BE", Utf16(wide, true)},
-        {"UTF-8 with mark", "\xEF\xBB\xBF[00:01]Caf\xC3\xA9\n[00:02]\xC3\x91" "and\xC3\xBA"},
-        {"UTF-8 without mark", "[00:01]Caf\xC3\xA9\n[00:02]\xC3\x91" "and\xC3\xBA\n"},
-        {"UTF-16 with U+2028 and U+2029", Utf16(u"[00:01]Caf\u00E9\u2028[00:02]\u00D1and\u00FA\u2029", false)},
-        {"vertical tab and form feed", "[00:01]Caf\xE9\x0B[00:02]\xD1" "and\xFA\x0C"},
-        {"NUL ends the text", std::string("[00:01]Caf\xE9\r[00:02]\xD1" "and\xFA") + '\0' + "[00:03]gone"},
+        {"UTF-8 with mark", "\xEF\xBB\xBF[00:01]Caf\xC3\xA9\n[00:02]\xC3\x91"
+                            "and\xC3\xBA"},
+        {"UTF-8 without mark", "[00:01]Caf\xC3\xA9\n[00:02]\xC3\x91"
+                               "and\xC3\xBA\n"},
+        {"UTF-16 with U+2028 and U+2029",
+         Utf16(u"[00:01]Caf\u00E9\u2028[00:02]\u00D1and\u00FA\u2029", false)},
+        {"vertical tab and form feed", "[00:01]Caf\xE9\x0B[00:02]\xD1"
+                                       "and\xFA\x0C"},
+        {"NUL ends the text", std::string("[00:01]Caf\xE9\r[00:02]\xD1"
+                                          "and\xFA") +
+                                  '\0' + "[00:03]gone"},
         {"UTF-16 NUL ends the text", Utf16(wide + u'\0' + u"[00:03]gone", false)},
     };
     for (const auto& c : cases)
@@ -244,10 +259,13 @@ TEST(LyricFile, EncodingsAndLineBreaks) {
     // Under UTF-8 every form reads as UTF-8 text, the 8-bit file as Windows-1252.
     toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
     for (const auto& c : cases)
-        EXPECT_EQ(lyrics::DecodeLyricFile(c.bytes), "[00:01]Caf\xC3\xA9\r\n[00:02]\xC3\x91" "and\xC3\xBA\r\n") << c.what;
+        EXPECT_EQ(lyrics::DecodeLyricFile(c.bytes), "[00:01]Caf\xC3\xA9\r\n[00:02]\xC3\x91"
+                                                    "and\xC3\xBA\r\n")
+            << c.what;
     toolkit::SetActiveCodePage(1252);
 
-    // Characters the active code page lacks become "?"; legacy bytes that are no valid UTF-8 stay as they are.
+    // Characters the active code page lacks become "?"; legacy bytes that are no valid UTF-8 stay as they
+    // are.
     EXPECT_EQ(lyrics::DecodeLyricFile("\xEF\xBB\xBF\xE6\x97\xA5 \xE2\x82\xAC"), "? \x80\r\n");
     EXPECT_EQ(lyrics::DecodeLyricFile("Gr\xFC\xDF Gott \xC3"), "Gr\xFC\xDF Gott \xC3\r\n");
     toolkit::SetActiveCodePage(1251);
@@ -261,11 +279,11 @@ TEST(LyricFile, EncodingsAndLineBreaks) {
 TEST(LyricFile, ScriptsOfTheWorldUnderUtf8) {
     toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
     const std::string lines[] = {
-        "[00:01.00]\xd0\x9a\xd1\x80\xd0\xbe\xd0\xb2\xd1\x8c",                  // Кровь
+        "[00:01.00]\xd0\x9a\xd1\x80\xd0\xbe\xd0\xb2\xd1\x8c",                     // Кровь
         "[00:02.00]\xe5\xa4\x9c\xe3\x81\xab\xe9\xa7\x86\xe3\x81\x91\xe3\x82\x8b", // 夜に駆ける
-        "[00:03.00]\xec\x82\xac\xeb\x9e\x91",                                    // 사랑
-        "[00:04.00]\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d",                            // שלום
-        "[00:05.00]G\xc3\xbczel \xc4\xb0stanbul \xc4\xb1\xc5\x9f\xc4\xb1k",     // Güzel İstanbul ışık
+        "[00:03.00]\xec\x82\xac\xeb\x9e\x91",                                     // 사랑
+        "[00:04.00]\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d",                             // שלום
+        "[00:05.00]G\xc3\xbczel \xc4\xb0stanbul \xc4\xb1\xc5\x9f\xc4\xb1k",       // Güzel İstanbul ışık
     };
     std::string file;
     for (const auto& line : lines)
@@ -283,7 +301,8 @@ TEST(LyricFile, ScriptsOfTheWorldUnderUtf8) {
 TEST(LyricFile, LoadFromFileParsesAndReportsFailures) {
     fixtures::TTempFolder tmp;
     TTextLyrics doc;
-    const std::string path = tmp.Write("A - B.lrc", Utf16(u"[ti:B]\r\n[00:01.50]\u00E9t\u00E9\r\n[00:03]x", true));
+    const std::string path =
+        tmp.Write("A - B.lrc", Utf16(u"[ti:B]\r\n[00:01.50]\u00E9t\u00E9\r\n[00:03]x", true));
     ASSERT_TRUE(doc.LoadFromFile(path));
     EXPECT_EQ(doc.Lines, (std::vector<TLyricTextLine>{{"\xE9t\xE9", 1500}, {"x", 3000}}));
     EXPECT_EQ(doc.Tags, std::vector<std::string>{"[ti:B]"});

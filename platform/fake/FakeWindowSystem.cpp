@@ -6,14 +6,16 @@
 namespace platform {
 
 WindowHandle TFakeWindowSystem::AddWindow(const std::string& className, const std::string& caption,
-                                             THandler handler) {
+                                          THandler handler) {
     const WindowHandle handle = NextHandle_;
     NextHandle_ += 4;
     Windows_[handle] = TWindow{className, caption, std::move(handler), {}};
     return handle;
 }
 
-void TFakeWindowSystem::RemoveWindow(WindowHandle window) { Windows_.erase(window); }
+void TFakeWindowSystem::RemoveWindow(WindowHandle window) {
+    Windows_.erase(window);
+}
 
 void TFakeWindowSystem::SetHandler(WindowHandle window, THandler handler) {
     auto it = Windows_.find(window);
@@ -21,7 +23,8 @@ void TFakeWindowSystem::SetHandler(WindowHandle window, THandler handler) {
         it->second.handler = std::move(handler);
 }
 
-void TFakeWindowSystem::SetProcessString(WindowHandle window, std::uintptr_t address, const std::string& text) {
+void TFakeWindowSystem::SetProcessString(WindowHandle window, std::uintptr_t address,
+                                         const std::string& text) {
     auto it = Windows_.find(window);
     if (it != Windows_.end())
         it->second.memory[address] = text;
@@ -34,7 +37,9 @@ WindowHandle TFakeWindowSystem::FindWindowOfClass(const std::string& className) 
     return kNoWindow;
 }
 
-bool TFakeWindowSystem::IsWindowAlive(WindowHandle window) { return Windows_.count(window) != 0; }
+bool TFakeWindowSystem::IsWindowAlive(WindowHandle window) {
+    return Windows_.count(window) != 0;
+}
 
 std::string TFakeWindowSystem::GetCaption(WindowHandle window) {
     auto it = Windows_.find(window);
@@ -73,10 +78,12 @@ bool TFakeWindowSystem::Post(WindowHandle window, std::uint32_t message, std::ui
     return true;
 }
 
-void TFakeWindowSystem::BringToTop(WindowHandle window) { BroughtToTop.push_back(window); }
+void TFakeWindowSystem::BringToTop(WindowHandle window) {
+    BroughtToTop.push_back(window);
+}
 
 std::string TFakeWindowSystem::ReadProcessFileName(WindowHandle window, std::uintptr_t address,
-                                                 std::size_t maxLength) {
+                                                   std::size_t maxLength) {
     auto it = Windows_.find(window);
     if (it == Windows_.end())
         return {};
@@ -84,7 +91,8 @@ std::string TFakeWindowSystem::ReadProcessFileName(WindowHandle window, std::uin
     if (mem == it->second.memory.end())
         return {};
     const std::string& text = mem->second;
-    // The string ends at its first zero or, stored without one, at its end; that zero must lie within the bound.
+    // The string ends at its first zero or, stored without one, at its end; that zero must lie within the
+    // bound.
     const std::size_t zero = std::min(text.find('\0'), text.size());
     return zero < maxLength ? text.substr(0, zero) : std::string();
 }

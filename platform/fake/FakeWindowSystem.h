@@ -14,7 +14,8 @@ namespace platform {
 
 class TFakeWindowSystem final : public IWindowSystem {
 public:
-    using THandler = std::function<std::intptr_t(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
+    using THandler =
+        std::function<std::intptr_t(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam)>;
 
     struct TMessage {
         WindowHandle window;
@@ -31,17 +32,20 @@ public:
     // Places a zero-terminated string at an address of the window's owner process.
     void SetProcessString(WindowHandle window, std::uintptr_t address, const std::string& text);
 
-    std::vector<TMessage> Messages;        // every message sent or posted, in order
+    std::vector<TMessage> Messages;         // every message sent or posted, in order
     std::vector<WindowHandle> BroughtToTop; // every BringToTop call, in order
 
     WindowHandle FindWindowOfClass(const std::string& className) override;
     bool IsWindowAlive(WindowHandle window) override;
     std::string GetCaption(WindowHandle window) override;
     bool SetCaption(WindowHandle window, const std::string& caption) override;
-    std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
-    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override;
+    std::intptr_t Send(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+                       std::intptr_t lParam) override;
+    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+              std::intptr_t lParam) override;
     void BringToTop(WindowHandle window) override;
-    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address, std::size_t maxLength = 260) override;
+    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address,
+                                    std::size_t maxLength = 260) override;
 
 private:
     struct TWindow {

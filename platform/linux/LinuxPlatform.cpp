@@ -54,8 +54,12 @@ std::string ProgramFolder() {
     return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
 }
 
-char PathSeparator() { return '/'; }
+char PathSeparator() {
+    return '/';
+}
 
-bool IsHiddenSystemFile(const std::string&) { return false; }
+bool IsHiddenSystemFile(const std::string&) {
+    return false;
+}
 
 } // namespace platform

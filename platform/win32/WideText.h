@@ -29,7 +29,9 @@ inline std::string WideToUtf8(const wchar_t* text, std::size_t length) {
     return out;
 }
 
-inline std::string WideToUtf8(const std::wstring& text) { return WideToUtf8(text.data(), text.size()); }
+inline std::string WideToUtf8(const std::wstring& text) {
+    return WideToUtf8(text.data(), text.size());
+}
 
 // Bytes in the system's ANSI code page (what players that speak 8-bit text hand out) as UTF-8.
 inline std::string AnsiToUtf8(const std::string& bytes) {

@@ -2,6 +2,7 @@
 // top-level window of our own class, so the other side finds it with FindWindow and our handle travels as
 // the first message parameter; its records arrive through the thread's normal message dispatch.
 #include "platform/AgentChannel.h"
+#include "platform/win32/WideText.h"
 
 #include <windows.h>
 
@@ -72,7 +73,7 @@ public:
 
     bool StartProgram(const std::string& path) override {
         const HINSTANCE result =
-            ShellExecuteA(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+            ShellExecuteW(nullptr, L"open", win32::Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);
         return reinterpret_cast<INT_PTR>(result) > 32;
     }
 

@@ -13,7 +13,9 @@ namespace {
 using win32::Utf8ToWide;
 using win32::WideToUtf8;
 
-HWND ToHwnd(WindowHandle window) { return reinterpret_cast<HWND>(window); }
+HWND ToHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
 
 class TWin32Windows final : public IWindowSystem {
 public:
@@ -21,7 +23,9 @@ public:
         return reinterpret_cast<WindowHandle>(FindWindowW(Utf8ToWide(className).c_str(), nullptr));
     }
 
-    bool IsWindowAlive(WindowHandle window) override { return window != kNoWindow && IsWindow(ToHwnd(window)); }
+    bool IsWindowAlive(WindowHandle window) override {
+        return window != kNoWindow && IsWindow(ToHwnd(window));
+    }
 
     std::string GetCaption(WindowHandle window) override {
         if (window == kNoWindow)
@@ -45,7 +49,8 @@ public:
         return SendMessageA(ToHwnd(window), message, WPARAM(wParam), LPARAM(lParam));
     }
 
-    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam) override {
+    bool Post(WindowHandle window, std::uint32_t message, std::uintptr_t wParam,
+              std::intptr_t lParam) override {
         return window != kNoWindow && PostMessageA(ToHwnd(window), message, WPARAM(wParam), LPARAM(lParam));
     }
 
@@ -54,7 +59,8 @@ public:
             BringWindowToTop(ToHwnd(window));
     }
 
-    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address, std::size_t maxLength) override {
+    std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address,
+                                    std::size_t maxLength) override {
         DWORD processId = 0;
         if (window == kNoWindow || address == 0 || maxLength == 0 ||
             !GetWindowThreadProcessId(ToHwnd(window), &processId))
@@ -137,7 +143,9 @@ std::string ProgramFolder() {
     }
 }
 
-char PathSeparator() { return '\\'; }
+char PathSeparator() {
+    return '\\';
+}
 
 bool IsHiddenSystemFile(const std::string& path) {
     const DWORD attributes = GetFileAttributesW(Utf8ToWide(path).c_str());

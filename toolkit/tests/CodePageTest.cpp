@@ -11,12 +11,17 @@ TEST(CodePage, Utf8ToEachPage) {
         std::string bytes;
     } cases[] = {
         {1252, "Bj\xc3\xb6rk \xe2\x82\xac", "Bj\xf6rk \x80"},
-        {1250, "\xc5\x81\xc3\xb3" "d\xc5\xba", "\xa3\xf3" "d\x9f"},            // Łódź
-        {1251, "\xd0\x9f\xd1\x80\xd0\xb8", "\xcf\xf0\xe8"},                    // При
+        {1250,
+         "\xc5\x81\xc3\xb3"
+         "d\xc5\xba",
+         "\xa3\xf3"
+         "d\x9f"},                                                                  // Łódź
+        {1251, "\xd0\x9f\xd1\x80\xd0\xb8", "\xcf\xf0\xe8"},                         // При
         {1253, "\xce\x91\xce\xb8\xce\xae\xce\xbd\xce\xb1", "\xc1\xe8\xde\xed\xe1"}, // Αθήνα
-        {1252, "\xe6\x97\xa5 \xf0\x9f\x8e\xb5", "? ?"},                        // missing characters
-        {1252, "bad \xff\xfe end \xe2\x82", "bad ?? end ??"},                 // malformed UTF-8
-        {65001, "\xe6\x97\xa5 \xf0\x9f\x8e\xb5 \xd0\x9a", "\xe6\x97\xa5 \xf0\x9f\x8e\xb5 \xd0\x9a"}, // kept whole
+        {1252, "\xe6\x97\xa5 \xf0\x9f\x8e\xb5", "? ?"},                             // missing characters
+        {1252, "bad \xff\xfe end \xe2\x82", "bad ?? end ??"},                       // malformed UTF-8
+        {65001, "\xe6\x97\xa5 \xf0\x9f\x8e\xb5 \xd0\x9a",
+         "\xe6\x97\xa5 \xf0\x9f\x8e\xb5 \xd0\x9a"},                                        // kept whole
         {65001, "bad \xff end \xe2\x82", "bad \xef\xbf\xbd end \xef\xbf\xbd\xef\xbf\xbd"}, // U+FFFD each
     };
     for (const auto& c : cases) {
@@ -52,9 +57,9 @@ TEST(CodePage, MultiByteUtf8Detection) {
         std::string bytes;
         bool utf8;
     } cases[] = {
-        {"plain ascii", false},          {"caf\xc3\xa9", true},   {"caf\xe9", false},
-        {"\xc3\xa9 then \xe9", false},   {"", false},             {"\xe2\x82", false},
-        {"\xed\xa0\x80", false},         {"\xc0\xaf", false},     {"\xf0\x9f\x8e\xb5", true},
+        {"plain ascii", false},        {"caf\xc3\xa9", true}, {"caf\xe9", false},
+        {"\xc3\xa9 then \xe9", false}, {"", false},           {"\xe2\x82", false},
+        {"\xed\xa0\x80", false},       {"\xc0\xaf", false},   {"\xf0\x9f\x8e\xb5", true},
     };
     for (const auto& c : cases)
         EXPECT_EQ(IsMultiByteUtf8(c.bytes), c.utf8) << c.bytes;
@@ -62,17 +67,26 @@ TEST(CodePage, MultiByteUtf8Detection) {
 
 TEST(CodePage, CutsEndOnAWholeCharacter) {
     const std::string kino = "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe"; // Кино, 2 bytes a letter
-    const std::string note = "a\xf0\x9f\x8e\xb5";                     // a + a 4-byte character
+    const std::string note = "a\xf0\x9f\x8e\xb5";                // a + a 4-byte character
     struct {
         std::string text;
         std::size_t max;
         int page;
         std::size_t length;
     } cases[] = {
-        {kino, 8, 65001, 8}, {kino, 100, 65001, 8}, {kino, 7, 65001, 6}, {kino, 6, 65001, 6},
-        {kino, 1, 65001, 0}, {kino, 0, 65001, 0},   {note, 4, 65001, 1}, {note, 2, 65001, 1},
-        {note, 5, 65001, 5}, {kino, 7, 1251, 7},    // single-byte: every byte is a character
-        {"ab\x80\x80\x80\x80" "cd", 4, 65001, 4},    // stray continuation bytes start nothing to keep whole
+        {kino, 8, 65001, 8},
+        {kino, 100, 65001, 8},
+        {kino, 7, 65001, 6},
+        {kino, 6, 65001, 6},
+        {kino, 1, 65001, 0},
+        {kino, 0, 65001, 0},
+        {note, 4, 65001, 1},
+        {note, 2, 65001, 1},
+        {note, 5, 65001, 5},
+        {kino, 7, 1251, 7}, // single-byte: every byte is a character
+        {"ab\x80\x80\x80\x80"
+         "cd",
+         4, 65001, 4}, // stray continuation bytes start nothing to keep whole
     };
     for (const auto& c : cases)
         EXPECT_EQ(CharBoundaryLength(c.text, c.max, c.page), c.length) << c.max << " " << c.page;

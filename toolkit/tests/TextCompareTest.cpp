@@ -39,10 +39,10 @@ TEST(TextCompare, IgnoresCaseInEachCodePage) {
         // UTF-8: every script with letter case folds, whatever its byte lengths.
         {65001, "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe", "\xd0\xba\xd0\x98\xd0\x9d\xd0\x9e", 0}, // Кино / кИНО
         {65001, "\xc3\x87\xc4\x9e\xc3\x96\xc5\x9e", "\xc3\xa7\xc4\x9f\xc3\xb6\xc5\x9f", 0}, // ÇĞÖŞ / çğöş
-        {65001, "\xd4\xb1\xd6\x80", "\xd5\xa1\xd6\x80", 0},                               // Armenian Ար / ար
-        {65001, "\xe6\x97\xa5\xe6\x9c\xac", "\xe6\x97\xa5\xe6\x9c\xac", 0},           // 日本: no case
+        {65001, "\xd4\xb1\xd6\x80", "\xd5\xa1\xd6\x80", 0},                 // Armenian Ար / ար
+        {65001, "\xe6\x97\xa5\xe6\x9c\xac", "\xe6\x97\xa5\xe6\x9c\xac", 0}, // 日本: no case
         {65001, "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d", "\xd7\xa9\xd7\x9c\xd7\x95\xd7\x9e", -1}, // Hebrew ם < מ
-        {65001, "Zebra", "\xc3\x84rzte", -1},        // by folded code point: z (7A) before ä (E4)
+        {65001, "Zebra", "\xc3\x84rzte", -1},            // by folded code point: z (7A) before ä (E4)
         {65001, "\xe6\x97\xa5", "\xf0\x9f\x8e\xb5", -1}, // beyond the BMP sorts after it
     };
     for (const auto& c : cases) {

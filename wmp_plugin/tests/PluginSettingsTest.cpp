@@ -36,6 +36,10 @@ TEST(PluginSettings, DefaultsAndPlayerFolder) {
     EXPECT_EQ(DefaultPluginSettings(u"", longName).Sign, u"With Best Regards, " + std::u16string(49, u'u'));
     EXPECT_EQ(DefaultPluginSettings(u"", std::u16string(49, u'u')).Sign,
               u"With Best Regards, " + std::u16string(49, u'u'));
+    // A character beyond the basic plane that the cut would split is left out whole.
+    EXPECT_EQ(CutToField(std::u16string(48, u'u') + u"\U0001F3B5x", 50), std::u16string(48, u'u'));
+    EXPECT_EQ(CutToField(std::u16string(47, u'u') + u"\U0001F3B5x", 50),
+              std::u16string(47, u'u') + u"\U0001F3B5");
 }
 
 TEST(PluginSettings, WriterProducesSixUtf16Lines) {

@@ -1,5 +1,7 @@
 #include "platform/win32/tests/FakeWinampProcess.h"
 
+#include "platform/win32/WideText.h"
+
 #include <windows.h>
 
 namespace platform {
@@ -75,7 +77,7 @@ std::intptr_t TFakeWinampProcess::Control(std::uint32_t message, std::uintptr_t 
 
 void TFakeWinampProcess::SetCaption(const std::string& caption) {
     if (Window_ != kNoWindow)
-        SetWindowTextA(reinterpret_cast<HWND>(Window_), caption.c_str());
+        SetWindowTextW(reinterpret_cast<HWND>(Window_), win32::Utf8ToWide(caption).c_str());
 }
 
 void TFakeWinampProcess::Set(fake_winamp::TField field, std::int32_t value) {

@@ -151,16 +151,17 @@ LRESULT CALLBACK WinampProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PostQuitMessage(0);
         return 0;
     default:
-        return DefWindowProcA(window, message, wParam, lParam);
+        return DefWindowProcW(window, message, wParam, lParam);
     }
 }
 
-bool RegisterClassNamed(const char* name, WNDPROC proc, HINSTANCE instance) {
-    WNDCLASSA windowClass{};
+// Unicode windows, as today's players have: their captions hold any character.
+bool RegisterClassNamed(const wchar_t* name, WNDPROC proc, HINSTANCE instance) {
+    WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = proc;
     windowClass.hInstance = instance;
     windowClass.lpszClassName = name;
-    return RegisterClassA(&windowClass) != 0;
+    return RegisterClassW(&windowClass) != 0;
 }
 
 void AllocateGuardedPages() {
@@ -188,18 +189,18 @@ int main(int argc, char** argv) {
     AllocateGuardedPages();
 
     HINSTANCE instance = GetModuleHandleA(nullptr);
-    if (!RegisterClassNamed("Winamp v1.x", WinampProc, instance))
+    if (!RegisterClassNamed(L"Winamp v1.x", WinampProc, instance))
         return 3;
     // MediaMonkey's main window comes first, so a test that sees the "Winamp v1.x" window sees both.
     if (mediaMonkey) {
-        if (!RegisterClassNamed("TFMainWindow", DefWindowProcA, instance))
+        if (!RegisterClassNamed(L"TFMainWindow", DefWindowProcW, instance))
             return 3;
-        MediaMonkeyWindow = CreateWindowExA(0, "TFMainWindow", "MediaMonkey", WS_OVERLAPPEDWINDOW, 0, 0, 200,
-                                            100, nullptr, nullptr, instance, nullptr);
+        MediaMonkeyWindow = CreateWindowExW(0, L"TFMainWindow", L"MediaMonkey", WS_OVERLAPPEDWINDOW, 0, 0,
+                                            200, 100, nullptr, nullptr, instance, nullptr);
         if (!MediaMonkeyWindow)
             return 4;
     }
-    HWND winamp = CreateWindowExA(0, "Winamp v1.x", "Winamp 5.92", WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
+    HWND winamp = CreateWindowExW(0, L"Winamp v1.x", L"Winamp 5.92", WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
                                   nullptr, nullptr, instance, nullptr);
     if (!winamp)
         return 4;
@@ -207,9 +208,9 @@ int main(int argc, char** argv) {
         SetTimer(winamp, kParentTimer, kParentCheckMs, nullptr);
 
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
         TranslateMessage(&msg);
-        DispatchMessageA(&msg);
+        DispatchMessageW(&msg);
     }
     if (Parent)
         CloseHandle(Parent);

@@ -8,10 +8,14 @@
 #include "player/EasyAmp.h"
 
 #include "platform/win32/tests/FakeWinampProcess.h"
+#include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
 
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
 #include <functional>
 #include <string>
 #include <thread>
@@ -148,8 +152,9 @@ TEST(WinampLink, FileNameIsReadFromThePlayersMemory) {
         std::string expected;
     } cases[] = {
         {"ordinary path", TFileLayout::Heap, "C:\\Music\\Artist - Song.mp3", "C:\\Music\\Artist - Song.mp3"},
+        // The player's 8-bit path (the system's code page) becomes the program's UTF-8 path.
         {"8-bit text", TFileLayout::Heap, "C:\\Musik\\Caf\xE9 \xC4 la carte.mp3",
-         "C:\\Musik\\Caf\xE9 \xC4 la carte.mp3"},
+         "C:\\Musik\\Caf\xC3\xA9 \xC3\x84 la carte.mp3"},
         {"longest path", TFileLayout::Heap, "C:\\" + longest.substr(3), "C:\\" + longest.substr(3)},
         {"no zero within 260 bytes", TFileLayout::Heap, "C:\\" + longest, ""},
         // Wine lets another process read even an inaccessible page, so this one only bites on Windows.
@@ -174,6 +179,38 @@ TEST(WinampLink, FileNameIsReadFromThePlayersMemory) {
         ASSERT_EQ(link.Session.AmpKind(), akWinamp);
         EXPECT_EQ(link.Session.GetSongFileName(), c.expected);
     }
+}
+
+// Any character of a caption reaches the program; a non-ASCII path the player reports opens its file.
+TEST(WinampLink, UnicodeCaptionAndNonAsciiPath) {
+    const std::string kino = "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xe5\xa4\x9c\xe3\x81\xab"; // Кино - 夜に
+    const std::filesystem::path folder = std::filesystem::temp_directory_path() / L"Mot\u00f6rhead \u00c4";
+    std::filesystem::create_directories(folder);
+    std::ofstream(folder / L"S\u00e9ance.mp3") << "song";
+    // The player speaks the system's code page (1252 here); the temporary folder's own path is ASCII.
+    const std::string ansiPath = std::filesystem::temp_directory_path().string() +
+                                 "\\Mot\xF6rhead \xC4\\S\xE9"
+                                 "ance.mp3";
+
+    TLink link;
+    ASSERT_TRUE(link.Launch());
+    link.Player.Set(TField::PlaylistLength, 3);
+    link.Player.Set(TField::PlaylistPos, 0);
+    link.Player.SetPlaylistFile(0, ansiPath);
+    link.Player.SetCaption("1. " + kino + " - Winamp");
+    toolkit::SetActiveCodePage(toolkit::kCodePageUtf8);
+    link.Follow();
+    EXPECT_EQ(link.Session.GetSongTitle(), " " + kino + " ");
+    const std::string path = link.Session.GetSongFileName();
+    EXPECT_TRUE(toolkit::FileExists(path)) << path;
+    EXPECT_EQ(toolkit::ReadFileBytes(path).value_or(""), "song");
+
+    // Under a single-byte set the caption's letters of that page stay, the others become "?".
+    toolkit::SetActiveCodePage(1251);
+    link.Session.RereadTextsAfterCodePageChange();
+    EXPECT_EQ(link.Session.GetSongTitle(), " \xca\xe8\xed\xee - ?? ");
+    toolkit::SetActiveCodePage(1252);
+    std::filesystem::remove_all(folder);
 }
 
 TEST(WinampLink, FileNameOfMediaMonkeyButNotOfFoobar) {

@@ -311,6 +311,24 @@ TEST_F(PluginHost, SettingsFileDecidesTextsAndOutputPath) {
     RemoveDirectoryW((Folder() + L"sub").c_str());
 }
 
+// Song texts of any script reach the caption whole; the output file goes to a non-ASCII path, its text in
+// the system's 8-bit code page with "?" for what that page lacks.
+TEST_F(PluginHost, UnicodeSongAndNonAsciiOutputPath) {
+    const std::wstring folder = Folder() + L"Mot\u00f6rhead \u041a\u0438\u043d\u043e";
+    ASSERT_TRUE(CreateDirectoryW(folder.c_str(), nullptr));
+    const std::wstring path = folder + L"\\np.txt";
+    WriteBytes(IniPath(), SettingsFile(L"Now:", path, L"", L"s", L"e"));
+    Core->SetMedia(L"\u041a\u0438\u043d\u043e", L"\u591c\u306b \u00c4");
+    Create();
+    Connect();
+    Fire(3);
+    EXPECT_EQ(Caption(), L"\u041a\u0438\u043d\u043e - \u591c\u306b \u00c4 - Windows Media Player");
+    EXPECT_EQ(ReadBytes(path), "Now: ???? - ?? \xC4");
+    Unload();
+    DeleteFileW(path.c_str());
+    RemoveDirectoryW(folder.c_str());
+}
+
 TEST_F(PluginHost, PlaceholderPathIsUsedLiterally) {
     WriteBytes(IniPath(), SettingsFile(L"Now playing:", L"%WMP%\\tl_info.txt", DefaultSign(), L"s", L"e"));
     Create();
