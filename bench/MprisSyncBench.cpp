@@ -133,7 +133,7 @@ int main() {
     }
     platform::TBusSignalRecorder signals(rig.BusAddress());
     const auto media = platform::CreateMediaSession(rig.BusAddress());
-    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), media.get(),
+    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), media.get(), nullptr,
                                    player::TBusThread::Worker);
     for (int i = 0; i < 50 && session.GetSongTitle() != "Cantrel Bench - Sync Song"; ++i) {
         session.PollPlayer();

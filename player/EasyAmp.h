@@ -4,13 +4,14 @@
 // to the player's driver.
 //
 // One instance lives for the whole run; it is created by main() and passed to whoever needs it. It holds
-// references to the window system, the clock and the media session it was given; all must outlive it. It is
-// used from one thread; only the players on the session bus are read on a worker thread of their driver's
-// (see TMprisI), and the session reads what that worker published, never the bus.
+// references to the window system, the clock, the media session and the Sonique driver it was given; all
+// must outlive it. It is used from one thread; only the players on the session bus are read on a worker
+// thread of their driver's (see TMprisI), and the session reads what that worker published, never the bus.
 
 #include "platform/MediaSession.h"
 #include "platform/Platform.h"
 #include "player/MprisI.h"
+#include "player/USoniqueI.h"
 
 #include <cstdint>
 #include <string>
@@ -56,10 +57,12 @@ public:
 
 class TPlayerSession {
 public:
-    // Without a media session, players on the session bus are never found. busThread says who reads the
-    // bus: a worker of the MPRIS driver (the program) or the caller, inside the polls (tests).
+    // Without a media session, players on the session bus are never found; without a Sonique driver, Sonique
+    // is never found. busThread says who reads the session bus: a worker of the MPRIS driver (the program) or
+    // the caller, inside the polls (tests).
     TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
-                   platform::IMediaSession* media = nullptr, TBusThread busThread = TBusThread::Caller);
+                   platform::IMediaSession* media = nullptr, TSoniqueI* sonique = nullptr,
+                   TBusThread busThread = TBusThread::Caller);
 
     void SetSongChangeListener(ISongChangeListener* listener) { Listener_ = listener; }
     // Told on the bus worker's thread when a player on the session bus said something new; see
@@ -123,6 +126,7 @@ private:
     void SongChanged();
     void MprisClock();
     bool IsWinampProtocol() const;
+    bool SoniqueRunning();
     void PlayFirst();
     // The song clock at the tick count now, and setting it to a position at now.
     std::int32_t ClockAt(std::uint32_t now) const;
@@ -131,6 +135,7 @@ private:
     platform::IWindowSystem& Windows_;
     platform::IClock& Clock_;
     TMprisI Mpris_;
+    TSoniqueI* Sonique_;
     ISongChangeListener* Listener_ = nullptr;
 
     ampKindT AmpKind_ = akNone;

@@ -47,7 +47,7 @@ protected:
         // Calls to a player are left to wait for three seconds: one on the window's thread would show.
         Media = platform::CreateMediaSession(Rig.BusAddress(), 3000);
         Session = std::make_unique<player::TPlayerSession>(Windows, platform::SystemClock(), Media.get(),
-                                                           player::TBusThread::Worker);
+                                                           nullptr, player::TBusThread::Worker);
     }
     void TearDown() override {
         Window.reset();

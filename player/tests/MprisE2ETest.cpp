@@ -43,7 +43,7 @@ protected:
         ASSERT_TRUE(Rig.StartBus());
         Media = platform::CreateMediaSession(Rig.BusAddress());
         Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(),
-                                                   Media.get(), TBusThread::Worker);
+                                                   Media.get(), nullptr, TBusThread::Worker);
         Listener.Session = Session.get();
         Session->SetSongChangeListener(&Listener);
         First = Rig.MakeSong("first song.ogg", 30, "Cantrel Tester", "First Song", 440);

@@ -43,7 +43,7 @@ protected:
     void StartSession(int timeoutMs = platform::kMediaCallTimeoutMs) {
         Media = platform::CreateMediaSession(Rig.BusAddress(), timeoutMs);
         Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(),
-                                                   Media.get(), TBusThread::Worker);
+                                                   Media.get(), nullptr, TBusThread::Worker);
     }
 
     TFakeMprisPlayer& Start(const std::string& name, const std::string& identity, const std::string& status,
