@@ -30,6 +30,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace display {
 
@@ -43,6 +44,11 @@ const char* const kErrorConnecting = "Error Connecting";
 const char* const kSubmitLyric = "Submit Lyric..";
 const char* const kSubmitCorrection = "Submit Correction..";
 const char* const kFormSection = "TFormCantrel";
+constexpr std::uint32_t kPollMs = 100;    // the player poll
+constexpr std::uint32_t kPollSlackMs = 5; // how early the poll timer may fire and still poll
+constexpr int kAnimationFrameMs = 16;     // frames while buttons turn
+constexpr std::int64_t kClockJumpMs = 20; // a song clock moved by more than this was set anew
+constexpr std::int64_t kLongestFrameWaitMs = 3600000;
 
 } // namespace
 
@@ -115,14 +121,20 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     connect(&TimerResizeEvent, &QTimer::timeout, this, [this] { TimerResizeEventTimer(); });
     TimerHideDownlaodLabel.setInterval(2000);
     TimerHideDownlaodLabel.setSingleShot(true);
-    connect(&TimerHideDownlaodLabel, &QTimer::timeout, this,
-            [this] { Scene_->GLHUDTextNoTimestampDownloading->Visible = false; });
+    connect(&TimerHideDownlaodLabel, &QTimer::timeout, this, [this] {
+        Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
+        RedrawIfChanged();
+    });
     TimerHideReminder.setInterval(10000);
     TimerHideReminder.setSingleShot(true);
-    connect(&TimerHideReminder, &QTimer::timeout, this,
-            [this] { Scene_->GLHUDTextReminder->Visible = false; });
+    connect(&TimerHideReminder, &QTimer::timeout, this, [this] {
+        Scene_->GLHUDTextReminder->Visible = false;
+        RedrawIfChanged();
+    });
     TimerAllowScroll.setInterval(2000);
     TimerAllowScroll.setSingleShot(true);
+    // Automatic scrolling and the fades take over again at once.
+    connect(&TimerAllowScroll, &QTimer::timeout, this, [this] { AdvanceSceneClock(); });
     TimerUpdateFPS.setInterval(1000);
     connect(&TimerUpdateFPS, &QTimer::timeout, this, [this] { TimerUpdateFPSTimer(); });
 
@@ -170,8 +182,10 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
 TFormCantrel::~TFormCantrel() {
     Session_.SetPlayerNewsListener(nullptr);
     Session_.SetSongChangeListener(nullptr);
-    if (RenderTimer_)
-        RenderTimer_->stop();
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
+    }
     Agent_.StopListening();
     // The frame and the scene view go before the objects they draw (the scroll state, the scene and its
     // fonts), which are members and would otherwise be freed first.
@@ -202,18 +216,28 @@ void TFormCantrel::FormShow() {
         Scene_->GLHUDTextReminder->Visible = true;
         TimerHideReminder.start();
     }
-    RenderTimer_ = new QTimer(this);
-    RenderTimer_->setInterval(12);
-    connect(RenderTimer_, &QTimer::timeout, this, [this] { RenderTimerTimer(); });
-    RenderTimer_->start();
+    PollTimer_ = new QTimer(this);
+    PollTimer_->setTimerType(Qt::PreciseTimer);
+    PollTimer_->setInterval(kPollMs);
+    connect(PollTimer_, &QTimer::timeout, this, [this] { GuardedLoopStep(true); });
+    FrameTimer_ = new QTimer(this);
+    FrameTimer_->setTimerType(Qt::PreciseTimer);
+    FrameTimer_->setSingleShot(true);
+    connect(FrameTimer_, &QTimer::timeout, this, [this] { GuardedLoopStep(false); });
+    if (!LoopFailed_) {
+        PollTimer_->start();
+        FrameTimer_->start(0);
+    }
 }
 
 void TFormCantrel::closeEvent(QCloseEvent* event) {
     Settings_->SaveSettings();
     Agent_.Close();
     SaveFormPlacement();
-    if (RenderTimer_)
-        RenderTimer_->stop();
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
+    }
     event->accept();
 }
 
@@ -265,44 +289,112 @@ void TFormCantrel::SaveFormPlacement() {
 
 void TFormCantrel::DisplayLoopStep() {
     const std::uint32_t now = Clock_.TickCount();
-    if (now - LastPollTick_ > 100) {
+    if (now - LastPollTick_ > kPollMs) {
         LastPollTick_ = now;
         Session_.PollPlayer();
     }
     Scene_->GLCadencer1.Progress();
+    LastSongClock_ = SongClock();
     // The visualization is stepped here once it exists (never while it is switched off).
     RedrawIfChanged();
+    ScheduleNextFrame();
+}
+
+TFormCantrel::TSongClock TFormCantrel::SongClock() const {
+    const player::currentSongT& song = Session_.CurrentSong();
+    // A running clock is kept as its start: the tick count at which the song stood at 0.
+    const std::int64_t base =
+        Session_.Paused() ? song.position : std::int64_t(Clock_.TickCount()) - std::int64_t(song.position);
+    return {int(Session_.AmpKind()), Session_.Paused(), song.title, base};
+}
+
+bool TFormCantrel::SongClockMoved() const {
+    const TSongClock now = SongClock();
+    return now.Kind != LastSongClock_.Kind || now.Paused != LastSongClock_.Paused ||
+           now.Title != LastSongClock_.Title || std::abs(now.Base - LastSongClock_.Base) > kClockJumpMs;
+}
+
+void TFormCantrel::ScheduleNextFrame() {
+    if (!FrameTimer_ || LoopFailed_)
+        return;
+    int delay = -1;
+    // Turning buttons move with every frame.
+    if (Settings_->AnimateButtons())
+        for (const toolkit::TGLTorus* button : Scene_->Buttons())
+            if (button->Tag == 1 && button->Visible)
+                delay = kAnimationFrameMs;
+    // The lyrics change by themselves only while the song clock runs.
+    const std::int64_t next = ViewMode_ == 1 ? DisplayEngine_->NextChangePosition() : -1;
+    if (next >= 0 && Session_.AmpKind() != player::akNone && !Session_.Paused()) {
+        const std::int64_t wait = next - Session_.GetSongPosition(); // a running clock: no poll
+        const int ms = int(std::clamp<std::int64_t>(wait, 1, kLongestFrameWaitMs));
+        delay = delay < 0 ? ms : std::min(delay, ms);
+    }
+    if (delay < 0)
+        FrameTimer_->stop();
+    else
+        FrameTimer_->start(delay);
 }
 
 void TFormCantrel::RedrawIfChanged() {
     const toolkit::TGLScene* scene = ViewMode_ == 3 ? &Scene_->GLSceneEdit : &Scene_->GLSceneTextNoTimestamp;
     const toolkit::TGLCamera* camera =
         ViewMode_ == 3 ? Scene_->GLCameraEdit : Scene_->GLCameraTextNoTimestamp;
-    const std::uint64_t look = SceneLook(*scene, camera);
+    const std::uint64_t look = SceneLook(*scene, camera, GLSceneViewerMain_->View().BackgroundColor);
     if (look == LastSceneLook_)
         return;
     LastSceneLook_ = look;
     GLSceneViewerMain_->update();
 }
 
-void TFormCantrel::RenderTimerTimer() {
+void TFormCantrel::GuardedLoopStep(bool poll) {
+    if (LoopFailed_)
+        return;
     try {
-        DisplayLoopStep();
+        // The poll timer's step polls when the clock says its 100 ms are (nearly) over; a timer may fire a
+        // little early.
+        if (poll && Clock_.TickCount() - LastPollTick_ >= kPollMs - kPollSlackMs) {
+            LastPollTick_ = Clock_.TickCount();
+            Session_.PollPlayer();
+        }
+        // While frames are scheduled for the motion, a poll step draws a frame only when the song clock
+        // jumped (a seek, a pause, another song): the motion between two scheduled frames is too small to
+        // see, and drawing it would only add frames. Changes made by events are drawn in any case.
+        if (!poll || !FrameScheduled() || SongClockMoved()) {
+            DisplayLoopStep();
+        } else {
+            RedrawIfChanged();
+            ScheduleNextFrame(); // new lyrics may have come with this step
+        }
     } catch (...) {
-        // A failure in the loop stops it for the rest of the run; the window stays open.
-        RenderTimer_->stop();
+        StopDisplayLoopForGood();
+    }
+}
+
+void TFormCantrel::StopDisplayLoopForGood() {
+    // A failure in the loop stops it for the rest of the run; the window stays open.
+    LoopFailed_ = true;
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
     }
 }
 
 bool TFormCantrel::DisplayLoopRunning() const {
-    return RenderTimer_ && RenderTimer_->isActive();
+    return PollTimer_ && PollTimer_->isActive() && !LoopFailed_;
+}
+
+bool TFormCantrel::FrameScheduled() const {
+    return FrameTimer_ && FrameTimer_->isActive();
 }
 
 void TFormCantrel::TimerAfterLoadedTimer() {
     TimerAfterLoaded.stop();
-    try {
-        DisplayLoopStep();
-    } catch (...) {
+    if (!LoopFailed_) {
+        try {
+            DisplayLoopStep();
+        } catch (...) {
+        }
     }
     if (Session_.AmpKind() == player::akNone)
         UpdateSong();
@@ -319,6 +411,7 @@ void TFormCantrel::TimerUpdateFPSTimer() {
     std::snprintf(text, sizeof text, "FPS:%3.2f", GLSceneViewerMain_->FramesPerSecond());
     Scene_->GLHUDTextNoTimestampFPS->Text = text;
     GLSceneViewerMain_->ResetPerformanceMonitor();
+    RedrawIfChanged();
 }
 
 void TFormCantrel::SetFpsTimerRunning(bool running) {
@@ -329,8 +422,17 @@ void TFormCantrel::SetFpsTimerRunning(bool running) {
 }
 
 void TFormCantrel::AdvanceSceneClock() {
-    Scene_->GLCadencer1.Progress();
-    RedrawIfChanged();
+    // Keys, the mouse and layout advance the clock outside the loop's timers; a failure there stops the
+    // loop just the same instead of escaping into the event loop.
+    if (LoopFailed_)
+        return;
+    try {
+        Scene_->GLCadencer1.Progress();
+        RedrawIfChanged();
+        ScheduleNextFrame();
+    } catch (...) {
+        StopDisplayLoopForGood();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -932,7 +1034,10 @@ void TFormCantrel::CreateActions() {
     auto add = [this](const std::string& name, const QString& text, TMainAction action) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromStdString(name));
-        connect(a, &QAction::triggered, this, [this, action] { RunAction(action); });
+        connect(a, &QAction::triggered, this, [this, action] {
+            RunAction(action);
+            AdvanceSceneClock(); // what it changed shows at once
+        });
         Actions_[name] = a;
         return a;
     };
@@ -941,7 +1046,10 @@ void TFormCantrel::CreateActions() {
     auto addOwn = [this](const std::string& name, const QString& text, std::function<void()> work) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromStdString(name));
-        connect(a, &QAction::triggered, this, std::move(work));
+        connect(a, &QAction::triggered, this, [this, work = std::move(work)] {
+            work();
+            AdvanceSceneClock();
+        });
         Actions_[name] = a;
         return a;
     };
@@ -1006,7 +1114,10 @@ void TFormCantrel::CreatePopupMenu() {
                     action->setObjectName(QString::fromStdString(item.Name));
                     action->setCheckable(item.Checkable);
                     const TMainAction what = item.Action;
-                    connect(action, &QAction::triggered, this, [this, what] { RunAction(what); });
+                    connect(action, &QAction::triggered, this, [this, what] {
+                        RunAction(what);
+                        AdvanceSceneClock();
+                    });
                 }
                 // Shortcuts are only shown: the keys act through the key handling of the window and the
                 // display.

@@ -101,7 +101,9 @@ public:
     void AddToCancelList(const std::string& songName) override;
     void RemoveFromCancelList(const std::string& songName) override;
     bool IsInCancelList(const std::string& songName) const;
-    // One step of the display loop; a failure propagates (the loop's timer stops on it).
+    // One step of the display loop: polls the player when 100 ms have passed since the last poll, advances
+    // the scene clock, draws the scene if it looks different and schedules the next step for when the
+    // picture will next change by itself. A failure propagates (the loop stops on it for good).
     void DisplayLoopStep();
     // The manual web search address for the current song.
     std::string ManualSearchAddressForSong() const;
@@ -128,6 +130,8 @@ public:
     QAction* Action(const std::string& name) const;
     int PopupMenuTag() const { return PopupMenuTag_; }
     bool DisplayLoopRunning() const;
+    // Whether a frame is due before the next poll (the picture changes by itself).
+    bool FrameScheduled() const;
     QTimer TimerAfterLoaded;
     QTimer TimerResizeEvent;
     QTimer TimerHideDownlaodLabel;
@@ -255,7 +259,12 @@ private:
     void FormShow();
     void CreateActions();
     void CreatePopupMenu();
-    void RenderTimerTimer();
+    // Runs a step of the display loop; a failure stops the loop for good and leaves the window open.
+    void GuardedLoopStep(bool poll);
+    void StopDisplayLoopForGood();
+    // Starts the frame timer for the next change the scene makes by itself (the glide, the fades, the next
+    // line, turning buttons); nothing while it stands still.
+    void ScheduleNextFrame();
     // Draws the scene again when it looks different from the last drawing.
     void RedrawIfChanged();
     void TimerAfterLoadedTimer();
@@ -308,7 +317,21 @@ private:
     std::map<std::string, QAction*> Actions_;
     config::ISettingsView* PreferencesView_ = nullptr;
 
-    QTimer* RenderTimer_ = nullptr; // made at the first showing
+    // The display loop, started at the first showing: the player poll every 100 ms, and a one-shot frame
+    // timer for the next change of the picture.
+    QTimer* PollTimer_ = nullptr;
+    QTimer* FrameTimer_ = nullptr;
+    bool LoopFailed_ = false;
+    // The song clock as the last frame saw it, to tell a poll that set it anew.
+    struct TSongClock {
+        int Kind = 0;
+        bool Paused = false;
+        std::string Title;
+        std::int64_t Base = 0;
+    };
+    TSongClock SongClock() const;
+    bool SongClockMoved() const;
+    TSongClock LastSongClock_;
     std::uint32_t LastPollTick_ = 0;
     std::uint64_t LastSceneLook_ = 0;
     int ViewMode_ = 0;
