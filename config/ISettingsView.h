@@ -100,6 +100,8 @@ public:
     virtual void RedrawInternetIndicator() = 0;
     // Loads the lyric font's glyphs from the file at the size; a failure leaves the glyphs as they were.
     virtual void LoadLyricFont(const std::string& fileName, int size) = 0;
+    // The lyric font draws from the system's fonts at the size (UTF-8 text has no font file).
+    virtual void UseSystemLyricFont(int size) = 0;
     // Neither minimised nor maximised.
     virtual bool IsMainWindowNormal() = 0;
     virtual int MainWindowWidth() = 0;

@@ -44,6 +44,7 @@ public:
     void ResetSearchButton() override {}
     void RedrawInternetIndicator() override {}
     void LoadLyricFont(const std::string&, int) override {}
+    void UseSystemLyricFont(int) override {}
     bool IsMainWindowNormal() override { return false; }
     int MainWindowWidth() override { return 0; }
     int MainWindowHeight() override { return 0; }

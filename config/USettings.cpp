@@ -452,7 +452,11 @@ void TSettings::SetCharset(const std::string& value) {
         uploadList_.Resort();
     }
     const bool small = TextSize() < 16;
-    view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
+    // UTF-8 text has no font file: its glyphs, of any script, come from the system's fonts.
+    if (toolkit::IsUtf8CodePage(page))
+        view_.UseSystemLyricFont(small ? 14 : 22);
+    else
+        view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
 }
 
 void TSettings::SetUsername(const std::string& value) {

@@ -97,6 +97,14 @@ bool TGLStoredBitmapFont::LoadFromBytes(const std::uint8_t* data, std::size_t si
     return true;
 }
 
+void TGLStoredBitmapFont::UseSystemFont(int size) {
+    SetFontSize(size);
+    if (!Loaded())
+        return;
+    SetLoaded(false);
+    Changed();
+}
+
 std::string TGLStoredBitmapFont::SaveToBytes() const {
     std::string out = Glyphs.WriteBmp();
     PutI32(out, CharWidth());

@@ -46,6 +46,12 @@ void AddArrow(TGLTorus& ring, float x, int direction) {
 
 } // namespace
 
+void TMainScene::SetTextMeasure(toolkit::IGLTextMeasure* measure) {
+    GLWindowsBitmapFontNoTimestampExit.SetTextMeasure(measure);
+    GLWindowsBitmapFontDownloading.SetTextMeasure(measure);
+    GLWindowsBitmapFontTextNoTimestamp.SetTextMeasure(measure);
+}
+
 TMainScene::TMainScene(platform::IClock& clock) : GLCadencer1(clock) {
     TGLBaseSceneObject& root = GLSceneTextNoTimestamp.Objects;
 
@@ -66,18 +72,19 @@ TMainScene::TMainScene(platform::IClock& clock) : GLCadencer1(clock) {
     TGLBitmapFont& lyricFont = GLWindowsBitmapFontTextNoTimestamp;
     GLHUDTextNoTimestampContainer = &AddText(root, "GLHUDTextNoTimestampContainer", "", 200, 0, lyricFont);
     GLHUDTextNoTimestampContainer->Alignment = TAlignment::Center;
-    GLHUDTextNoTimestampSeperator = &AddText(root, "GLHUDTextNoTimestampSeperator", "___", 233, 180, lyricFont);
+    GLHUDTextNoTimestampSeperator =
+        &AddText(root, "GLHUDTextNoTimestampSeperator", "___", 233, 180, lyricFont);
     GLHUDTextNoTimestampSeperator->Alignment = TAlignment::Center;
     GLHUDTextNoTimestampSeperator->TagFloat = 158;
     GLHUDTextNoTimestampDownloading = &AddText(root, "GLHUDTextNoTimestampDownloading", "", 2, 280,
                                                GLWindowsBitmapFontDownloading, {0.55f, 0.47f, 0.14f, 1});
     GLHUDTextReminder =
-        &AddText(root, "GLHUDTextReminder", "Click here to enter your Versevault account information..", 15, 0,
-                 GLWindowsBitmapFontDownloading, {0.3725f, 0.6235f, 0.6235f, 1}, false);
+        &AddText(root, "GLHUDTextReminder", "Click here to enter your Versevault account information..", 15,
+                 0, GLWindowsBitmapFontDownloading, {0.3725f, 0.6235f, 0.6235f, 1}, false);
     GLHUDTextLoading =
         &AddText(root, "GLHUDTextLoading", "Loading..", 350, 150, lyricFont, {0.7529f, 0.7529f, 0.7529f, 1});
-    GLHUDTextNoTimestampExit =
-        &AddText(root, "GLHUDTextNoTimestampExit", "X", 0, -3, GLWindowsBitmapFontNoTimestampExit, {1, 1, 1, 1}, false);
+    GLHUDTextNoTimestampExit = &AddText(root, "GLHUDTextNoTimestampExit", "X", 0, -3,
+                                        GLWindowsBitmapFontNoTimestampExit, {1, 1, 1, 1}, false);
     GLHUDTextNoTimestampMinimize = &AddText(root, "GLHUDTextNoTimestampMinimize", "_", 0, -6,
                                             GLWindowsBitmapFontNoTimestampExit, {1, 1, 1, 1}, false);
     GLHUDTextNoTimestampFPS = &AddText(root, "GLHUDTextNoTimestampFPS", "FPS:", 0, -3,
@@ -135,7 +142,8 @@ TMainScene::TMainScene(platform::IClock& clock) : GLCadencer1(clock) {
     const TColorVector value{0.45f, 0.45f, 0.45f, 1};
     GLHUDTextEditTitle = &AddText(edit, "GLHUDTextEditTitle", "Edit Lyrics", 5, 2, labelFont);
     GLHUDTextEditSongLabel = &AddText(edit, "GLHUDTextEditSongLabel", "Song Name:", 20, 16, labelFont, label);
-    GLHUDTextEditSaveToLabel = &AddText(edit, "GLHUDTextEditSaveToLabel", "Save To:", 20, 30, labelFont, label);
+    GLHUDTextEditSaveToLabel =
+        &AddText(edit, "GLHUDTextEditSaveToLabel", "Save To:", 20, 30, labelFont, label);
     GLHUDTextLengthLabel = &AddText(edit, "GLHUDTextLengthLabel", "Length:", 20, 45, labelFont, label);
     GLHUDTextEditTimeLabel = &AddText(edit, "GLHUDTextEditTimeLabel", "Time:", 20, 60, labelFont, label);
     GLHUDTextEditSong = &AddText(edit, "GLHUDTextEditSong", "", 90, 16, labelFont, value);
@@ -145,8 +153,8 @@ TMainScene::TMainScene(platform::IClock& clock) : GLCadencer1(clock) {
     GLHUDTextEditLyricLyrics =
         &AddText(edit, "GLHUDTextEditLyricLyrics", "Lyrics", 0, 85, lyricFont, {0.75f, 0.75f, 0.75f, 1});
     GLHUDTextEditLyricLyrics->Alignment = TAlignment::Center;
-    GLHUDTextEditExit =
-        &AddText(edit, "GLHUDTextEditExit", "X", 0, -3, GLWindowsBitmapFontNoTimestampExit, {1, 1, 1, 1}, false);
+    GLHUDTextEditExit = &AddText(edit, "GLHUDTextEditExit", "X", 0, -3, GLWindowsBitmapFontNoTimestampExit,
+                                 {1, 1, 1, 1}, false);
 
     GLCadencer1.Scene = &GLSceneTextNoTimestamp;
 }

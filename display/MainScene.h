@@ -36,6 +36,8 @@ public:
     toolkit::TGLBitmapFont GLWindowsBitmapFontNoTimestampExit{"Comic Sans MS", 11};
     toolkit::TGLBitmapFont GLWindowsBitmapFontDownloading{"Verdana", 11};
     TGLStoredBitmapFont GLWindowsBitmapFontTextNoTimestamp{"Lucida Console", 21, 28, 255};
+    // Gives the fonts the measure of their system-font texts (the scene viewer's glyph cache); not owned.
+    void SetTextMeasure(toolkit::IGLTextMeasure* measure);
 
     // Lyric view.
     toolkit::TGLScene GLSceneTextNoTimestamp;
@@ -69,11 +71,11 @@ public:
     toolkit::TGLDummyCube* GLDummyCubeEdit;
     toolkit::TGLCamera* GLCameraEdit;
     toolkit::TGLLightSource* GLLightSourceEdit;
-    toolkit::TGLHUDText* GLHUDTextEditTitle;      // "Edit Lyrics"
-    toolkit::TGLHUDText* GLHUDTextEditSongLabel;  // "Song Name:"
+    toolkit::TGLHUDText* GLHUDTextEditTitle;       // "Edit Lyrics"
+    toolkit::TGLHUDText* GLHUDTextEditSongLabel;   // "Song Name:"
     toolkit::TGLHUDText* GLHUDTextEditSaveToLabel; // "Save To:"
-    toolkit::TGLHUDText* GLHUDTextLengthLabel;    // "Length:"
-    toolkit::TGLHUDText* GLHUDTextEditTimeLabel;  // "Time:"
+    toolkit::TGLHUDText* GLHUDTextLengthLabel;     // "Length:"
+    toolkit::TGLHUDText* GLHUDTextEditTimeLabel;   // "Time:"
     toolkit::TGLHUDText* GLHUDTextEditSong;
     toolkit::TGLHUDText* GLHUDTextEditSaveTo;
     toolkit::TGLHUDText* GLHUDTextLength;

@@ -4,6 +4,7 @@
 #include "display/MainScene.h"
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
+#include "toolkit/CodePage.h"
 #include "toolkit/GLSceneView.h"
 
 #include <algorithm>
@@ -68,11 +69,17 @@ TDisplayTextNoTimestamp::TDisplayTextNoTimestamp(TMainScene& scene, toolkit::TGL
     : Scene_(scene), View_(view), Lyrics_(lyrics), Settings_(settings), Session_(session), Scroll_(scroll),
       Host_(host) {}
 
-double TDisplayTextNoTimestamp::LineHeight() const { return 1.5 * Settings_.TextSize(); }
+double TDisplayTextNoTimestamp::LineHeight() const {
+    return 1.5 * Settings_.TextSize();
+}
 
-bool TDisplayTextNoTimestamp::FadesTimestamped() const { return Settings_.FadeLyrics() && Lyrics_.Timestamped; }
+bool TDisplayTextNoTimestamp::FadesTimestamped() const {
+    return Settings_.FadeLyrics() && Lyrics_.Timestamped;
+}
 
-int TDisplayTextNoTimestamp::LineCount() const { return Scene_.GLHUDTextNoTimestampContainer->Count(); }
+int TDisplayTextNoTimestamp::LineCount() const {
+    return Scene_.GLHUDTextNoTimestampContainer->Count();
+}
 
 TGLHUDText& TDisplayTextNoTimestamp::Line(int index) const {
     return static_cast<TGLHUDText&>(Scene_.GLHUDTextNoTimestampContainer->Child(index));
@@ -114,12 +121,18 @@ void TDisplayTextNoTimestamp::RebuildLines() {
     if (!Lyrics_.Timestamped && lines.size() > 1 && !lines.front().Text.empty())
         lines.insert(lines.begin(), lyrics::TLyricTextLine{"", 0});
 
-    // The font file of the size class; a file that does not load leaves the glyphs as they were.
+    // The font file of the size class; a file that does not load leaves the glyphs as they were. UTF-8 text
+    // has no font file: it is drawn from the system's fonts at the size class times the scale, which is the
+    // text size exactly.
     const int size = Settings_.TextSize();
     const bool small = size < 16;
     TGLStoredBitmapFont& font = Scene_.GLWindowsBitmapFontTextNoTimestamp;
-    font.SetFontSize(small ? 14 : 22);
-    font.LoadFromFile(Settings_.ShippedFile(Settings_.Charset() + (small ? "14.gsf" : "22.gsf")));
+    if (toolkit::IsUtf8CodePage(config::CodePageOfCharset(Settings_.Charset()))) {
+        font.UseSystemFont(small ? 14 : 22);
+    } else {
+        font.SetFontSize(small ? 14 : 22);
+        font.LoadFromFile(Settings_.ShippedFile(Settings_.Charset() + (small ? "14.gsf" : "22.gsf")));
+    }
 
     const float scale = float(size) / (small ? 14.0f : 22.0f);
     const float x = float(Host_.WindowWidth()) / 2;
@@ -224,7 +237,9 @@ void TDisplayTextNoTimestamp::UpdateFade(std::int32_t position) {
         Line(p).ModulateColor.A = float((k - std::fabs(virtualLine - p)) / k);
 }
 
-void TDisplayTextNoTimestamp::AutoScroll() { AutoScrollAt(Session_.GetSongPosition()); }
+void TDisplayTextNoTimestamp::AutoScroll() {
+    AutoScrollAt(Session_.GetSongPosition());
+}
 
 void TDisplayTextNoTimestamp::AutoScrollAt(std::int32_t position) {
     if (!Settings_.Scroll() || Host_.AllowScrollTimerRunning())
@@ -235,7 +250,8 @@ void TDisplayTextNoTimestamp::AutoScrollAt(std::int32_t position) {
     double target = lineHeight * CurrentLine - separatorY / 2;
 
     const auto& lines = Lyrics_.Lines;
-    if (Settings_.ScrollSmooth() && CurrentLine >= 0 && CurrentLine < n - 1 && std::size_t(n) <= lines.size()) {
+    if (Settings_.ScrollSmooth() && CurrentLine >= 0 && CurrentLine < n - 1 &&
+        std::size_t(n) <= lines.size()) {
         const int h = CurrentLine;
         auto time = [&](int i) { return std::int64_t(lines[std::size_t(i)].Time); };
         std::int64_t next = time(h + 1);
@@ -339,8 +355,9 @@ void TDisplayTextNoTimestamp::LayoutWindow() {
     }
 
     const int windowHeight = Host_.WindowHeight();
-    Scene_.GLHUDTextNoTimestampDownloading->Position.Y =
-        float(minimal ? windowHeight - 34 : Settings_.ShowButtons() ? windowHeight - 56 : windowHeight - 37);
+    Scene_.GLHUDTextNoTimestampDownloading->Position.Y = float(minimal                   ? windowHeight - 34
+                                                               : Settings_.ShowButtons() ? windowHeight - 56
+                                                                                         : windowHeight - 37);
 
     SetScrollPosition(Scroll_.ScrollPosition);
     Host_.MainResize();

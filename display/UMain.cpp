@@ -75,6 +75,7 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     GLSceneViewerMain_->setFocusPolicy(Qt::NoFocus);
     GLSceneViewerMain_->SetScene(&Scene_->GLSceneTextNoTimestamp);
     GLSceneViewerMain_->SetCamera(Scene_->GLCameraTextNoTimestamp);
+    Scene_->SetTextMeasure(&GLSceneViewerMain_->GlyphCache());
     PlaceSceneViewer();
     DisplayEngine_ = std::make_unique<TDisplayTextNoTimestamp>(*Scene_, GLSceneViewerMain_->View(), Lyrics_,
                                                                *Settings_, Session_, Scroll_, *this);
@@ -1219,6 +1220,10 @@ void TFormCantrel::RedrawInternetIndicator() {
 void TFormCantrel::LoadLyricFont(const std::string& fileName, int size) {
     Scene_->GLWindowsBitmapFontTextNoTimestamp.SetFontSize(size);
     Scene_->GLWindowsBitmapFontTextNoTimestamp.LoadFromFile(fileName);
+}
+
+void TFormCantrel::UseSystemLyricFont(int size) {
+    Scene_->GLWindowsBitmapFontTextNoTimestamp.UseSystemFont(size);
 }
 
 bool TFormCantrel::IsMainWindowNormal() {

@@ -219,6 +219,7 @@ public:
     void ResetSearchButton() override;
     void RedrawInternetIndicator() override;
     void LoadLyricFont(const std::string& fileName, int size) override;
+    void UseSystemLyricFont(int size) override;
     bool IsMainWindowNormal() override;
     int MainWindowWidth() override { return width(); }
     int MainWindowHeight() override { return height(); }

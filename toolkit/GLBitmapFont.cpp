@@ -1,6 +1,7 @@
 #include "toolkit/GLBitmapFont.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace toolkit {
@@ -71,6 +72,13 @@ std::int32_t TGLBitmapFont::TextWidth(const std::string& text, std::size_t begin
     for (std::size_t i = begin; i < end; ++i)
         width += CharAdvance(static_cast<unsigned char>(text[i]));
     return width;
+}
+
+int TGLBitmapFont::SystemPixelSize(float scale) const {
+    const float size = float(FontSize_) * scale;
+    if (!(size >= 1)) // also NaN
+        return 1;
+    return size >= 4096 ? 4096 : int(std::lround(size));
 }
 
 bool TGLBitmapFont::NeedsSystemGlyphs(int activeCodePage) const {

@@ -1,12 +1,17 @@
 #pragma once
-// A bitmap font: a glyph sheet, the cell size, one rectangle per glyph and one advance width per
-// character code. Text drawn with it is single-byte text in the active code page; the font covers one range
-// of character codes, and the glyph index of a code is the code minus the range's start.
+// A font of screen texts. With glyphs loaded from a file (see the stored font of the display layer) it is a
+// bitmap font: a glyph sheet, the cell size, one rectangle per glyph and one advance width per character
+// code; text drawn with it is single-byte text in the active code page, the font covers one range of
+// character codes, and the glyph index of a code is the code minus the range's start.
 //
-// Until glyphs are loaded from a file (see the stored font of the display layer) a font takes its glyph
-// sheet from a system font: the renderer draws the sheet from FontName at FontSize pixels and hands it over
-// with SetSystemGlyphs. Every change bumps Version, which is how the renderer and the objects drawing
-// with the font learn that it changed.
+// While no file is loaded the font draws from the system font FontName: the display's glyph cache shapes
+// each text (any code page, UTF-8 included) and renders its glyphs at the exact pixel size the text is drawn
+// at, FontSize times the text's scale. Such text is measured through a text measure the display layer
+// provides; without one the cell metrics below stand in. SetSystemGlyphs installs a glyph sheet drawn from a
+// system font, which is how the font file tool makes the files.
+//
+// Every change bumps Version, which is how the renderer and the objects drawing with the font learn that it
+// changed.
 
 #include "toolkit/BitmapImage.h"
 
@@ -16,8 +21,11 @@
 
 namespace toolkit {
 
+class IGLTextMeasure;
+
 struct TGLCharRect {
-    std::int32_t Left = 0, Top = 0, Right = 0, Bottom = 0; // pixels of the glyph sheet, right and bottom excluded
+    std::int32_t Left = 0, Top = 0, Right = 0,
+                 Bottom = 0; // pixels of the glyph sheet, right and bottom excluded
 };
 
 class TGLBitmapFont {
@@ -48,7 +56,7 @@ public:
     void ResetFont();
 
     TBitmapImage Glyphs;
-    std::vector<TGLCharRect> CharRects; // by glyph index
+    std::vector<TGLCharRect> CharRects;   // by glyph index
     std::vector<std::int32_t> CharWidths; // by character code, 0 to 255
 
     // Advance width of a code in pixels; codes without an entry use CharWidth.
@@ -59,6 +67,13 @@ public:
 
     // True once glyphs came from a file; then the system font is no longer used.
     bool Loaded() const { return Loaded_; }
+    // Text is drawn from the system font (no file loaded).
+    bool DrawsSystemFont() const { return !Loaded_; }
+    // The pixel size of system-font text drawn at a scale: FontSize times the scale, rounded, at least 1.
+    int SystemPixelSize(float scale) const;
+    // Measures system-font text; not owned, may be null (then the cell metrics are used).
+    IGLTextMeasure* TextMeasure() const { return TextMeasure_; }
+    void SetTextMeasure(IGLTextMeasure* measure) { TextMeasure_ = measure; }
     // The system glyph sheet is missing or was drawn for another name, size or code page.
     bool NeedsSystemGlyphs(int activeCodePage) const;
     // Installs a glyph sheet drawn from the system font; ignored once glyphs were loaded from a file.
@@ -69,7 +84,7 @@ public:
     void Changed() { ++Version_; }
 
 protected:
-    void SetLoaded() { Loaded_ = true; }
+    void SetLoaded(bool loaded = true) { Loaded_ = loaded; }
 
 private:
     std::string FontName_;
@@ -82,6 +97,7 @@ private:
     bool SystemGlyphsValid_ = false;
     int SystemGlyphsCodePage_ = 0;
     unsigned Version_ = 0;
+    IGLTextMeasure* TextMeasure_ = nullptr;
 };
 
 } // namespace toolkit

@@ -1,6 +1,7 @@
 #include "toolkit/GLHUDText.h"
 
 #include "toolkit/GLBitmapFont.h"
+#include "toolkit/GLTextMeasure.h"
 
 #include <algorithm>
 
@@ -22,6 +23,15 @@ TPixelRect TGLHUDText::ScreenRect() const {
     TPixelRect r{Position.X, Position.Y, Position.X, Position.Y};
     if (!BitmapFont || Text.empty())
         return r;
+    if (BitmapFont->DrawsSystemFont() && BitmapFont->TextMeasure()) {
+        // Shaped at the exact pixel size it is drawn at: the measure is in view pixels, not scaled again.
+        const TGLTextExtent extent = BitmapFont->TextMeasure()->MeasureText(
+            BitmapFont->FontName(), BitmapFont->SystemPixelSize(Scale.Y), Text);
+        r.Left = LineLeft(extent.Width);
+        r.Right = r.Left + extent.Width;
+        r.Bottom = r.Top + extent.Height;
+        return r;
+    }
     std::int32_t widest = 0;
     int lines = 0;
     std::size_t begin = 0;

@@ -2,7 +2,8 @@
 // A screen-aligned text: drawn over the 3D scene at a pixel position of the view (x from the left, y from
 // the top of the view down to the top of the text), whatever its parent is. The glyphs of its bitmap font
 // are multiplied by ModulateColor, alpha included, so alpha 0 draws nothing and alpha 1 the full glyph.
-// Lines are separated by line feeds; each line is aligned on its own.
+// Lines are separated by line feeds; each line is aligned on its own. A text whose font draws from the system
+// font is drawn at the pixel size FontSize x Scale.Y, never stretched (see TGLBitmapFont).
 //
 // The font is not owned; it must outlive the text.
 
@@ -34,6 +35,7 @@ public:
     // Left edge in pixels of a line of the given width, by the alignment.
     float LineLeft(float lineWidth) const;
     // The pixels the text covers: the widest line by the number of lines; empty without font or text.
+    // System-font text is measured through the font's text measure when it has one.
     TPixelRect ScreenRect() const;
 };
 

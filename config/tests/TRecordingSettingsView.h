@@ -156,6 +156,11 @@ public:
         fontSize = size;
         Record("LoadLyricFont(" + std::to_string(size) + ")");
     }
+    void UseSystemLyricFont(int size) override {
+        fontFile.clear();
+        fontSize = size;
+        Record("UseSystemLyricFont(" + std::to_string(size) + ")");
+    }
     bool IsMainWindowNormal() override { return normal; }
     int MainWindowWidth() override { return width; }
     int MainWindowHeight() override { return height; }

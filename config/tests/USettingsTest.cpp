@@ -238,7 +238,7 @@ TEST(Settings, CharsetFontFileBySize) {
     struct {
         const char* charset;
         int fontSize;
-        const char* file;
+        const char* file; // empty: the system's fonts
         int size;
         int codePage;
     } cases[] = {
@@ -248,14 +248,17 @@ TEST(Settings, CharsetFontFileBySize) {
         {"charset_centraleurope", 5, "charset_centraleurope14.gsf", 14, 1250}, // no selection: size 10
         {"charset_russian", 11, "charset_russian14.gsf", 14, 1251},
         {"charset_unknown", 20, "charset_unknown22.gsf", 22, 1252},
+        {"charset_unicode", 15, "", 14, 65001}, // no "charset_unicode14.gsf": glyphs of any script
+        {"charset_unicode", 16, "", 22, 65001},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.charset + std::to_string(c.fontSize));
         TWorld w;
         w.WriteIni("[General]\r\nFontSize=" + std::to_string(c.fontSize) + "\r\nCharset=" + c.charset +
                    "\r\n");
+        w.view.fontFile = "not set";
         w.settings->LoadSettings();
-        EXPECT_EQ(w.view.fontFile, w.cantrel + c.file);
+        EXPECT_EQ(w.view.fontFile, *c.file ? w.cantrel + c.file : "");
         EXPECT_EQ(w.view.fontSize, c.size);
         EXPECT_EQ(toolkit::ActiveCodePage(), c.codePage);
         EXPECT_EQ(w.settings->Charset(), c.charset);

@@ -37,8 +37,8 @@ struct TUploadWorld {
     TUploadLyric Submission{Document, Settings, Upload, Host};
 
     TUploadWorld() {
-        toolkit::SetActiveCodePage(1252);
         Settings.LoadSettings();
+        Settings.SetCharset("charset_english"); // the tests' texts are Windows-1252
         Settings.SetUsername("alice");
         Settings.SetPassword("secret");
     }

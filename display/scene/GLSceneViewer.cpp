@@ -1,8 +1,6 @@
 #include "display/scene/GLSceneViewer.h"
 
-#include "display/scene/GlyphSheetRenderer.h"
 #include "platform/Platform.h"
-#include "toolkit/CodePage.h"
 #include "toolkit/GLArrowLine.h"
 #include "toolkit/GLBitmapFont.h"
 #include "toolkit/GLCamera.h"
@@ -97,7 +95,11 @@ struct TGLSceneViewer::TRenderer {
         bool Uploaded = false;
         int Width = 0, Height = 0;
     };
+    explicit TRenderer(TGlyphCache& glyphs) : Glyphs(glyphs) {}
+
+    TGlyphCache& Glyphs;
     std::unordered_map<const TGLBitmapFont*, TFontTexture> Textures;
+    std::vector<GLuint> PageTextures; // one per page of the glyph cache
     GLUquadric* Quadric = nullptr;
     std::vector<std::uint8_t> Upload; // reused upload buffer
 
@@ -106,6 +108,8 @@ struct TGLSceneViewer::TRenderer {
         for (auto& entry : Textures)
             if (entry.second.Id)
                 glDeleteTextures(1, &entry.second.Id);
+        if (!PageTextures.empty())
+            glDeleteTextures(GLsizei(PageTextures.size()), PageTextures.data());
         if (Quadric)
             gluDeleteQuadric(Quadric);
     }
@@ -165,8 +169,10 @@ struct TGLSceneViewer::TRenderer {
                     const GLenum id = GLenum(GL_LIGHT0 + used++);
                     const TVector3 p = light.AbsolutePosition();
                     const GLfloat position[4] = {p.X, p.Y, p.Z, 1};
-                    const GLfloat ambient[4] = {light.Ambient.R, light.Ambient.G, light.Ambient.B, light.Ambient.A};
-                    const GLfloat diffuse[4] = {light.Diffuse.R, light.Diffuse.G, light.Diffuse.B, light.Diffuse.A};
+                    const GLfloat ambient[4] = {light.Ambient.R, light.Ambient.G, light.Ambient.B,
+                                                light.Ambient.A};
+                    const GLfloat diffuse[4] = {light.Diffuse.R, light.Diffuse.G, light.Diffuse.B,
+                                                light.Diffuse.A};
                     const GLfloat specular[4] = {light.Specular.R, light.Specular.G, light.Specular.B,
                                                  light.Specular.A};
                     glEnable(id);
@@ -174,7 +180,8 @@ struct TGLSceneViewer::TRenderer {
                     glLightfv(id, GL_AMBIENT, ambient);
                     glLightfv(id, GL_DIFFUSE, diffuse);
                     glLightfv(id, GL_SPECULAR, specular);
-                    glLightf(id, GL_SPOT_CUTOFF, light.SpotCutOff >= 90 ? 180.0f : std::max(0.0f, light.SpotCutOff));
+                    glLightf(id, GL_SPOT_CUTOFF,
+                             light.SpotCutOff >= 90 ? 180.0f : std::max(0.0f, light.SpotCutOff));
                 }
             }
             for (int i = 0; i < o.Count(); ++i)
@@ -189,12 +196,9 @@ struct TGLSceneViewer::TRenderer {
             glDisable(GL_LIGHTING);
     }
 
-    // The texture of a font's glyph sheet, drawn from the system font first if nothing was loaded.
-    // Glyph intensity becomes alpha, so the text colour multiplies white glyphs.
+    // The texture of a font's loaded glyph sheet. Glyph intensity becomes alpha, so the text colour
+    // multiplies white glyphs.
     const TFontTexture* FontTexture(TGLBitmapFont& font) {
-        const int codePage = ActiveCodePage();
-        if (font.NeedsSystemGlyphs(codePage))
-            RenderSystemGlyphs(font, codePage);
         TFontTexture& t = Textures[&font];
         if (!t.Uploaded || t.Version != font.Version()) {
             const TBitmapImage& sheet = font.Glyphs;
@@ -218,15 +222,94 @@ struct TGLSceneViewer::TRenderer {
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
             glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
-            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, t.Width, t.Height, 0, GL_RGBA, GL_UNSIGNED_BYTE, Upload.data());
+            glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, t.Width, t.Height, 0, GL_RGBA, GL_UNSIGNED_BYTE,
+                         Upload.data());
         }
         return t.Id && t.Width > 0 ? &t : nullptr;
+    }
+
+    // Brings the textures of the glyph cache's pages up to date: a new page whole, then the rows that
+    // changed. Coverage is alpha, so the text colour multiplies it.
+    void UploadGlyphPages() {
+        for (int i = 0; i < Glyphs.PageCount(); ++i) {
+            TGlyphPage& page = Glyphs.Page(i);
+            const bool fresh = std::size_t(i) >= PageTextures.size();
+            if (!fresh && page.DirtyTop >= page.DirtyBottom)
+                continue;
+            if (fresh) {
+                GLuint id = 0;
+                glGenTextures(1, &id);
+                PageTextures.push_back(id);
+            }
+            glBindTexture(GL_TEXTURE_2D, PageTextures[std::size_t(i)]);
+            glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+            if (fresh) {
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+                glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+                glTexImage2D(GL_TEXTURE_2D, 0, GL_ALPHA, TGlyphCache::kPageSize, TGlyphCache::kPageSize, 0,
+                             GL_ALPHA, GL_UNSIGNED_BYTE, page.Alpha.data());
+            } else {
+                glTexSubImage2D(GL_TEXTURE_2D, 0, 0, page.DirtyTop, TGlyphCache::kPageSize,
+                                page.DirtyBottom - page.DirtyTop, GL_ALPHA, GL_UNSIGNED_BYTE,
+                                page.Alpha.data() + std::size_t(page.DirtyTop) * TGlyphCache::kPageSize);
+            }
+            page.ClearDirty();
+        }
+    }
+
+    // A text of a system font: its shaped glyphs at the exact device pixel size, one texel on one device
+    // pixel (the text's top and each line's left edge are put on whole device pixels).
+    void DrawSystemText(const TGLHUDText& text, const TGLBitmapFont& font) {
+        const TShapedText& shaped = Glyphs.Shape(
+            font.FontName(), Glyphs.DevicePixelSize(font.SystemPixelSize(text.Scale.Y)), text.Text);
+        if (shaped.Quads.empty())
+            return;
+        UploadGlyphPages();
+        const float ratio = float(Glyphs.DevicePixelRatio());
+        const float texel = 1.0f / float(TGlyphCache::kPageSize);
+        glColor4f(text.ModulateColor.R, text.ModulateColor.G, text.ModulateColor.B,
+                  std::min(1.0f, text.ModulateColor.A));
+        const float top = std::round(text.Position.Y * ratio);
+        int bound = -1;
+        for (const TShapedLine& line : shaped.Lines) {
+            const float left = std::round(text.LineLeft(line.Width / ratio) * ratio);
+            for (std::uint32_t i = line.First; i < line.First + line.Count; ++i) {
+                const TGlyphQuad& q = shaped.Quads[i];
+                if (q.Page != bound) {
+                    if (bound >= 0)
+                        glEnd();
+                    bound = q.Page;
+                    glBindTexture(GL_TEXTURE_2D, PageTextures[std::size_t(bound)]);
+                    glBegin(GL_QUADS);
+                }
+                const float x0 = (left + float(q.X)) / ratio, x1 = (left + float(q.X + q.Width)) / ratio;
+                const float y0 = (top + float(q.Y)) / ratio, y1 = (top + float(q.Y + q.Height)) / ratio;
+                const float u0 = float(q.U) * texel, u1 = float(q.U + q.Width) * texel;
+                const float v0 = float(q.V) * texel, v1 = float(q.V + q.Height) * texel;
+                glTexCoord2f(u0, v0);
+                glVertex2f(x0, y0);
+                glTexCoord2f(u1, v0);
+                glVertex2f(x1, y0);
+                glTexCoord2f(u1, v1);
+                glVertex2f(x1, y1);
+                glTexCoord2f(u0, v1);
+                glVertex2f(x0, y1);
+            }
+        }
+        if (bound >= 0)
+            glEnd();
     }
 
     void DrawText(const TGLHUDText& text) {
         if (!text.BitmapFont || text.Text.empty() || text.ModulateColor.A <= 0)
             return;
         TGLBitmapFont& font = *text.BitmapFont;
+        if (font.DrawsSystemFont()) {
+            DrawSystemText(text, font);
+            return;
+        }
         const TFontTexture* texture = FontTexture(font);
         if (!texture)
             return;
@@ -283,7 +366,9 @@ struct TGLSceneViewer::TRenderer {
 };
 
 TGLSceneViewer::TGLSceneViewer(platform::IClock& clock, QWidget* parent)
-    : QOpenGLWidget(parent), Renderer_(std::make_unique<TRenderer>()), Clock_(clock) {
+    : QOpenGLWidget(parent), Clock_(clock) {
+    Renderer_ = std::make_unique<TRenderer>(GlyphCache_);
+    GlyphCache_.SetDevicePixelRatio(devicePixelRatioF());
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
     format.setProfile(QSurfaceFormat::CompatibilityProfile);
@@ -311,9 +396,13 @@ void TGLSceneViewer::SetCamera(TGLCamera* camera) {
     update();
 }
 
-double TGLSceneViewer::FramesPerSecond() const { return Fps_.FramesPerSecond(Clock_.TickCount()); }
+double TGLSceneViewer::FramesPerSecond() const {
+    return Fps_.FramesPerSecond(Clock_.TickCount());
+}
 
-void TGLSceneViewer::ResetPerformanceMonitor() { Fps_.Reset(Clock_.TickCount()); }
+void TGLSceneViewer::ResetPerformanceMonitor() {
+    Fps_.Reset(Clock_.TickCount());
+}
 
 void TGLSceneViewer::ReleaseFont(const TGLBitmapFont* font) {
     auto it = Renderer_->Textures.find(font);
@@ -351,9 +440,14 @@ void TGLSceneViewer::resizeEvent(QResizeEvent* event) {
 }
 
 void TGLSceneViewer::paintGL() {
+    RenderFrame();
+}
+
+void TGLSceneViewer::RenderFrame(bool wait) {
     View_.Width = std::max(width(), 1);
     View_.Height = std::max(height(), 1);
     const qreal ratio = devicePixelRatioF();
+    GlyphCache_.SetDevicePixelRatio(ratio);
     glViewport(0, 0, GLsizei(std::lround(View_.Width * ratio)), GLsizei(std::lround(View_.Height * ratio)));
     const TColorVector& bg = View_.BackgroundColor;
     glClearColor(bg.R, bg.G, bg.B, bg.A);
@@ -388,6 +482,8 @@ void TGLSceneViewer::paintGL() {
         glDisable(GL_TEXTURE_2D);
         glDisable(GL_BLEND);
     }
+    if (wait)
+        glFinish();
     Fps_.FrameRendered();
 }
 

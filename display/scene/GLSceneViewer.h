@@ -3,8 +3,14 @@
 // then the screen texts over it, and reports the mouse in view pixels. This is the only place of the
 // program with OpenGL calls; everything it draws is read from the plain scene objects of the toolkit.
 //
+// Screen texts come in two kinds by their font: a font loaded from a file draws from its glyph sheet
+// (single-byte text, the sheet scaled by the text's scale); any other font draws from the system's fonts
+// through the viewer's glyph cache, shaped and rendered at the exact device pixel size and placed on whole
+// device pixels, so it is sharp at every size and pixel ratio.
+//
 // The scene, camera and fonts are not owned; they must outlive the viewer (or be detached first).
 
+#include "display/scene/GlyphCache.h"
 #include "toolkit/FramesPerSecond.h"
 #include "toolkit/GLSceneView.h"
 
@@ -45,10 +51,20 @@ public:
     // Forgets the texture of a font that is about to be destroyed.
     void ReleaseFont(const toolkit::TGLBitmapFont* font);
 
+    // The glyph cache of the system-font texts. Fonts measure their texts through it (SetTextMeasure), so
+    // that layout and picking see the widths drawn here; it follows the widget's device pixel ratio.
+    TGlyphCache& GlyphCache() { return GlyphCache_; }
+
+    // Draws the scene into the current OpenGL context, as a paint of the widget does; with `wait`, returns
+    // once the drawing is done (for benchmarks).
+    void RenderFrame(bool wait = false);
+
 signals:
-    void MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void MouseDown(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
+                   int y);
     void MouseMove(Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
-    void MouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x, int y);
+    void MouseUp(Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
+                 int y);
     void DoubleClick(int x, int y);
 
 protected:
@@ -67,6 +83,7 @@ private:
     platform::IClock& Clock_;
     toolkit::TGLSceneView View_;
     toolkit::TFramesPerSecond Fps_;
+    TGlyphCache GlyphCache_;
 };
 
 } // namespace display

@@ -239,6 +239,25 @@ TEST_F(DisplayEngineTest, PageAndContentHeightsFollowTheTextSize) {
     EXPECT_EQ(Scroll.ContentHeight, 112 + 167);
 }
 
+// UTF-8 lyrics have no font file: every size from 11 to 30 draws from the system's fonts at exactly that
+// many pixels; back in a single-byte set the font file is loaded again.
+TEST_F(DisplayEngineTest, UnicodeLinesDrawFromTheSystemFontAtTheTextSize) {
+    auto& font = Scene.GLWindowsBitmapFontTextNoTimestamp;
+    Settings.SetCharset("charset_unicode");
+    for (int size = 11; size <= 30; ++size) {
+        Settings.SelectTextSize(size - 11);
+        Load({{"Группа крови", -1}, {"אני אוהב אותך", 5940000}}, false);
+        EXPECT_TRUE(font.DrawsSystemFont()) << size;
+        EXPECT_EQ(font.FontSize(), size < 16 ? 14 : 22) << size;
+        EXPECT_EQ(font.SystemPixelSize(Line(1).Scale.Y), size);
+        EXPECT_DOUBLE_EQ(Engine.LineHeight(), 1.5 * size);
+    }
+    Settings.SetCharset("charset_english");
+    Load({{"a", -1}, {"b", 5940000}}, false);
+    EXPECT_TRUE(font.Loaded());
+    EXPECT_FALSE(font.DrawsSystemFont());
+}
+
 TEST_F(DisplayEngineTest, TextSizeStaysWithin11And30) {
     struct {
         int from;

@@ -81,6 +81,7 @@ TEST(DisplayScreenshot, CurrentLineYellowOthersGreyOutsideNotDrawn) {
     scene.GLDummyCubeButtons->Visible = false;
     scene.GLHUDTextLoading->Visible = false;
     TGLSceneViewer viewer(clock);
+    scene.SetTextMeasure(&viewer.GlyphCache());
     viewer.SetScene(&scene.GLSceneTextNoTimestamp);
     viewer.SetCamera(scene.GLCameraTextNoTimestamp);
     viewer.resize(810, 306);
@@ -109,7 +110,9 @@ TEST(DisplayScreenshot, CurrentLineYellowOthersGreyOutsideNotDrawn) {
     ASSERT_EQ(image.height(), 306);
 
     auto& container = *scene.GLHUDTextNoTimestampContainer;
-    auto line = [&](int i) -> toolkit::TGLHUDText& { return static_cast<toolkit::TGLHUDText&>(container.Child(i)); };
+    auto line = [&](int i) -> toolkit::TGLHUDText& {
+        return static_cast<toolkit::TGLHUDText&>(container.Child(i));
+    };
     const TColours current = Count(image, RectOf(line(7)));
     EXPECT_GT(current.Yellow, 60);
     EXPECT_LT(current.Grey, current.Yellow / 5);

@@ -174,6 +174,24 @@ TEST_F(StoredFontFiles, MissingPathAfterALoadKeepsTheGlyphs) {
     EXPECT_EQ(font.CharWidth(), 9);
 }
 
+TEST_F(StoredFontFiles, UsingTheSystemFontUntilTheNextLoad) {
+    TGLStoredBitmapFont font("Lucida Console", 21);
+    ASSERT_TRUE(font.LoadFromFile(Write("charset_english14.gsf", TCraftedFile{}.Bytes())));
+    const unsigned version = font.Version();
+    font.UseSystemFont(22);
+    EXPECT_FALSE(font.Loaded());
+    EXPECT_TRUE(font.DrawsSystemFont());
+    EXPECT_EQ(font.FontSize(), 22);
+    EXPECT_GT(font.Version(), version); // the objects drawing with it see the change
+    EXPECT_EQ(font.Glyphs.Width(), 3);  // the file's glyphs are kept
+
+    // A missing file changes nothing; a file draws from its glyphs again.
+    EXPECT_FALSE(font.LoadFromFile((Dir / "charset_unicode22.gsf").string()));
+    EXPECT_TRUE(font.DrawsSystemFont());
+    ASSERT_TRUE(font.LoadFromFile((Dir / "charset_english14.gsf").string()));
+    EXPECT_FALSE(font.DrawsSystemFont());
+}
+
 TEST(StoredBitmapFont, WritesWhatItReads) {
     TGLStoredBitmapFont font("Lucida Console", 21);
     ASSERT_TRUE(Load(font, TCraftedFile{3, 4, 2}.Bytes()));
@@ -189,9 +207,11 @@ TEST(StoredBitmapFont, WritesWhatItReads) {
 
 // The files the build draws for the program's settings folder.
 TEST(StoredBitmapFont, BuiltFontFilesLoad) {
-    for (const char* charset : {"charset_english", "charset_centraleurope", "charset_russian", "charset_greek"}) {
+    for (const char* charset :
+         {"charset_english", "charset_centraleurope", "charset_russian", "charset_greek"}) {
         for (int size : {14, 22}) {
-            const std::string path = std::string(CANTREL_SETTINGS_DIR) + charset + std::to_string(size) + ".gsf";
+            const std::string path =
+                std::string(CANTREL_SETTINGS_DIR) + charset + std::to_string(size) + ".gsf";
             TGLStoredBitmapFont font("Lucida Console", 21);
             ASSERT_TRUE(font.LoadFromFile(path)) << path;
             EXPECT_EQ(font.CharRects.size(), 256u) << path; // 228 glyphs, grown to 256
@@ -208,7 +228,7 @@ TEST(StoredBitmapFont, BuiltFontFilesLoad) {
                 return count;
             };
             EXPECT_GT(lit('M' - 28), 10) << path;
-            EXPECT_GT(lit('_' - 28), 3) << path; // the underscore sits low: the cell holds it whole
+            EXPECT_GT(lit('_' - 28), 3) << path;   // the underscore sits low: the cell holds it whole
             EXPECT_GT(lit(0xC9 - 28), 10) << path; // an accented capital
             EXPECT_EQ(lit(' ' - 28), 0) << path;
         }

@@ -1,5 +1,7 @@
 #include "Fixtures.h"
 
+#include "toolkit/FileBytes.h"
+
 #include "toolkit/CodePage.h"
 
 #include <cstdio>
@@ -13,7 +15,8 @@ namespace fixtures {
 TTempFolder::TTempFolder() {
     static int counter = 0;
     std::random_device seed;
-    Path = fs::temp_directory_path() / ("cantrel-lyrics-" + std::to_string(seed()) + "-" + std::to_string(++counter));
+    Path = fs::temp_directory_path() /
+           ("cantrel-lyrics-" + std::to_string(seed()) + "-" + std::to_string(++counter));
     fs::create_directories(Path);
 }
 
@@ -23,11 +26,11 @@ TTempFolder::~TTempFolder() {
 }
 
 std::string TTempFolder::Write(const std::string& relative, const std::string& bytes) const {
-    fs::path p = Path / fs::path(relative);
+    fs::path p = Path / toolkit::FilePath(relative);
     p.make_preferred();
     fs::create_directories(p.parent_path());
     std::ofstream(p, std::ios::binary) << bytes;
-    return p.string();
+    return toolkit::PathString(p); // a program path
 }
 
 std::string Encode(TEncoding encoding, const std::string& utf8, bool terminated) {
@@ -61,7 +64,8 @@ std::string BigEndian(std::uint32_t value, int bytes) {
 }
 
 std::string SyncSafe(std::uint32_t value) {
-    return {char((value >> 21) & 0x7F), char((value >> 14) & 0x7F), char((value >> 7) & 0x7F), char(value & 0x7F)};
+    return {char((value >> 21) & 0x7F), char((value >> 14) & 0x7F), char((value >> 7) & 0x7F),
+            char(value & 0x7F)};
 }
 
 } // namespace
@@ -77,9 +81,11 @@ std::string TextFrame(int version, const std::string& id, TEncoding encoding, co
     return Frame(version, id, std::string(1, char(encoding)) + Encode(encoding, utf8));
 }
 
-std::string LyricsFrame(int version, TEncoding encoding, const std::string& utf8, const std::string& description) {
+std::string LyricsFrame(int version, TEncoding encoding, const std::string& utf8,
+                        const std::string& description) {
     return Frame(version, version == 2 ? "ULT" : "USLT",
-                 std::string(1, char(encoding)) + "eng" + Encode(encoding, description, true) + Encode(encoding, utf8));
+                 std::string(1, char(encoding)) + "eng" + Encode(encoding, description, true) +
+                     Encode(encoding, utf8));
 }
 
 std::string Id3v2Tag(int version, const std::vector<std::string>& frames) {
@@ -92,7 +98,8 @@ std::string Id3v2Tag(int version, const std::vector<std::string>& frames) {
 
 std::string Id3v1Tag(const std::string& title, const std::string& artist) {
     auto field = [](const std::string& s, std::size_t n) { return (s + std::string(n, '\0')).substr(0, n); };
-    return "TAG" + field(title, 30) + field(artist, 30) + field("Album", 30) + "2001" + field("", 30) + '\x0C';
+    return "TAG" + field(title, 30) + field(artist, 30) + field("Album", 30) + "2001" + field("", 30) +
+           '\x0C';
 }
 
 std::string Audio(std::size_t bytes) {
@@ -118,6 +125,8 @@ std::string Lyrics3v2Block(const std::vector<std::pair<std::string, std::string>
     return block + blockSize + "LYRICS200";
 }
 
-std::string Lyrics3v1Block(const std::string& lyrics) { return "LYRICSBEGIN" + lyrics + "LYRICSEND"; }
+std::string Lyrics3v1Block(const std::string& lyrics) {
+    return "LYRICSBEGIN" + lyrics + "LYRICSEND";
+}
 
 } // namespace fixtures

@@ -7,6 +7,7 @@
 #include "toolkit/GLHUDText.h"
 #include "toolkit/GLScene.h"
 #include "toolkit/GLSceneView.h"
+#include "toolkit/GLTextMeasure.h"
 #include "toolkit/GLTorus.h"
 
 #include "platform/fake/FakeWindowSystem.h"
@@ -101,7 +102,8 @@ TEST(SceneObjects, HudTextRectFollowsFontAlignmentAndScale) {
     struct {
         TAlignment alignment;
         float left;
-    } cases[] = {{TAlignment::LeftJustify, 100}, {TAlignment::Center, 100 - 27}, {TAlignment::RightJustify, 100 - 54}};
+    } cases[] = {
+        {TAlignment::LeftJustify, 100}, {TAlignment::Center, 100 - 27}, {TAlignment::RightJustify, 100 - 54}};
     for (const auto& c : cases) {
         text.Alignment = c.alignment;
         const TPixelRect r = text.ScreenRect();
@@ -119,6 +121,59 @@ TEST(SceneObjects, HudTextRectFollowsFontAlignmentAndScale) {
     text.Text.clear();
     const TPixelRect empty = text.ScreenRect();
     EXPECT_FALSE(empty.Contains(100, 50));
+}
+
+// A text of a system font is measured through the font's text measure at its exact pixel size (not scaled
+// again); a loaded font and a font without a measure use the cell metrics.
+TEST(SceneObjects, SystemFontTextIsMeasuredAtItsPixelSize) {
+    struct TMeasure : IGLTextMeasure {
+        std::string Family, Text;
+        int PixelSize = 0;
+        TGLTextExtent MeasureText(const std::string& family, int pixelSize,
+                                  const std::string& text) override {
+            Family = family;
+            PixelSize = pixelSize;
+            Text = text;
+            return {float(10 * pixelSize), float(2 * pixelSize)};
+        }
+    } measure;
+    struct TFileFont : TGLBitmapFont {
+        using TGLBitmapFont::TGLBitmapFont;
+        void MarkLoaded() { SetLoaded(); }
+    } font("Mono", 14);
+    font.SetCharWidth(8);
+    font.SetCharHeight(12);
+    TGLHUDText text;
+    text.BitmapFont = &font;
+    text.Text = "\xD0\x96";
+    text.Position = {100, 50, 0};
+    text.Scale = {20.0f / 14, 20.0f / 14, 1};
+    text.Alignment = TAlignment::Center;
+
+    // No measure: two bytes of cells, scaled.
+    EXPECT_NEAR(text.ScreenRect().Right - text.ScreenRect().Left, 2 * 8 * 20.0f / 14, 1e-3);
+
+    font.SetTextMeasure(&measure);
+    const TPixelRect r = text.ScreenRect();
+    EXPECT_EQ(measure.Family, "Mono");
+    EXPECT_EQ(measure.PixelSize, 20);
+    EXPECT_EQ(measure.Text, text.Text);
+    EXPECT_FLOAT_EQ(r.Left, 100 - 100);
+    EXPECT_FLOAT_EQ(r.Right, 100 + 100);
+    EXPECT_FLOAT_EQ(r.Bottom, 50 + 40);
+
+    // Sizes round to whole pixels and are at least 1.
+    struct {
+        float scale;
+        int pixels;
+    } sizes[] = {{1, 14}, {15.0f / 14, 15}, {30.0f / 22 * 22 / 14, 30}, {0.01f, 1}, {-2, 1}};
+    for (const auto& s : sizes)
+        EXPECT_EQ(font.SystemPixelSize(s.scale), s.pixels) << s.scale;
+
+    font.MarkLoaded();
+    measure.PixelSize = 0;
+    EXPECT_NEAR(text.ScreenRect().Right - text.ScreenRect().Left, 2 * 8 * 20.0f / 14, 1e-3);
+    EXPECT_EQ(measure.PixelSize, 0);
 }
 
 TEST(SceneView, OrthogonalCameraShowsFixedPixelsPerUnit) {
@@ -183,12 +238,11 @@ TEST(SceneView, PicksTextsOnTopThenNearestSolid) {
         float x, y;
         const TGLBaseSceneObject* expected;
     } cases[] = {
-        {402, 155, &first},     // text over the rings
-        {412, 155, &over},      // the later text is drawn on top
+        {402, 155, &first},      // text over the rings
+        {412, 155, &over},       // the later text is drawn on top
         {405, 153 + 30, &front}, // both rings cover it: the nearer wins
         {405 + 100, 153, &back}, // outside the small ring: 0.5 units x 244 px = 122 px radius for the big one
-        {405 + 130, 153, nullptr},
-        {10, 10, nullptr},
+        {405 + 130, 153, nullptr}, {10, 10, nullptr},
     };
     for (const auto& c : cases)
         EXPECT_EQ(s.View.PickObject(c.x, c.y), c.expected) << c.x << "," << c.y;
@@ -241,13 +295,13 @@ TEST(Cadencer, AdvancesByClockTicksAndCallsHandlersInOrder) {
         EXPECT_DOUBLE_EQ(t, cadencer.CurrentTime());
     };
 
-    cadencer.Progress(); // first advance: no time has passed
+    cadencer.Progress();        // first advance: no time has passed
     clock.Advance(0x100 + 250); // across the wrap
     cadencer.Progress();
     cadencer.ProgressBy(0.5);
 
-    EXPECT_EQ(calls, (std::vector<std::string>{"parent", "child", "cadencer", "parent", "child", "cadencer", "parent",
-                                               "child", "cadencer"}));
+    EXPECT_EQ(calls, (std::vector<std::string>{"parent", "child", "cadencer", "parent", "child", "cadencer",
+                                               "parent", "child", "cadencer"}));
     EXPECT_DOUBLE_EQ(steps[0], 0);
     EXPECT_DOUBLE_EQ(steps[3], 0.506);
     EXPECT_DOUBLE_EQ(steps[8], 0.5);
@@ -263,7 +317,9 @@ TEST(Cadencer, HandlerMayAddObjectsWhileTheSceneAdvances) {
     int added = 0;
     parent.AddNewChild<TGLDummyCube>().OnProgress = [&](TGLBaseSceneObject&, double, double) {
         for (int i = 0; i < 100; ++i) // enough to move the parent's child list
-            parent.AddNewChild<TGLDummyCube>().OnProgress = [&](TGLBaseSceneObject&, double, double) { ++added; };
+            parent.AddNewChild<TGLDummyCube>().OnProgress = [&](TGLBaseSceneObject&, double, double) {
+                ++added;
+            };
     };
     cadencer.ProgressBy(0.1);
     EXPECT_EQ(parent.Count(), 101);

@@ -2,6 +2,8 @@
 // A fresh temporary folder for one test, removed with everything in it when the test ends. Paths use the
 // platform's separator and end without one.
 
+#include "toolkit/FileBytes.h"
+
 #include "platform/Platform.h"
 
 #include <filesystem>
@@ -38,11 +40,11 @@ public:
     std::string operator/(const std::string& name) const { return path_ + platform::PathSeparator() + name; }
 
     static void WriteFile(const std::string& path, const std::string& bytes) {
-        std::ofstream out(path, std::ios::binary | std::ios::trunc);
+        std::ofstream out(toolkit::FilePath(path), std::ios::binary | std::ios::trunc);
         out.write(bytes.data(), std::streamsize(bytes.size()));
     }
     static std::string ReadFile(const std::string& path) {
-        std::ifstream in(path, std::ios::binary);
+        std::ifstream in(toolkit::FilePath(path), std::ios::binary);
         return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     }
 
