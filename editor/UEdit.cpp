@@ -166,6 +166,8 @@ TFormEdit::TFormEdit(const TEditorServices& services, QWidget* parent)
                    ? dialog.selectedFiles().front()
                    : QString();
     };
+    ClipboardText = [] { return QApplication::clipboard()->text(); };
+    SetClipboardText = [](const QString& text) { QApplication::clipboard()->setText(text); };
     ShowError = [this](const std::string& message) {
         QMessageBox::critical(this, "Cantrel", FromActive(message), QMessageBox::Ok);
     };
@@ -206,11 +208,23 @@ void TFormEdit::CreateActions() {
     add(
         "ActionRedo", "Redo", [this] { Lyric_->redo(); }, QKeySequence("Shift+Ctrl+Z"));
     add(
-        "ActionCut", "Cut", [this] { Lyric_->cut(); }, QKeySequence("Ctrl+X"));
+        "ActionCut", "Cut",
+        [this] {
+            if (!Lyric_->textCursor().hasSelection())
+                return;
+            SetClipboardText(Lyric_->SelectedText());
+            Lyric_->textCursor().removeSelectedText();
+        },
+        QKeySequence("Ctrl+X"));
     add(
-        "ActionCopy", "Copy", [this] { Lyric_->copy(); }, QKeySequence("Ctrl+C"));
+        "ActionCopy", "Copy",
+        [this] {
+            if (Lyric_->textCursor().hasSelection())
+                SetClipboardText(Lyric_->SelectedText());
+        },
+        QKeySequence("Ctrl+C"));
     add(
-        "ActionPaste", "Paste", [this] { Lyric_->paste(); }, QKeySequence("Ctrl+V"));
+        "ActionPaste", "Paste", [this] { Lyric_->InsertText(ClipboardText()); }, QKeySequence("Ctrl+V"));
     add(
         "ActionSelectAll", "Select All", [this] { Lyric_->selectAll(); }, QKeySequence("Ctrl+A"));
     add("ActionRemoveTimestamps", "Remove Timestamps", [this] { RemoveTimestamps(); });
@@ -693,7 +707,7 @@ void TFormEdit::OpenFile() {
 }
 
 void TFormEdit::ImportClipboard() {
-    SynEditClipboard_ = QApplication::clipboard()->text();
+    SynEditClipboard_ = ClipboardText();
     // Text far beyond what the panes hold is not even parsed.
     if (std::size_t(SynEditClipboard_.size()) > 4 * kMaxEditorBytes) {
         SynEditClipboard_.clear();
@@ -720,7 +734,7 @@ void TFormEdit::ExportToClipboard() {
     if (text.size() >= 2 && text.compare(text.size() - 2, 2, "\r\n") == 0)
         text.resize(text.size() - 2);
     SynEditClipboard_ = FromActive(text);
-    QApplication::clipboard()->setText(SynEditClipboard_);
+    SetClipboardText(SynEditClipboard_);
     SynEditClipboard_.clear();
 }
 

@@ -95,6 +95,9 @@ public:
     std::function<QString()> ChooseOpenFile;
     std::function<QString(const QString& initialName)> ChooseSaveFile;
     std::function<void(const std::string&)> ShowError;
+    // The system clipboard's text (shared by every program on the display; tests keep their own).
+    std::function<QString()> ClipboardText;
+    std::function<void(const QString&)> SetClipboardText;
 
 protected:
     void done(int result) override;

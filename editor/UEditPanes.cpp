@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QScrollBar>
 #include <QTextBlock>
+#include <QTextDocumentFragment>
 #include <QUrl>
 
 #include <algorithm>
@@ -236,9 +237,11 @@ bool TLyricPane::canInsertFromMimeData(const QMimeData* source) const {
 }
 
 void TLyricPane::insertFromMimeData(const QMimeData* source) {
-    if (!source->hasText())
-        return;
-    const QString text = source->text();
+    if (source->hasText())
+        InsertText(source->text());
+}
+
+void TLyricPane::InsertText(const QString& text) {
     const qsizetype newLines = text.count('\n');
     if (!FitsEditor(std::size_t(document()->blockCount()) + std::size_t(newLines),
                     std::size_t(document()->characterCount()) + std::size_t(text.size()))) {
@@ -248,6 +251,10 @@ void TLyricPane::insertFromMimeData(const QMimeData* source) {
     }
     insertPlainText(ExpandTabs(text));
     ensureCursorVisible();
+}
+
+QString TLyricPane::SelectedText() const {
+    return textCursor().selection().toPlainText();
 }
 
 void TLyricPane::dragEnterEvent(QDragEnterEvent* event) {

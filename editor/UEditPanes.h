@@ -46,6 +46,11 @@ public:
     // A paste or drop of text that would make the pane larger than the editor holds; nothing is inserted.
     std::function<void()> OnTooLong;
 
+    // Inserts text at the caret as a paste does: tabs as spaces, refused when the pane would grow too large.
+    void InsertText(const QString& text);
+    // The selected text, lines joined by line feeds.
+    QString SelectedText() const;
+
 protected:
     bool event(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;

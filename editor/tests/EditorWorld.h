@@ -70,6 +70,8 @@ protected:
         Editor = std::make_unique<TFormEdit>(services);
         Editor->ShowError = [this](const std::string& message) { Errors.push_back(message); };
         Editor->ChooseOpenFile = [this] { return OpenAnswer; };
+        Editor->ClipboardText = [this] { return Clipboard; };
+        Editor->SetClipboardText = [this](const QString& text) { Clipboard = text; };
         Editor->ChooseSaveFile = [this](const QString& initial) {
             SaveInitial = initial;
             return SaveAnswer;
@@ -117,6 +119,8 @@ protected:
     QString OpenAnswer;
     QString SaveAnswer;
     QString SaveInitial;
+    // The editor's clipboard: the display's own is shared with every test running beside this one.
+    QString Clipboard;
 };
 
 } // namespace editor::testing
