@@ -281,6 +281,7 @@ void TFormCantrel::DisplayLoopStep() {
     }
     Scene_->GLCadencer1.Progress();
     // The visualization is stepped here once it exists (never while it is switched off).
+    // In the edit view the editor follows the play position.
     if (ViewMode_ == 3)
         Editor_->UpdatePlayback();
     RedrawIfChanged();
