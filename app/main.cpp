@@ -1,5 +1,5 @@
-// The program's start: the media session, the player session, the agent channel and the main window, then
-// the event loop. The main window detects the player when it is created.
+// The program's start: the media session, the Sonique driver, the player session, the agent channel and the
+// main window, then the event loop. The main window detects the player when it is created.
 #include "config/USettings.h"
 #include "display/UActiveText.h"
 #include "display/UMain.h"
@@ -18,7 +18,10 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
 
     const std::unique_ptr<platform::IMediaSession> mediaSession = platform::CreateMediaSession();
-    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get());
+    // Sonique's driver connects to the player's shared block now and stays connected until the end.
+    player::TSoniqueI sonique(platform::SystemWindows(), platform::SystemNamedObjects());
+    player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get(),
+                                   &sonique);
     const std::unique_ptr<platform::IAgentChannel> agentChannel = platform::CreateAgentChannel();
 
     display::TMainWindowServices services;
@@ -27,7 +30,7 @@ int main(int argc, char* argv[]) {
     services.AgentChannel = agentChannel.get();
     services.ProgramFolder = platform::ProgramFolder();
     services.Separator = platform::PathSeparator();
-    services.UserDataFolder = config::DefaultUserDataFolder(services.Separator);
+    services.UserDataFolder = platform::UserDataFolder();
     services.OpenAddress = [](const std::string& address) {
         const QString text = display::FromActive(address);
         QDesktopServices::openUrl(text.contains("://") ? QUrl(text) : QUrl::fromLocalFile(text));

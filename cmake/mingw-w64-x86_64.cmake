@@ -13,3 +13,24 @@ set(CMAKE_CROSSCOMPILING_EMULATOR wine)
 # Self-contained executables: no MinGW runtime DLLs to place beside them in the Wine prefix.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static -static-libgcc -static-libstdc++")
+
+# The Windows libraries made by scripts/windows-deps (static Qt, zlib, TagLib, libcurl): its cache folder,
+# given as -DCANTREL_WINDOWS_DEPS=<folder> or in the environment. Without it the build leaves out what needs
+# them (the Qt layer, the program and the database client). Kept in the environment for CMake's try_compile
+# projects, which read this file again.
+if(NOT CANTREL_WINDOWS_DEPS AND DEFINED ENV{CANTREL_WINDOWS_DEPS})
+  set(CANTREL_WINDOWS_DEPS "$ENV{CANTREL_WINDOWS_DEPS}")
+endif()
+if(CANTREL_WINDOWS_DEPS)
+  set(ENV{CANTREL_WINDOWS_DEPS} "${CANTREL_WINDOWS_DEPS}")
+  foreach(lib qt zlib taglib curl)
+    if(EXISTS "${CANTREL_WINDOWS_DEPS}/${lib}")
+      list(APPEND CMAKE_FIND_ROOT_PATH "${CANTREL_WINDOWS_DEPS}/${lib}")
+      list(APPEND CMAKE_PREFIX_PATH "${CANTREL_WINDOWS_DEPS}/${lib}")
+    endif()
+  endforeach()
+  set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
+  # Qt's host tools (moc, rcc, uic) are Debian's of the same version.
+  set(QT_HOST_PATH /usr)
+  set(QT_HOST_PATH_CMAKE_DIR /usr/lib/x86_64-linux-gnu/cmake)
+endif()

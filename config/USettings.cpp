@@ -94,20 +94,6 @@ int CodePageOfCharset(const std::string& charset) {
     return 1252;
 }
 
-std::string DefaultUserDataFolder(char separator) {
-    const auto env = [](const char* name) {
-        const char* value = std::getenv(name);
-        return std::string(value ? value : "");
-    };
-    const std::string xdg = env("XDG_DATA_HOME");
-    if (!xdg.empty())
-        return xdg;
-    const std::string home = env("HOME");
-    if (!home.empty())
-        return home + separator + ".local" + separator + "share";
-    return env("APPDATA");
-}
-
 TSettings::TSettings(ISettingsView& view, TSongList& cancelList, TSongList& uploadList,
                      std::string programFolder, std::string userDataFolder, char separator)
     : view_(view), cancelList_(cancelList), uploadList_(uploadList), separator_(separator),

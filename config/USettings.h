@@ -209,8 +209,4 @@ std::optional<float> ParseScale(const std::string& text);
 // know.
 int CodePageOfCharset(const std::string& charset);
 
-// The user's data folder: $XDG_DATA_HOME, else $HOME/.local/share, else %APPDATA%; empty when none is
-// set.
-std::string DefaultUserDataFolder(char separator);
-
 } // namespace config

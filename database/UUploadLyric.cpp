@@ -7,12 +7,11 @@
 #include "lyrics/TextHelpers.h"
 #include "lyrics/UMp3Tag.h"
 #include "lyrics/UTextLyrics.h"
+#include "platform/Hash.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/FileBytes.h"
 #include "toolkit/RoundLength.h"
 #include "toolkit/TextCompare.h"
-
-#include <openssl/evp.h>
 
 namespace database {
 
@@ -104,14 +103,11 @@ std::string LengthTag(std::int32_t lengthSeconds) {
 } // namespace
 
 std::string Md5Hex(const std::string& text) {
-    unsigned char digest[EVP_MAX_MD_SIZE];
-    unsigned int size = 0;
-    EVP_Digest(text.data(), text.size(), digest, &size, EVP_md5(), nullptr);
     static const char* const kHex = "0123456789abcdef";
     std::string hex;
-    for (unsigned int i = 0; i < size; ++i) {
-        hex += kHex[digest[i] >> 4];
-        hex += kHex[digest[i] & 15];
+    for (const std::uint8_t byte : platform::HashBytes(platform::THashKind::Md5, text.data(), text.size())) {
+        hex += kHex[byte >> 4];
+        hex += kHex[byte & 15];
     }
     return hex;
 }

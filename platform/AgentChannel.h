@@ -41,7 +41,9 @@ public:
     // A descriptor the caller's event loop watches for readability and then calls ProcessPending; -1 when
     // records are delivered by the system's own message dispatch (Windows).
     virtual int EventHandle() const = 0;
-    // Handles the records waiting now without blocking on new ones.
+    // Handles the records waiting now without blocking on new ones. On Windows, where the thread's message
+    // dispatch delivers them, this dispatches the waiting messages of the channel's window (for a program
+    // without a message loop of its own).
     virtual void ProcessPending() = 0;
 
     // Starts a program with no arguments, shown normally, without waiting for it. False when it cannot start.

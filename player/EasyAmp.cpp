@@ -1,6 +1,10 @@
 #include "player/EasyAmp.h"
 
 #include "player/AmpI.h"
+#include "player/QCDI.h"
+#include "player/WMPI.h"
+
+#include "lyrics/TextHelpers.h"
 #include "toolkit/CodePage.h"
 
 #include <climits>
@@ -82,8 +86,8 @@ std::string CleanMediaMonkeyCaption(const std::string& caption) {
 }
 
 TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
-                               platform::IMediaSession* media)
-    : Windows_(windows), Clock_(clock), Mpris_(media, clock) {
+                               platform::IMediaSession* media, TSoniqueI* sonique)
+    : Windows_(windows), Clock_(clock), Mpris_(media, clock), Sonique_(sonique) {
     SetAmpInfo();
 }
 
@@ -93,6 +97,10 @@ std::string TPlayerSession::GetProgramFolder() const {
 
 bool TPlayerSession::IsWinampProtocol() const {
     return AmpKind_ == akWinamp || AmpKind_ == akFoobar || AmpKind_ == akMediaMonkey;
+}
+
+bool TPlayerSession::SoniqueRunning() {
+    return Sonique_ && Sonique_->SoniqueRunning();
 }
 
 void TPlayerSession::SetAmpInfo() {
@@ -111,10 +119,11 @@ bool TPlayerSession::IsPlayerAlive() {
     case akMediaMonkey:
         return Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow;
     case akQcd:
+        return QcdRunning(Windows_);
     case akSonique:
+        return SoniqueRunning();
     case akWmp:
-        // Their drivers are not part of this build: they never count as running.
-        return false;
+        return WmpRunning(Windows_);
     case akMpris:
         // The chosen player is kept while its bus name has an owner.
         return Mpris_.IsAlive();
@@ -127,11 +136,18 @@ bool TPlayerSession::IsPlayerAlive() {
 void TPlayerSession::DetectPlayer() {
     if (IsPlayerAlive())
         return;
-    // Quintessential Player, Windows Media Player and Sonique come first in the search; without their
-    // drivers they are never found. Players on the session bus come last.
+    // In this order: Quintessential Player, Windows Media Player, Sonique, MediaMonkey, a Winamp-protocol
+    // window (Winamp or foobar2000), and last the players on the session bus.
     AmpWindow_ = platform::kNoWindow;
     AmpKind_ = akNone;
-    if (Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow) {
+    if (const WindowHandle qcd = FindQcdWindow(Windows_); qcd != platform::kNoWindow) {
+        AmpKind_ = akQcd;
+        AmpWindow_ = qcd;
+    } else if (WmpRunning(Windows_)) {
+        AmpKind_ = akWmp;
+    } else if (SoniqueRunning()) {
+        AmpKind_ = akSonique;
+    } else if (Windows_.FindWindowOfClass(kMediaMonkeyClass) != platform::kNoWindow) {
         AmpKind_ = akMediaMonkey;
         AmpWindow_ = FindAmpWindow(Windows_);
     } else if (const WindowHandle amp = FindAmpWindow(Windows_); amp != platform::kNoWindow) {
@@ -173,8 +189,20 @@ std::string TPlayerSession::ReadSongTitle() {
         title = Mpris_.Title();
         break;
     case akQcd:
+        title = QcdTitle(Windows_);
+        // A caption with only the player's name carries no song: the song stays as it was.
+        if (title == kQcdNoSongTitle)
+            title = CurrentSong_.title;
+        break;
     case akSonique:
+        if (SoniqueRunning()) {
+            title = Sonique_->SoniqueTitle();
+            if (lyrics::TrimView(title) == "-")
+                title.clear();
+        }
+        break;
     case akWmp:
+        title = WmpTitle(Windows_);
         break;
     }
     if (title.empty()) {
@@ -187,6 +215,10 @@ std::string TPlayerSession::ReadSongTitle() {
 std::int32_t TPlayerSession::ReadSongPosition() {
     if (AmpKind_ == akMpris)
         return Mpris_.PositionMs();
+    if (AmpKind_ == akQcd)
+        return QcdPosition(Windows_, AmpWindow_);
+    if (AmpKind_ == akSonique)
+        return Sonique_->SoniquePosition();
     return IsWinampProtocol() ? AmpSongPosition(Windows_, AmpWindow_) : 0;
 }
 
@@ -196,6 +228,10 @@ std::int32_t TPlayerSession::ReadSongLength(std::int32_t fallback) {
         length = AmpSongLength(Windows_, AmpWindow_);
     else if (AmpKind_ == akMpris)
         length = Mpris_.LengthSeconds();
+    else if (AmpKind_ == akQcd)
+        length = QcdLength(Windows_);
+    else if (AmpKind_ == akSonique)
+        length = Sonique_->SoniqueLength();
     return length < 0 ? 0 : length;
 }
 
@@ -204,6 +240,8 @@ std::string TPlayerSession::ReadSongFileName() {
         return AmpPlaylistFile(Windows_, AmpWindow_);
     if (AmpKind_ == akMpris)
         return Mpris_.FileName();
+    if (AmpKind_ == akSonique)
+        return Sonique_->SoniqueFileName();
     return {};
 }
 
@@ -303,41 +341,71 @@ void TPlayerSession::PlayFirst() {
 }
 
 void TPlayerSession::PlayerPlay() {
-    if (IsWinampProtocol())
+    if (AmpKind_ == akQcd) {
+        QcdStop(Windows_);
+        QcdPlay(Windows_);
+    } else if (AmpKind_ == akSonique) {
+        Sonique_->SoniqueStop();
+        Sonique_->SoniquePlay();
+    } else if (AmpKind_ == akWmp) {
+        WmpPlay(Windows_);
+    } else if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_PLAY);
     else if (AmpKind_ == akMpris)
         Mpris_.Command(platform::TMediaCommand::Play);
 }
 
 void TPlayerSession::PlayerPause() {
-    if (IsWinampProtocol())
+    if (AmpKind_ == akQcd)
+        QcdPause(Windows_);
+    else if (AmpKind_ == akSonique)
+        Sonique_->SoniquePause();
+    else if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_PAUSE);
     else if (AmpKind_ == akMpris)
         Mpris_.Command(platform::TMediaCommand::PlayPause); // toggles, like the Winamp pause command
 }
 
 void TPlayerSession::PlayerStop() {
-    if (IsWinampProtocol())
+    if (AmpKind_ == akQcd)
+        QcdStop(Windows_);
+    else if (AmpKind_ == akSonique)
+        Sonique_->SoniqueStop();
+    else if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_STOP);
     else if (AmpKind_ == akMpris)
         Mpris_.Command(platform::TMediaCommand::Stop);
 }
 
 void TPlayerSession::PlayerNext() {
-    if (IsWinampProtocol())
+    if (AmpKind_ == akQcd)
+        QcdNext(Windows_);
+    else if (AmpKind_ == akSonique)
+        Sonique_->SoniqueNext();
+    else if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_NEXT);
     else if (AmpKind_ == akMpris)
         Mpris_.Command(platform::TMediaCommand::Next);
 }
 
 void TPlayerSession::PlayerPrev() {
-    if (IsWinampProtocol())
+    if (AmpKind_ == akQcd)
+        QcdPrev(Windows_);
+    else if (AmpKind_ == akSonique)
+        Sonique_->SoniquePrev();
+    else if (IsWinampProtocol())
         AmpCommand(Windows_, AMP_PREV);
     else if (AmpKind_ == akMpris)
         Mpris_.Command(platform::TMediaCommand::Previous);
 }
 
 void TPlayerSession::PlayerVolumeUp() {
+    if (AmpKind_ == akQcd)
+        QcdVolumeUp(Windows_);
+    else if (AmpKind_ == akSonique)
+        Sonique_->SoniqueVolumeUp();
+    else if (AmpKind_ == akWmp)
+        WmpVolumeUp(Windows_);
     if (AmpKind_ == akMpris)
         Mpris_.ChangeVolume(kMprisVolumeStep);
     if (!IsWinampProtocol())
@@ -349,6 +417,12 @@ void TPlayerSession::PlayerVolumeUp() {
 }
 
 void TPlayerSession::PlayerVolumeDown() {
+    if (AmpKind_ == akQcd)
+        QcdVolumeDown(Windows_);
+    else if (AmpKind_ == akSonique)
+        Sonique_->SoniqueVolumeDown();
+    else if (AmpKind_ == akWmp)
+        WmpVolumeDown(Windows_);
     if (AmpKind_ == akMpris)
         Mpris_.ChangeVolume(-kMprisVolumeStep);
     if (!IsWinampProtocol())
@@ -359,7 +433,9 @@ void TPlayerSession::PlayerVolumeDown() {
 }
 
 void TPlayerSession::PlayerForward5s() {
-    if (AmpKind_ == akMpris) {
+    if (AmpKind_ == akQcd) {
+        QcdForward5s(Windows_);
+    } else if (AmpKind_ == akMpris) {
         Mpris_.SeekBy(5000);
     } else if (AmpKind_ == akMediaMonkey) {
         PlayerSeek(GetSongPosition() + 5000);
@@ -370,7 +446,9 @@ void TPlayerSession::PlayerForward5s() {
 }
 
 void TPlayerSession::PlayerBack5s() {
-    if (AmpKind_ == akMpris) {
+    if (AmpKind_ == akQcd) {
+        QcdBack5s(Windows_);
+    } else if (AmpKind_ == akMpris) {
         Mpris_.SeekBy(-5000);
     } else if (AmpKind_ == akMediaMonkey) {
         PlayerSeek(GetSongPosition() - 5000);
@@ -381,6 +459,8 @@ void TPlayerSession::PlayerBack5s() {
 }
 
 void TPlayerSession::PlayerSeek(std::int32_t ms) {
+    if (AmpKind_ == akQcd)
+        QcdSeek(Windows_, ms);
     if (AmpKind_ == akMpris)
         Mpris_.SeekTo(ms, GetSongPosition());
     if (!IsWinampProtocol())
@@ -390,7 +470,12 @@ void TPlayerSession::PlayerSeek(std::int32_t ms) {
 }
 
 void TPlayerSession::PlayerJumpToFile() {
-    if (AmpKind_ == akWinamp || AmpKind_ == akFoobar) {
+    if (AmpKind_ == akQcd) {
+        QcdShow(Windows_);
+    } else if (AmpKind_ == akSonique) {
+        Windows_.BringToTop(Windows_.FindWindowOfClass(kSoniqueWindowClass));
+        Sonique_->SoniqueJump();
+    } else if (AmpKind_ == akWinamp || AmpKind_ == akFoobar) {
         Windows_.BringToTop(FindAmpWindow(Windows_));
         AmpCommand(Windows_, AMP_JUMP_TO_FILE);
     } else if (AmpKind_ == akMediaMonkey) {

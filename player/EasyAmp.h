@@ -4,11 +4,13 @@
 // to the player's driver.
 //
 // One instance lives for the whole run; it is created by main() and passed to whoever needs it. It holds
-// references to the window system, the clock and the media session it was given; all must outlive it.
+// references to the window system, the clock, the media session and the Sonique driver it was given; all
+// must outlive it.
 
 #include "platform/MediaSession.h"
 #include "platform/Platform.h"
 #include "player/MprisI.h"
+#include "player/USoniqueI.h"
 
 #include <cstdint>
 #include <string>
@@ -53,9 +55,10 @@ public:
 
 class TPlayerSession {
 public:
-    // Without a media session, players on the session bus are never found.
+    // Without a media session, players on the session bus are never found; without a Sonique driver, Sonique
+    // is never found.
     TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
-                   platform::IMediaSession* media = nullptr);
+                   platform::IMediaSession* media = nullptr, TSoniqueI* sonique = nullptr);
 
     void SetSongChangeListener(ISongChangeListener* listener) { Listener_ = listener; }
 
@@ -103,11 +106,13 @@ private:
     std::string ReadSongFileName();
     void SongChanged();
     bool IsWinampProtocol() const;
+    bool SoniqueRunning();
     void PlayFirst();
 
     platform::IWindowSystem& Windows_;
     platform::IClock& Clock_;
     TMprisI Mpris_;
+    TSoniqueI* Sonique_;
     ISongChangeListener* Listener_ = nullptr;
 
     ampKindT AmpKind_ = akNone;

@@ -97,4 +97,15 @@ std::string TFakeWindowSystem::ReadProcessFileName(WindowHandle window, std::uin
     return zero < maxLength ? text.substr(0, zero) : std::string();
 }
 
+std::int32_t TFakeWindowSystem::VirtualKeyOfChar(char character) {
+    const auto it = KeyboardLayout.find(character);
+    if (it != KeyboardLayout.end())
+        return it->second;
+    if (character >= 'a' && character <= 'z')
+        return character - 'a' + 'A';
+    if ((character >= 'A' && character <= 'Z') || (character >= '0' && character <= '9'))
+        return character;
+    return -1;
+}
+
 } // namespace platform

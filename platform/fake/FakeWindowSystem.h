@@ -34,6 +34,9 @@ public:
 
     std::vector<TMessage> Messages;         // every message sent or posted, in order
     std::vector<WindowHandle> BroughtToTop; // every BringToTop call, in order
+    // The keyboard layout: characters listed here type on that key; other letters and digits on the key of
+    // their upper-case letter (as on a US layout); everything else on none.
+    std::map<char, std::int32_t> KeyboardLayout;
 
     WindowHandle FindWindowOfClass(const std::string& className) override;
     bool IsWindowAlive(WindowHandle window) override;
@@ -46,6 +49,7 @@ public:
     void BringToTop(WindowHandle window) override;
     std::string ReadProcessFileName(WindowHandle window, std::uintptr_t address,
                                     std::size_t maxLength = 260) override;
+    std::int32_t VirtualKeyOfChar(char character) override;
 
 private:
     struct TWindow {

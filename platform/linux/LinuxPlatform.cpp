@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <cstdlib>
 
 namespace platform {
 namespace {
@@ -20,6 +21,7 @@ public:
     bool Post(WindowHandle, std::uint32_t, std::uintptr_t, std::intptr_t) override { return false; }
     void BringToTop(WindowHandle) override {}
     std::string ReadProcessFileName(WindowHandle, std::uintptr_t, std::size_t) override { return {}; }
+    std::int32_t VirtualKeyOfChar(char) override { return -1; }
 };
 
 class TMonotonicClock final : public IClock {
@@ -54,8 +56,22 @@ std::string ProgramFolder() {
     return slash == std::string::npos ? std::string("./") : exe.substr(0, slash + 1);
 }
 
+std::string UserDataFolder() {
+    const char* xdg = std::getenv("XDG_DATA_HOME");
+    if (xdg && *xdg)
+        return xdg;
+    const char* home = std::getenv("HOME");
+    if (home && *home)
+        return std::string(home) + "/.local/share";
+    return {};
+}
+
 char PathSeparator() {
     return '/';
+}
+
+std::string PathFromSystemFileName(const std::string& bytes) {
+    return bytes;
 }
 
 bool IsHiddenSystemFile(const std::string&) {

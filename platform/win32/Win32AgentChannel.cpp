@@ -69,7 +69,16 @@ public:
     }
 
     int EventHandle() const override { return -1; }
-    void ProcessPending() override {}
+
+    // For a program without a message loop of its own: the records sent to our window are delivered while
+    // the thread looks at its messages, so this looks at (and dispatches) the ones of our window.
+    void ProcessPending() override {
+        MSG message;
+        while (Window_ && PeekMessageA(&message, Window_, 0, 0, PM_REMOVE)) {
+            TranslateMessage(&message);
+            DispatchMessageA(&message);
+        }
+    }
 
     bool StartProgram(const std::string& path) override {
         const HINSTANCE result =

@@ -4,7 +4,10 @@
 
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <algorithm>
+#include <cwchar>
 #include <vector>
 
 namespace platform {
@@ -100,6 +103,12 @@ public:
         return terminated ? win32::AnsiToUtf8(std::string(bytes.data())) : std::string();
     }
 
+    std::int32_t VirtualKeyOfChar(char character) override {
+        // The low byte is the key; the high byte is the shift state it needs, which key messages leave out.
+        const SHORT key = VkKeyScanA(character);
+        return key == -1 ? -1 : std::int32_t(key & 0xFF);
+    }
+
 private:
     static std::size_t PageSize() {
         static const std::size_t size = [] {
@@ -143,8 +152,19 @@ std::string ProgramFolder() {
     }
 }
 
+std::string UserDataFolder() {
+    wchar_t path[MAX_PATH];
+    if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, path)))
+        return {};
+    return WideToUtf8(path, wcslen(path));
+}
+
 char PathSeparator() {
     return '\\';
+}
+
+std::string PathFromSystemFileName(const std::string& bytes) {
+    return win32::AnsiToUtf8(bytes);
 }
 
 bool IsHiddenSystemFile(const std::string& path) {

@@ -3,9 +3,13 @@
 // test fixture that drives it. Everything is a synchronous window message to the program's "Winamp v1.x"
 // window, so when a call returns the player already has the new state: no files, no races.
 //
-// Command line of the program: [--mediamonkey] [--parent <process id>]
+// Command line of the program: [--mediamonkey] [--parent <process id>] [--caption <text>]
+//                               [--length <seconds>] [--position <ms>] [--running]
 //   --mediamonkey  also create MediaMonkey's "TFMainWindow" main window.
 //   --parent       exit on its own as soon as that process has ended.
+//   --caption      the window's caption (the player's song title), "Winamp 5.92" without it.
+//   --length, --position   the answers of query 105 (TField::LengthSeconds, TField::PositionMs).
+//   --running      the position advances with the real time (TField::Running), as a playing player's does.
 
 #include <cstdint>
 
@@ -29,6 +33,7 @@ enum class TField : std::uint32_t {
     PlaylistLength = 5, // query 124
     PlaylistPos = 6,    // query 125
     FileLayout = 7,     // how query 211 answers: a TFileLayout
+    Running = 8,        // nonzero: the position advances with the real time from the value last set
 };
 
 // Where query 211 points.

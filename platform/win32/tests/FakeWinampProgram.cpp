@@ -27,6 +27,8 @@ struct TPlayerState {
     LRESULT LengthSeconds = 0;
     LRESULT PlaylistLength = 1;
     LRESULT PlaylistPos = 0;
+    bool Running = false;
+    DWORD RunningSince = 0; // tick count when PositionMs was last taken, while Running
     TFileLayout Layout = TFileLayout::Heap;
     std::map<WPARAM, std::string> Files; // the std::string keeps the terminating zero
     std::vector<WPARAM> Commands;
@@ -39,6 +41,16 @@ TPlayerState State;
 HANDLE Parent = nullptr;
 HWND MediaMonkeyWindow = nullptr;
 
+// The position of query 105: the value set, plus the time since then while the player runs.
+LRESULT CurrentPosition() {
+    return State.Running ? State.PositionMs + LRESULT(GetTickCount() - State.RunningSince) : State.PositionMs;
+}
+
+void SetPosition(LRESULT positionMs) {
+    State.PositionMs = positionMs;
+    State.RunningSince = GetTickCount();
+}
+
 void SetField(WPARAM field, LPARAM value) {
     switch (TField(field)) {
     case TField::Version:
@@ -48,7 +60,11 @@ void SetField(WPARAM field, LPARAM value) {
         State.IsPlaying = value;
         break;
     case TField::PositionMs:
-        State.PositionMs = value;
+        SetPosition(value);
+        break;
+    case TField::Running:
+        SetPosition(CurrentPosition());
+        State.Running = value != 0;
         break;
     case TField::LengthSeconds:
         State.LengthSeconds = value;
@@ -93,11 +109,11 @@ LRESULT WinampQuery(WPARAM data, LPARAM query) {
     case 104:
         return State.IsPlaying;
     case 105:
-        return data == 0 ? State.PositionMs : data == 1 ? State.LengthSeconds : 0;
+        return data == 0 ? CurrentPosition() : data == 1 ? State.LengthSeconds : 0;
     case 106:
         // A seek moves the reported position there, as a real player does.
         State.Seeks.push_back(LRESULT(std::int32_t(data)));
-        State.PositionMs = LRESULT(std::int32_t(data));
+        SetPosition(LRESULT(std::int32_t(data)));
         return 0;
     case 124:
         return State.PlaylistLength;
@@ -177,9 +193,19 @@ void AllocateGuardedPages() {
 
 int main(int argc, char** argv) {
     bool mediaMonkey = false;
+    const char* caption = "Winamp 5.92";
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--mediamonkey") == 0) {
             mediaMonkey = true;
+        } else if (std::strcmp(argv[i], "--caption") == 0 && i + 1 < argc) {
+            caption = argv[++i];
+        } else if (std::strcmp(argv[i], "--length") == 0 && i + 1 < argc) {
+            State.LengthSeconds = LRESULT(std::strtol(argv[++i], nullptr, 10));
+        } else if (std::strcmp(argv[i], "--position") == 0 && i + 1 < argc) {
+            SetPosition(LRESULT(std::strtol(argv[++i], nullptr, 10)));
+        } else if (std::strcmp(argv[i], "--running") == 0) {
+            SetPosition(State.PositionMs);
+            State.Running = true;
         } else if (std::strcmp(argv[i], "--parent") == 0 && i + 1 < argc) {
             Parent = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::strtoul(argv[++i], nullptr, 10)));
             if (!Parent)
@@ -200,7 +226,11 @@ int main(int argc, char** argv) {
         if (!MediaMonkeyWindow)
             return 4;
     }
-    HWND winamp = CreateWindowExW(0, L"Winamp v1.x", L"Winamp 5.92", WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
+    // The caption as given on the command line, in the system's ANSI code page.
+    std::wstring wideCaption(std::strlen(caption), L'\0');
+    wideCaption.resize(std::size_t(MultiByteToWideChar(CP_ACP, 0, caption, int(std::strlen(caption)),
+                                                       wideCaption.data(), int(wideCaption.size()))));
+    HWND winamp = CreateWindowExW(0, L"Winamp v1.x", wideCaption.c_str(), WS_OVERLAPPEDWINDOW, 0, 0, 275, 116,
                                   nullptr, nullptr, instance, nullptr);
     if (!winamp)
         return 4;

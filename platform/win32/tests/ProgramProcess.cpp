@@ -1,0 +1,196 @@
+#include "platform/win32/tests/ProgramProcess.h"
+
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <fstream>
+
+namespace platform {
+namespace {
+
+struct TSearch {
+    DWORD ProcessId;
+    HWND Found;
+};
+
+BOOL CALLBACK FindShownWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner == search->ProcessId && IsWindowVisible(window)) {
+        search->Found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+HWND ToHwnd(WindowHandle window) {
+    return reinterpret_cast<HWND>(window);
+}
+
+// Reads a binary PPM (P6, 8-bit) as ImageMagick writes it.
+TRgbImage ReadPpm(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int width = 0, height = 0, maxValue = 0;
+    in >> magic >> width >> height >> maxValue;
+    if (!in || magic != "P6" || width <= 0 || height <= 0 || width > 8192 || height > 8192 || maxValue != 255)
+        return {};
+    in.get(); // the one white-space character after the header
+    TRgbImage image;
+    image.Width = width;
+    image.Height = height;
+    image.Pixels.resize(std::size_t(width) * height * 3);
+    in.read(reinterpret_cast<char*>(image.Pixels.data()), std::streamsize(image.Pixels.size()));
+    if (in.gcount() != std::streamsize(image.Pixels.size()))
+        return {};
+    return image;
+}
+
+} // namespace
+
+TProgramProcess::~TProgramProcess() {
+    if (Running())
+        Kill();
+    Release();
+}
+
+bool TProgramProcess::Start(const std::string& exePath, const std::string& folder, int timeoutMs) {
+    if (Running())
+        Kill();
+    Release();
+    std::string commandLine = "\"" + exePath + "\"";
+    STARTUPINFOA startup{};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION info{};
+    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                        folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+        return false;
+    CloseHandle(info.hThread);
+    Process_ = info.hProcess;
+    ProcessId_ = info.dwProcessId;
+
+    const DWORD started = GetTickCount();
+    while (GetTickCount() - started < DWORD(timeoutMs)) {
+        TSearch search{ProcessId_, nullptr};
+        EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&search));
+        if (search.Found) {
+            Window_ = reinterpret_cast<WindowHandle>(search.Found);
+            return true;
+        }
+        if (WaitForSingleObject(Process_, 50) != WAIT_TIMEOUT)
+            break; // it ended before showing a window
+    }
+    Kill();
+    return false;
+}
+
+bool TProgramProcess::Running() const {
+    return Process_ && WaitForSingleObject(Process_, 0) == WAIT_TIMEOUT;
+}
+
+std::string TProgramProcess::Caption() const {
+    return SystemWindows().GetCaption(Window_);
+}
+
+void TProgramProcess::PressKey(std::uint32_t virtualKey) {
+    if (Window_ == kNoWindow)
+        return;
+    const UINT scanCode = MapVirtualKeyA(virtualKey, MAPVK_VK_TO_VSC);
+    const LPARAM down = LPARAM(1 | (scanCode << 16));
+    const LPARAM up = LPARAM(down | (1u << 30) | (1u << 31));
+    PostMessageA(ToHwnd(Window_), WM_KEYDOWN, WPARAM(virtualKey), down);
+    PostMessageA(ToHwnd(Window_), WM_KEYUP, WPARAM(virtualKey), up);
+}
+
+bool TProgramProcess::Close(int timeoutMs) {
+    if (!Process_)
+        return false;
+    if (Window_ != kNoWindow)
+        PostMessageA(ToHwnd(Window_), WM_CLOSE, 0, 0);
+    bool clean = WaitForSingleObject(Process_, DWORD(timeoutMs)) == WAIT_OBJECT_0;
+    DWORD exitCode = 1;
+    if (clean)
+        clean = GetExitCodeProcess(Process_, &exitCode) && exitCode == 0;
+    else
+        Kill();
+    Release();
+    return clean;
+}
+
+void TProgramProcess::Kill() {
+    if (!Process_)
+        return;
+    TerminateProcess(Process_, 1);
+    WaitForSingleObject(Process_, 10000);
+    Release();
+}
+
+void TProgramProcess::Release() {
+    if (Process_)
+        CloseHandle(Process_);
+    Process_ = nullptr;
+    ProcessId_ = 0;
+    Window_ = kNoWindow;
+}
+
+TRgbImage TProgramProcess::Screenshot() const {
+    RECT client{};
+    POINT origin{0, 0};
+    const char* service = std::getenv("CANTREL_SHOT_DIR");
+    if (!service || !*service || Window_ == kNoWindow || !GetClientRect(ToHwnd(Window_), &client) ||
+        !ClientToScreen(ToHwnd(Window_), &origin))
+        return {};
+    const int width = client.right - client.left;
+    const int height = client.bottom - client.top;
+    if (width <= 0 || height <= 0)
+        return {};
+
+    // The request appears whole (written, then renamed), the picture likewise.
+    static int count = 0;
+    const std::string base =
+        WindowsPathOf(service) + "\\" + std::to_string(GetCurrentProcessId()) + "-" + std::to_string(++count);
+    {
+        std::ofstream request(base + ".part", std::ios::binary);
+        request << width << "x" << height << "+" << origin.x << "+" << origin.y;
+    }
+    if (!MoveFileA((base + ".part").c_str(), (base + ".request").c_str()))
+        return {};
+    const std::string picture = base + ".ppm";
+    const std::string failed = base + ".failed";
+    const DWORD asked = GetTickCount();
+    while (GetFileAttributesA(picture.c_str()) == INVALID_FILE_ATTRIBUTES &&
+           GetFileAttributesA(failed.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - asked < 30000)
+        Sleep(20);
+    TRgbImage image = ReadPpm(picture);
+    DeleteFileA(picture.c_str());
+    DeleteFileA(failed.c_str());
+    DeleteFileA((base + ".request").c_str());
+    return image;
+}
+
+void EndProcessOfWindowClass(const std::string& className) {
+    HWND window = FindWindowA(className.c_str(), nullptr);
+    DWORD processId = 0;
+    if (!window || !GetWindowThreadProcessId(window, &processId) || processId == GetCurrentProcessId())
+        return;
+    HANDLE process = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, processId);
+    if (!process)
+        return;
+    TerminateProcess(process, 1);
+    WaitForSingleObject(process, 10000);
+    CloseHandle(process);
+}
+
+void SetEnvironment(const std::string& name, const std::string& value) {
+    SetEnvironmentVariableA(name.c_str(), value.empty() ? nullptr : value.c_str());
+}
+
+std::string WindowsPathOf(const std::string& unixPath) {
+    std::string path = unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return "Z:" + path;
+}
+
+} // namespace platform

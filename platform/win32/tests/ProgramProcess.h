@@ -1,0 +1,74 @@
+#pragma once
+// Test fixture of the Windows build: runs a real GUI program as a process of its own and reaches it the way a
+// user does, through its top-level window: the caption, posted key presses, a close request, and pictures of
+// the window as the X server shows it. The fixture owns the process and ends it when destroyed, whatever
+// happened in the test.
+//
+// Pictures come from screenshot-service.sh, which runs the test and takes X screenshots for it on the build
+// machine's side (ImageMagick's `import`): the test drops a request naming the screen rectangle into the
+// service's folder ($CANTREL_SHOT_DIR) and the picture appears beside it. (Started from inside Wine,
+// `import` leaves Wine's OpenGL windows black for good, hence the service outside.)
+
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// An RGB picture, 3 bytes a pixel, rows top to bottom.
+struct TRgbImage {
+    int Width = 0;
+    int Height = 0;
+    std::vector<std::uint8_t> Pixels;
+
+    const std::uint8_t* At(int x, int y) const { return &Pixels[(std::size_t(y) * Width + x) * 3]; }
+};
+
+class TProgramProcess {
+public:
+    TProgramProcess() = default;
+    ~TProgramProcess();
+    TProgramProcess(const TProgramProcess&) = delete;
+    TProgramProcess& operator=(const TProgramProcess&) = delete;
+
+    // Starts the program with no arguments in the given folder and waits until it shows a top-level window.
+    // False, with nothing left running, when it does not within the time-out.
+    bool Start(const std::string& exePath, const std::string& folder, int timeoutMs = 60000);
+    bool Running() const;
+    std::uint32_t ProcessId() const { return ProcessId_; }
+    // The program's shown top-level window.
+    WindowHandle Window() const { return Window_; }
+    std::string Caption() const;
+
+    // A key press and release of a virtual key, posted to the window as the keyboard would deliver it.
+    void PressKey(std::uint32_t virtualKey);
+    // Asks the window to close and waits for the process to end; true when it ended by itself with code 0.
+    bool Close(int timeoutMs = 30000);
+    void Kill();
+
+    // The window's client area as the X server shows it now. Empty on failure, and when the test does not
+    // run under screenshot-service.sh.
+    TRgbImage Screenshot() const;
+
+private:
+    void Release();
+
+    void* Process_ = nullptr;
+    std::uint32_t ProcessId_ = 0;
+    WindowHandle Window_ = kNoWindow;
+};
+
+// Ends the process that owns the top-level window of the class, if there is one (a program the tested
+// program started, left behind by a failed test).
+void EndProcessOfWindowClass(const std::string& className);
+
+// Sets (or, with an empty value, removes) an environment variable of this process; programs it starts
+// afterwards inherit it.
+void SetEnvironment(const std::string& name, const std::string& value);
+
+// The Windows form of a path of the build machine: Wine's drive Z: is its root folder.
+std::string WindowsPathOf(const std::string& unixPath);
+
+} // namespace platform
