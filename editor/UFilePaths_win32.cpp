@@ -1,10 +1,13 @@
 #include "editor/UFilePaths.h"
 
+#include <QDir>
+
 namespace editor {
 
-// Program paths on Windows are UTF-8, which holds the file system's UTF-16 names without loss.
+// Program paths on Windows are UTF-8, which holds the file system's UTF-16 names without loss, with the
+// system's own separator (Qt's dialogs answer with "/").
 std::string ProgramPathOf(const QString& fileName) {
-    return fileName.toUtf8().toStdString();
+    return QDir::toNativeSeparators(fileName).toUtf8().toStdString();
 }
 
 QString QtFileNameOf(const std::string& programPath) {
