@@ -86,6 +86,17 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     PlaceSceneViewer();
     DisplayEngine_ = std::make_unique<TDisplayTextNoTimestamp>(*Scene_, GLSceneViewerMain_->View(), Lyrics_,
                                                                *Settings_, Session_, Scroll_, *this);
+    // The timing editor and its tags dialog, hidden until the edit view is entered.
+    editor::TEditorServices editorServices;
+    editorServices.Session = &Session_;
+    editorServices.Document = &Lyrics_;
+    editorServices.Host = this;
+    editorServices.Texts = {Scene_->GLHUDTextEditLyricLyrics, Scene_->GLHUDTextEditTime,
+                            Scene_->GLHUDTextEditSong,        Scene_->GLHUDTextEditSaveTo,
+                            Scene_->GLHUDTextLength,          Scene_->GLHUDTextEditExit};
+    editorServices.Separator = Services_.Separator;
+    editorServices.HelpAddress = EditorHelpAddress();
+    Editor_ = editor::CreateEditor(editorServices, this);
 
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseDown, this,
             [this](Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
@@ -187,8 +198,10 @@ TFormCantrel::~TFormCantrel() {
         FrameTimer_->stop();
     }
     Agent_.StopListening();
-    // The frame and the scene view go before the objects they draw (the scroll state, the scene and its
-    // fonts), which are members and would otherwise be freed first.
+    // The editor, the frame and the scene view go before the objects they draw (the scroll state, the scene
+    // and its fonts), which are members and would otherwise be freed first.
+    delete Editor_;
+    Editor_ = nullptr;
     delete Frame_;
     Frame_ = nullptr;
     delete GLSceneViewerMain_;
@@ -296,6 +309,9 @@ void TFormCantrel::DisplayLoopStep() {
     Scene_->GLCadencer1.Progress();
     LastSongClock_ = SongClock();
     // The visualization is stepped here once it exists (never while it is switched off).
+    // In the edit view the editor follows the play position.
+    if (ViewMode_ == 3)
+        Editor_->UpdatePlayback();
     RedrawIfChanged();
     ScheduleNextFrame();
 }
@@ -449,13 +465,19 @@ bool TFormCantrel::SetViewMode(int mode) {
             DisplayEngine_->UpdateFrame(deltaTime, newTime);
         };
     } else {
-        // The edit view belongs to the timing editor, which fills it and handles its resizing.
+        // The edit view belongs to the timing editor, which fills it, handles its resizing and pauses the
+        // player at the song's end.
         GLSceneViewerMain_->SetScene(&Scene_->GLSceneEdit);
         GLSceneViewerMain_->SetCamera(Scene_->GLCameraEdit);
         Scene_->GLCadencer1.Scene = &Scene_->GLSceneEdit;
-        Scene_->GLCadencer1.OnProgress = nullptr;
+        Scene_->GLCadencer1.OnProgress = [this](double, double) { Editor_->NearEndPause(); };
     }
     ViewMode_ = mode;
+    if (mode == 3) {
+        Editor_->FillFromDocument();
+        Editor_->ShowEditor();
+        RunResizeHandling();
+    }
     return true;
 }
 
@@ -488,7 +510,8 @@ void TFormCantrel::RunResizeHandling() {
         DisplayEngine_->LayoutWindow(); // ends with MainResize
     else if (ViewMode_ == 0)
         MainResize();
-    // In the edit view the timing editor lays its view out.
+    else
+        Editor_->EditViewResize(); // ends with MainResize
 }
 
 void TFormCantrel::MainResize() {
@@ -739,12 +762,34 @@ void TFormCantrel::AgentReply(const lyrics::TAgentRecord& reply) {
 
 void TFormCantrel::ToggleStayOnTop() {
     StaysOnTop_ = !StaysOnTop_;
-    // The preferences, editor and submission windows follow once they exist; then the main window.
+    // The editor follows (the preferences and submission windows once they exist); then the main window.
+    Editor_->SetStayOnTop(StaysOnTop_);
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, StaysOnTop_);
     if (visible)
         show();
     TimerResizeEvent.start();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Editor host
+
+void TFormCantrel::ReturnToLyricView() {
+    SetViewMode(1);
+    TimerResizeEvent.start();
+}
+
+int TFormCantrel::SceneViewWidth() {
+    return GLSceneViewerMain_->View().Width;
+}
+
+std::string TFormCantrel::LyricsDir() {
+    return Settings_->LyricsDir();
+}
+
+std::string TFormCantrel::LyricsBaseName(const std::string& songName) {
+    SyncLookupSettings();
+    return Mp3Tag_.NormaliseSongName(songName);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -1041,7 +1086,7 @@ void TFormCantrel::CreateActions() {
         Actions_[name] = a;
         return a;
     };
-    // The preferences dialog, the timing editor and the submission window come with their own objects;
+    // The preferences dialog and the submission window come with their own objects;
     // until then their actions are present and disabled.
     auto addOwn = [this](const std::string& name, const QString& text, std::function<void()> work) {
         auto* a = new QAction(text, this);
@@ -1054,7 +1099,7 @@ void TFormCantrel::CreateActions() {
         return a;
     };
     addOwn("ActionPreferences", "Preferences..", [] {})->setEnabled(false);
-    addOwn("ActionEdit", "Edit Lyrics..", [this] { SetViewMode(3); })->setEnabled(false);
+    addOwn("ActionEdit", "Edit Lyrics..", [this] { SetViewMode(3); });
     add("ActionDisplayModeDefault", "Default", TMainAction::DisplayModeDefault)->setCheckable(true);
     add("ActionDisplayModeKaraoke", "Minimal", TMainAction::DisplayModeMinimal)->setCheckable(true);
     Action("ActionDisplayModeDefault")->setChecked(true);

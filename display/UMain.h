@@ -18,6 +18,7 @@
 #include "display/ScrollState.h"
 #include "display/UFrameHost.h"
 #include "display/UMainActions.h"
+#include "editor/IEditor.h"
 #include "lyrics/UMp3Tag.h"
 #include "lyrics/USearchAgent.h"
 #include "lyrics/UTextLyrics.h"
@@ -76,7 +77,8 @@ class TFormCantrel : public QWidget,
                      public IDisplayHost,
                      public config::ISettingsView,
                      public database::IUploadHost,
-                     public database::IProcessMessages {
+                     public database::IProcessMessages,
+                     public editor::IEditorHost {
 public:
     // The design size of the client area and the smallest size.
     static constexpr int kDesignWidth = 825;
@@ -144,9 +146,16 @@ public:
 
     // ---- Submission host ----
     std::int32_t GetSongLength() override { return Session_.GetSongLength(); }
-    bool EditorVisible() override { return false; }
+    bool EditorVisible() override { return Editor_ && Editor_->EditorVisible(); }
     void ProcessMessages() override;
     database::TUploadLyric& Submission() { return *UploadLyric_; }
+
+    // ---- The timing editor and its host ----
+    editor::IEditor& Editor() { return *Editor_; }
+    void ReturnToLyricView() override;
+    int SceneViewWidth() override;
+    std::string LyricsDir() override;
+    std::string LyricsBaseName(const std::string& songName) override;
 
     // ---- Song change and agent replies ----
     void AgentReply(const lyrics::TAgentRecord& reply) override;
@@ -302,6 +311,7 @@ private:
     lyrics::TMp3Tag Mp3Tag_;
     lyrics::TTextLyrics Lyrics_;
     std::unique_ptr<database::TUploadLyric> UploadLyric_;
+    editor::IEditor* Editor_ = nullptr; // a child window, deleted before the objects it uses
     std::unique_ptr<TMainScene> Scene_;
     TGLSceneViewer* GLSceneViewerMain_ = nullptr;
     TScrollState Scroll_;

@@ -16,6 +16,10 @@ std::string HelpAddress() {
     return std::string(kProductSite) + "/modules.php?name=doc_running";
 }
 
+std::string EditorHelpAddress() {
+    return std::string(kProductSite) + "/modules.php?name=doc_editor";
+}
+
 TMainAction KeyAction(const TKeyPress& press) {
     switch (press.Key) {
     case Qt::Key_Escape:

@@ -82,6 +82,7 @@ const std::vector<TMenuItem>& PopupMenu();
 extern const char* const kProductSite;
 std::string PlayerSetupHelpAddress();
 std::string HelpAddress();
+std::string EditorHelpAddress();
 
 // Percent-encodes every byte except ASCII letters and digits, as two upper-case hexadecimal digits; a
 // space becomes "+" when spaceAsPlus is set, otherwise "%20".

@@ -77,22 +77,30 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     if (existed && IsFileReadOnly(path))
         return fail("The file is read-only: " + DisplayPath(path));
 
+    // The system's reason for a failed step, as the C library tells it.
+    const auto reason = [](int code) {
+        return code != 0 ? std::string(": ") + std::strerror(code) : std::string();
+    };
     const fs::path temporary = FilePath(path + ".~new");
     {
+        errno = 0;
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out.is_open())
-            return fail("Cannot create " + DisplayPath(PathString(temporary)));
+            return fail("Cannot write " + DisplayPath(path) + reason(errno));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
         out.flush();
         if (!out.good()) {
+            const int code = errno;
             out.close();
             fs::remove(temporary, ec);
-            return fail("Cannot write " + DisplayPath(PathString(temporary)));
+            return fail("Cannot write " + DisplayPath(path) + reason(code));
         }
+        errno = 0;
         out.close();
         if (out.fail()) {
+            const int code = errno;
             fs::remove(temporary, ec);
-            return fail("Cannot write " + DisplayPath(PathString(temporary)));
+            return fail("Cannot write " + DisplayPath(path) + reason(code));
         }
     }
     // The new file keeps the old one's permissions (a file holding a password stays private).

@@ -36,7 +36,8 @@ bool IsFileReadOnly(const std::string& path);
 
 // Replaces the file's contents in one step: the bytes go to a new file beside it, which then takes the
 // old file's place by a rename, so a failure at any point leaves the previous file whole. A read-only
-// file is left alone and counts as a failure. On failure, error (when given) gets a short English text.
+// file is left alone and counts as a failure. On failure, error (when given) gets a short English text
+// naming the file and, where the system gives one, its reason ("Cannot write x: Permission denied").
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error = nullptr);
 
 // Creates the folder and its missing parents. True when it exists as a folder afterwards.

@@ -45,7 +45,10 @@ TEST(FileBytes, ReplacingKeepsTheOldFileOnFailure) {
     EXPECT_FALSE(toolkit::WriteFileReplacing(blocked, "new"));
     EXPECT_EQ(TTempFolder::ReadFile(blocked), "old");
 
-    EXPECT_FALSE(toolkit::WriteFileReplacing(folder / "no-such-folder" + "/x.txt", "x"));
+    // The error names the file and gives the system's reason.
+    const std::string missing = folder / "no-such-folder" + "/x.txt";
+    EXPECT_FALSE(toolkit::WriteFileReplacing(missing, "x", &error));
+    EXPECT_EQ(error, "Cannot write " + missing + ": No such file or directory");
 }
 
 TEST(FileBytes, Folders) {
