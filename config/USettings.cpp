@@ -172,6 +172,7 @@ void TSettings::LoadSettings() {
 
     SetUsername(ini.ReadString("Versevault", "Username", ""));
     SetPassword(DecipherPassword(ini.ReadString("Versevault", "Password", "")));
+    SetLrclibUrl(ini.ReadString("Lrclib", "Url", kDefaultLrclibUrl));
 
     if (view_.IsMainWindowNormal()) {
         const int width = view_.MainWindowWidth();
@@ -227,6 +228,7 @@ bool TSettings::SaveSettings() {
     ini.WriteString("Lyrics", "SearchUrl", searchUrl_);
     ini.WriteString("Versevault", "Username", username_);
     ini.WriteString("Versevault", "Password", EncipherPassword(password_));
+    ini.WriteString("Lrclib", "Url", lrclibUrl_);
     if (view_.IsMainWindowNormal()) {
         ini.WriteInteger("FormSettings", "Width", view_.MainWindowWidth());
         ini.WriteInteger("FormSettings", "Height", view_.MainWindowHeight());
@@ -453,6 +455,10 @@ void TSettings::SetUsername(const std::string& value) {
 void TSettings::SetPassword(const std::string& value) {
     password_ = value;
     view_.ShowPassword(value);
+}
+
+void TSettings::SetLrclibUrl(const std::string& value) {
+    lrclibUrl_ = value;
 }
 
 void TSettings::LoadFilters() {
