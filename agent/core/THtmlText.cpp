@@ -191,7 +191,9 @@ std::size_t TagEnd(std::string_view html, std::size_t lt) {
     return std::string_view::npos;
 }
 
-enum class TBreak { None, Line, Paragraph };
+// Line: a line end (<br>, so several make blank lines); Block: the end of a line unless one just ended
+// (blocks never make blank lines of their own); Paragraph: a blank line.
+enum class TBreak { None, Line, Block, Paragraph };
 
 TBreak BreakOfTag(const std::string& name) {
     if (name == "br")
@@ -202,8 +204,25 @@ TBreak BreakOfTag(const std::string& name) {
                                           "h6",  "blockquote", "pre", "ul", "ol", "table", "dd", "dt"};
     for (const char* block : kBlocks)
         if (name == block)
-            return TBreak::Line;
+            return TBreak::Block;
     return TBreak::None;
+}
+
+// Whether the text holds a start or end tag of the name ("<p" followed by a letter is another tag).
+bool HasTag(std::string_view html, const std::string& name) {
+    for (std::size_t at = FindIgnoringCase(html, "<" + name, 0); at != std::string_view::npos;
+         at = FindIgnoringCase(html, "<" + name, at + 1)) {
+        const std::size_t after = at + 1 + name.size();
+        if (after >= html.size() || !IsAsciiAlnum(html[after]))
+            return true;
+    }
+    for (std::size_t at = FindIgnoringCase(html, "</" + name, 0); at != std::string_view::npos;
+         at = FindIgnoringCase(html, "</" + name, at + 1)) {
+        const std::size_t after = at + 2 + name.size();
+        if (after >= html.size() || !IsAsciiAlnum(html[after]))
+            return true;
+    }
+    return false;
 }
 
 } // namespace
@@ -273,9 +292,7 @@ std::string PageToUtf8(const std::string& body, const std::string& contentType) 
 }
 
 std::string HtmlToText(std::string_view html) {
-    const bool markupBreaks = FindIgnoringCase(html, "<br", 0) != std::string_view::npos ||
-                              FindIgnoringCase(html, "<p", 0) != std::string_view::npos ||
-                              FindIgnoringCase(html, "<div", 0) != std::string_view::npos;
+    const bool markupBreaks = HasTag(html, "br") || HasTag(html, "p") || HasTag(html, "div");
     // Text with breaks as markers: '\n' a line end, '\f' a paragraph end.
     std::string raw;
     std::string segment;
@@ -284,7 +301,10 @@ std::string HtmlToText(std::string_view html) {
             return;
         std::string decoded = DecodeHtmlEntities(segment);
         segment.clear();
-        for (char c : decoded) {
+        for (std::size_t k = 0; k < decoded.size(); ++k) {
+            const char c = decoded[k];
+            if (c == '\r' && k + 1 < decoded.size() && decoded[k + 1] == '\n')
+                continue; // CR LF is one line end
             if (markupBreaks && (c == '\n' || c == '\r' || c == '\t'))
                 raw += ' ';
             else if (c == '\r')
@@ -336,6 +356,10 @@ std::string HtmlToText(std::string_view html) {
         switch (BreakOfTag(name)) {
         case TBreak::Line:
             raw += '\n';
+            break;
+        case TBreak::Block:
+            if (!raw.empty() && raw.back() != '\n' && raw.back() != '\f')
+                raw += '\n';
             break;
         case TBreak::Paragraph:
             raw += '\f';
