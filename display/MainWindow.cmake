@@ -20,3 +20,18 @@ cantrel_add_test(main_window_tests LABEL gui
     ${CMAKE_CURRENT_LIST_DIR}/tests/MainWindowTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
   LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test
   TIMEOUT 300)
+
+# The main window with the real search agent program, against local web servers (cpp-httplib).
+find_package(PkgConfig QUIET)
+if(PKG_CONFIG_FOUND)
+  pkg_check_modules(MAIN_WINDOW_HTTPLIB QUIET IMPORTED_TARGET cpp-httplib)
+endif()
+if(MAIN_WINDOW_HTTPLIB_FOUND AND TARGET CantrelAgent AND NOT WIN32)
+  cantrel_add_test(main_window_agent_e2e_tests LABEL e2e
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/AgentWindowTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
+    LIBS cantrel_display cantrel_platform_fake Qt6::Test PkgConfig::MAIN_WINDOW_HTTPLIB
+    TIMEOUT 120)
+  add_dependencies(main_window_agent_e2e_tests CantrelAgent)
+  target_compile_definitions(main_window_agent_e2e_tests PRIVATE
+    AGENT_PROGRAM_PATH="$<TARGET_FILE:CantrelAgent>")
+endif()
