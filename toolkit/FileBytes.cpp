@@ -118,6 +118,47 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     return true;
 }
 
+bool WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) {
+    const auto fail = [&](const std::string& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (path.empty())
+        return fail("No file name");
+    const fs::path target = FilePath(path);
+    std::error_code ec;
+    if (fs::exists(fs::symlink_status(target, ec)))
+        return fail("The file exists: " + DisplayPath(path));
+    const fs::path temporary = FilePath(path + ".~new");
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out.is_open())
+            return fail("Cannot create " + DisplayPath(PathString(temporary)));
+        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+        out.close();
+        if (out.fail()) {
+            fs::remove(temporary, ec);
+            return fail("Cannot write " + DisplayPath(PathString(temporary)));
+        }
+    }
+    std::error_code linkError;
+    fs::create_hard_link(temporary, target, linkError);
+    if (!linkError) {
+        fs::remove(temporary, ec);
+        return true;
+    }
+    if (!fs::exists(fs::symlink_status(target, ec))) {
+        fs::rename(temporary, target, ec);
+        if (!ec)
+            return true;
+    }
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return fail(fs::exists(fs::symlink_status(target, ignored)) ? "The file exists: " + DisplayPath(path)
+                                                                : "Cannot create " + DisplayPath(path));
+}
+
 bool EnsureFolder(const std::string& path) {
     if (path.empty())
         return false;

@@ -40,6 +40,12 @@ bool IsFileReadOnly(const std::string& path);
 // naming the file and, where the system gives one, its reason ("Cannot write x: Permission denied").
 bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error = nullptr);
 
+// Creates a file that does not exist yet, whole or not at all: the bytes go to a new file beside it, which
+// then takes the name only if no file has it (a hard link, which never replaces; where the file system has
+// none, a rename after a last check). False, with a short English text in error (when given), when the name
+// is taken or anything fails; nothing is left behind then.
+bool WriteNewFile(const std::string& path, const std::string& bytes, std::string* error = nullptr);
+
 // Creates the folder and its missing parents. True when it exists as a folder afterwards.
 bool EnsureFolder(const std::string& path);
 

@@ -63,7 +63,7 @@ std::string Snapshot(const TSettings& s) {
       << "\nShowSongInfo=" << s.ShowSongInfo() << "\nDisplayMode=" << s.DisplayMode()
       << "\nFadeLyrics=" << s.FadeLyrics() << "\nFadeRatio=" << s.FadeRatio() << "\nCharset=" << s.Charset()
       << "\nSearchUrl=" << s.SearchUrl() << "\nSearchLyricDirectory=" << s.SearchLyricDirectory()
-      << "\nUsername=" << s.Username() << "\nPassword=" << s.Password()
+      << "\nUsername=" << s.Username() << "\nPassword=" << s.Password() << "\nLrclibUrl=" << s.LrclibUrl()
       << "\nPinnedPlayer=" << s.PinnedPlayer() << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
     return o.str();
 }
@@ -84,6 +84,7 @@ std::string ExpectedFirstSave(const std::string& cantrel) {
            "CloseCantrelAgentOnExit=1\r\nExcludeTextInBrackets=1\r\nRemoveTrackNumber=1\r\n"
            "SearchUrl=http://www.google.com/search?q=%22%Artist%%22%20%22%Title%%22%20lyrics&hl=en\r\n"
            "[Versevault]\r\nUsername=\r\nPassword=\r\n"
+           "[Lrclib]\r\nUrl=https://lrclib.net\r\n"
            "[Player]\r\nPinnedPlayer=\r\n"
            "[FormSettings]\r\nWidth=800\r\nHeight=600\r\n";
 }
@@ -221,6 +222,10 @@ TEST(Settings, ValuesFromTheFile) {
              EXPECT_EQ(s.SearchUrl(), "http://x/?q=%Song%");
          },
          {"ShowSongInfo=0", "ShowButton2=0", "SearchUrl=http://x/?q=%Song%"}},
+        {"the open lyric database's address",
+         "[Lrclib]\nUrl=http://127.0.0.1:8080\n",
+         [](auto& s, auto&) { EXPECT_EQ(s.LrclibUrl(), "http://127.0.0.1:8080"); },
+         {"Url=http://127.0.0.1:8080"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
