@@ -42,6 +42,9 @@ class QSocketNotifier;
 namespace config {
 class TSettings;
 }
+namespace database::ui {
+class TUploadLyric;
+}
 namespace platform {
 class IAgentChannel;
 class IClock;
@@ -148,7 +151,9 @@ public:
     std::int32_t GetSongLength() override { return Session_.GetSongLength(); }
     bool EditorVisible() override { return Editor_ && Editor_->EditorVisible(); }
     void ProcessMessages() override;
+    bool FillEditorPanes(lyrics::TEditorPanes& panes) override;
     database::TUploadLyric& Submission() { return *UploadLyric_; }
+    database::ui::TUploadLyric& SubmitDialog() { return *UploadLyricDialog_; }
 
     // ---- The timing editor and its host ----
     editor::IEditor& Editor() { return *Editor_; }
@@ -312,6 +317,7 @@ private:
     lyrics::TTextLyrics Lyrics_;
     std::unique_ptr<database::TUploadLyric> UploadLyric_;
     editor::IEditor* Editor_ = nullptr; // a child window, deleted before the objects it uses
+    database::ui::TUploadLyric* UploadLyricDialog_ = nullptr; // a child window, deleted before the submission
     std::unique_ptr<TMainScene> Scene_;
     TGLSceneViewer* GLSceneViewerMain_ = nullptr;
     TScrollState Scroll_;
@@ -356,11 +362,9 @@ private:
     // then carried out once the running one has finished.
     bool InUpdateSong_ = false;
     bool UpdateSongAgain_ = false;
-    // The submit action: its caption, whether the current lyrics could be submitted, and whether the
-    // submission window exists to do it.
+    // The submit action: its caption and whether the current lyrics could be submitted.
     std::string SubmitCaption_ = "Submit Lyric..";
     bool SubmitPossible_ = false;
-    bool SubmitWindowAvailable_ = false;
 };
 
 } // namespace display
