@@ -75,8 +75,8 @@ public:
     }
 };
 
-// The "songtext" and timestamped text as LRCLIB takes them: lines ending with LF, without the note a
-// download leaves at the end; the timed text empty for an untimed document.
+// The plain and the timed text as LRCLIB takes them: lines separated by LF, without the note a download
+// leaves at the end and without blank lines at the end (the plain text also at the start).
 std::string LrclibPlainText(const std::vector<std::string>& lyricPane);
 std::string LrclibSyncedText(const std::vector<std::string>& timingPane,
                              const std::vector<std::string>& lyricPane);
@@ -113,10 +113,11 @@ public:
 
     // Sends the current document. False, without sending, while the editor is open or when no lyrics
     // were found. Afterwards Status() holds the reply (or kNoConnectionStatus), and an accepted or
-    // already present song is in the upload list. Errors of the request component (TIEHTTPError) are
-    // passed on.
+    // already present song is in the upload list; a reply cut short (connection closed, larger than any
+    // answer) is shown with kIncompleteReplyStatus and adds nothing. Errors of the request component
+    // (TIEHTTPError) are passed on.
     bool SubmitLyric(const std::string& correctionReason);
-    // Sends the current document where the settings' PublishTo says: the account's database (as
+    // Sends the current document where publishTo (a PublishTo setting) says: the account's database (as
     // SubmitLyric), LRCLIB, or both. Status() holds one part per destination. False, without sending,
     // while the editor is open or when no lyrics were found.
     bool SubmitTo(const std::string& publishTo, const std::string& correctionReason);
@@ -128,7 +129,7 @@ public:
 private:
     std::string SongIndexFileName() const;
     lyrics::TEditorPanes Panes() const;
-    // Steps 2 and 4 to 11 of a submission to the account's database; the status goes to Status_.
+    // Sends the form to the account's database and reads its answer into Status_ and the upload list.
     void SendToVersevault(const lyrics::TEditorPanes& panes, const std::string& correctionReason);
     TLrclibTrack LrclibTrackOf(const lyrics::TEditorPanes& panes) const;
 
