@@ -144,3 +144,11 @@ TEST(LrclibTexts, WithoutTheDownloadNoteAndBlankEnds) {
     EXPECT_EQ(LrclibPlainText({}), "");
     EXPECT_EQ(LrclibSyncedText({}, {}), "");
 }
+
+TEST(LrclibHttp, HeaderLinesThatWouldSplitAreRefused) {
+    TIEHTTP http;
+    EXPECT_NO_THROW(http.SetExtraHeaders({"X-Publish-Token: abc:123"}));
+    EXPECT_THROW(http.SetExtraHeaders({"X-Publish-Token: a\r\nX-Other: b"}), TIEHTTPError);
+    EXPECT_THROW(http.SetExtraHeaders({"NoColon"}), TIEHTTPError);
+    EXPECT_THROW(http.SetPostBody("application/json\r\nX-Other: b", "{}"), TIEHTTPError);
+}
