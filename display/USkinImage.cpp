@@ -41,8 +41,9 @@ void TSkinImage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
     const QRectF target(event->rect());
     const qreal ratio = Canvas_.devicePixelRatio();
-    painter.drawImage(target, Canvas_,
-                      QRectF(target.x() * ratio, target.y() * ratio, target.width() * ratio, target.height() * ratio));
+    painter.drawImage(
+        target, Canvas_,
+        QRectF(target.x() * ratio, target.y() * ratio, target.width() * ratio, target.height() * ratio));
 }
 
 void TSkinImage::mousePressEvent(QMouseEvent* event) {

@@ -1,8 +1,8 @@
 // Text on a screen of two device pixels per view pixel (QT_SCALE_FACTOR=2 under Xvfb): the glyphs are
 // rendered for the device, so the line is Qt's drawing at twice the text size and not a drawing at the
 // text size blown up. A program of its own, since the ratio is fixed when the application starts.
-#include "TextPictures.h"
 #include "QtTestApp.h"
+#include "TextPictures.h"
 #include "display/USkinImage.h"
 
 #include <gtest/gtest.h>
