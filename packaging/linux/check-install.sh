@@ -48,8 +48,8 @@ for f in "$desktop" "$metainfo" "$root/usr/share/icons/hicolor/scalable/apps/can
   [ -s "$f" ] || fail "missing $f"
 done
 for size in 16 24 32 48 64 128 256; do
-  file "$root/usr/share/icons/hicolor/${size}x${size}/apps/cantrel.png" | grep -q "PNG image data, $size x $size" ||
-    fail "icon ${size}x${size}"
+  [ "$(identify -format '%m %wx%h' "$root/usr/share/icons/hicolor/${size}x${size}/apps/cantrel.png")" = \
+    "PNG ${size}x${size}" ] || fail "icon ${size}x${size}"
 done
 desktop-file-validate "$desktop" || fail "desktop-file-validate"
 appstreamcli validate --no-net "$metainfo" || fail "appstreamcli validate"
