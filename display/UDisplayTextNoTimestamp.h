@@ -40,8 +40,8 @@ enum class TDisplayKey { Other, F, J, K, L, NumPlus, NumMinus };
 class TDisplayTextNoTimestamp {
 public:
     TDisplayTextNoTimestamp(TMainScene& scene, toolkit::TGLSceneView& view, lyrics::TTextLyrics& lyrics,
-                            config::TSettings& settings, player::TPlayerSession& session, TScrollState& scroll,
-                            IDisplayHost& host);
+                            config::TSettings& settings, player::TPlayerSession& session,
+                            TScrollState& scroll, IDisplayHost& host);
     TDisplayTextNoTimestamp(const TDisplayTextNoTimestamp&) = delete;
     TDisplayTextNoTimestamp& operator=(const TDisplayTextNoTimestamp&) = delete;
 
@@ -90,6 +90,10 @@ private:
     toolkit::TGLHUDText& Line(int index) const;
     bool IsLineObject(const toolkit::TGLBaseSceneObject* object) const;
     void UpdateFade(std::int32_t position);
+    // The song clock's position moved by the live offset: the position the lyric times are compared with.
+    std::int32_t LyricPosition();
+    // The words of the current line sung by the position, in the highlight colour.
+    void HighlightWords(std::int32_t position);
     void AutoScrollAt(std::int32_t position);
     void StoreScrollPosition(int value);
     void SetButtonBlue(int index, float blue);

@@ -269,8 +269,16 @@ struct TGLSceneViewer::TRenderer {
         UploadGlyphPages();
         const float ratio = float(Glyphs.DevicePixelRatio());
         const float texel = 1.0f / float(TGlyphCache::kPageSize);
-        glColor4f(text.ModulateColor.R, text.ModulateColor.G, text.ModulateColor.B,
-                  std::min(1.0f, text.ModulateColor.A));
+        // A highlighted head (one line of text) covers the glyphs whose middle lies within its advance.
+        float split = -1;
+        if (text.HighlightEnd > 0 && shaped.Lines.size() == 1) {
+            const TShapedText& head =
+                Glyphs.Shape(font.FontName(), Glyphs.DevicePixelSize(font.SystemPixelSize(text.Scale.Y)),
+                             text.Text.substr(0, text.HighlightEnd));
+            split = head.Lines.empty() ? 0 : head.Lines.front().Width;
+        }
+        const float alpha = std::min(1.0f, text.ModulateColor.A);
+        glColor4f(text.ModulateColor.R, text.ModulateColor.G, text.ModulateColor.B, alpha);
         const float top = std::round(text.Position.Y * ratio);
         int bound = -1;
         for (const TShapedLine& line : shaped.Lines) {
@@ -283,6 +291,11 @@ struct TGLSceneViewer::TRenderer {
                     bound = q.Page;
                     glBindTexture(GL_TEXTURE_2D, PageTextures[std::size_t(bound)]);
                     glBegin(GL_QUADS);
+                }
+                if (split >= 0) {
+                    const TColorVector& c =
+                        float(q.X) + float(q.Width) / 2 < split ? text.HighlightColor : text.ModulateColor;
+                    glColor4f(c.R, c.G, c.B, alpha);
                 }
                 const float x0 = (left + float(q.X)) / ratio, x1 = (left + float(q.X + q.Width)) / ratio;
                 const float y0 = (top + float(q.Y)) / ratio, y1 = (top + float(q.Y + q.Height)) / ratio;
@@ -331,6 +344,10 @@ struct TGLSceneViewer::TRenderer {
                 --lineEnd;
             float x = text.LineLeft(float(font.TextWidth(s, begin, lineEnd)) * sx);
             for (std::size_t i = begin; i < lineEnd; ++i) {
+                if (text.HighlightEnd > 0 && (i == begin || i == text.HighlightEnd)) {
+                    const TColorVector& c = i < text.HighlightEnd ? text.HighlightColor : text.ModulateColor;
+                    glColor4f(c.R, c.G, c.B, std::min(1.0f, text.ModulateColor.A));
+                }
                 const unsigned char code = static_cast<unsigned char>(s[i]);
                 const int index = font.GlyphIndex(code);
                 if (index >= 0 && std::size_t(index) < font.CharRects.size()) {
