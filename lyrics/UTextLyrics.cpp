@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <iterator>
 #include <map>
 #include <string_view>
@@ -386,6 +387,28 @@ int TTextLyrics::LineIndexAt(std::int32_t position) const {
         ++index;
     }
     return index;
+}
+
+std::string WordStampedText(const TLyricTextLine& line, std::int32_t offset) {
+    std::string out;
+    std::size_t from = 0;
+    for (const TLyricWord& word : line.Words) {
+        const std::size_t at = std::min(std::max(word.Start, from), line.Text.size());
+        out.append(line.Text, from, at - from);
+        from = at;
+        const std::int64_t t =
+            std::clamp<std::int64_t>(std::int64_t(word.Time) + offset, 0, 999 * 60000 + 59999);
+        char stamp[24];
+        if (t % 10 == 0)
+            std::snprintf(stamp, sizeof stamp, "<%02d:%02d.%02d>", int(t / 60000), int(t / 1000 % 60),
+                          int(t / 10 % 100));
+        else
+            std::snprintf(stamp, sizeof stamp, "<%02d:%02d.%03d>", int(t / 60000), int(t / 1000 % 60),
+                          int(t % 1000));
+        out += stamp;
+    }
+    out.append(line.Text, from, std::string::npos);
+    return out;
 }
 
 std::string DecodeLyricFile(const std::string& bytes, bool truncated) {

@@ -72,6 +72,11 @@ public:
     static int WordIndexAt(const TLyricTextLine& line, std::int32_t position);
 };
 
+// A line's text with its word times put back as "<mm:ss.xx>" stamps before their words (".xxx" where the
+// time has a thousandth), offset (the document's Offset) added back, so that writing it after the line's
+// time stamp and reading it again gives the same line. A line without word times is its text.
+std::string WordStampedText(const TLyricTextLine& line, std::int32_t offset = 0);
+
 // The text of a lyrics file's bytes as text of the active code page, its lines joined by CR LF.
 // FF FE starts UTF-16 little-endian text, FE FF big-endian, EF BB BF UTF-8; without a mark, bytes that are
 // valid UTF-8 with at least one multi-byte sequence are UTF-8, anything else is already in the active

@@ -152,6 +152,31 @@ TEST(LineIndexAt, WordIndexAtFollowsTheCurrentLineRule) {
     EXPECT_EQ(TTextLyrics::WordIndexAt(doc.Lines.back(), 99999), -1); // a line without word times
 }
 
+// What the timing editor writes back for a line it did not retime: the word stamps where they stood.
+TEST(ParseText, WordStampsRoundTrip) {
+    const char* texts[] = {
+        "[00:12.00]<00:12.00>Never <00:12.40>gonna <00:12.90>give",
+        "[offset:+250]\n[01:02.50]Oh <01:02.75>ja <01:03.001>nein",
+        "[00:05]<00:05.10><00:05.20>x",
+        "[00:05]plain",
+    };
+    for (const char* text : texts) {
+        TTextLyrics doc;
+        doc.ParseText(text);
+        ASSERT_FALSE(doc.Lines.empty());
+        const TLyricTextLine line = doc.Lines.back();
+        TTextLyrics again;
+        again.ParseText("[00:00]" + lyrics::WordStampedText(line, doc.Offset) +
+                        "\n[offset:" + std::to_string(doc.Offset) + "]");
+        ASSERT_EQ(again.Lines.size(), 1u) << text;
+        EXPECT_EQ(again.Lines[0].Text, line.Text) << text;
+        EXPECT_EQ(again.Lines[0].Words, line.Words) << text;
+    }
+    TTextLyrics doc;
+    doc.ParseText("[00:12.00]<00:12.00>Never <00:12.40>gonna");
+    EXPECT_EQ(lyrics::WordStampedText(doc.Lines[0]), "<00:12.00>Never <00:12.40>gonna");
+}
+
 TEST(ParseText, LinesBreakAtCrLfAndEndAtNul) {
     TTextLyrics doc;
     doc.ParseText(std::string("[00:01]a\r\n[00:02]b\r[00:03]c\n\n[00:04]d\n") + '\0' + "[00:05]e");
