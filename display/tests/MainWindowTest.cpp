@@ -12,6 +12,7 @@
 #include "display/UWinampSkin.h"
 #include "display/scene/GLSceneViewer.h"
 #include "lyrics/fake/FakeAgent.h"
+#include "lyrics/tests/Fixtures.h"
 #include "platform/fake/FakeAgentChannel.h"
 #include "platform/fake/FakeWinamp.h"
 #include "player/AmpI.h"
@@ -221,6 +222,33 @@ TEST_F(MainWindowTest, LiveOffsetMovesTheLyricsAndIsSavedInTheFile) {
     w.Action("LyricsLater1")->trigger();
     EXPECT_EQ(Notice(), "Offset +0.1 s");
     EXPECT_EQ(file(), "[offset:+100]\n" + lines);
+}
+
+// Lyrics from the MP3's own tags: the file is left alone, the offset is kept for the song in the settings and
+// comes back with the song.
+TEST_F(MainWindowTest, LiveOffsetOfTagLyricsIsKeptPerSong) {
+    const fs::path mp3 = Folder / "music" / "Band - Tune.mp3";
+    fs::create_directories(mp3.parent_path());
+    const std::string bytes = fixtures::Audio() +
+                              fixtures::Lyrics3v2Block({{"IND", "10"}, {"LYR", "[00:10]One\r\n[01:00]Two"}}) +
+                              fixtures::Id3v1Tag("Tune", "Band");
+    std::ofstream(mp3, std::ios::binary) << bytes;
+    StartWinamp("1. Band - Tune - Winamp", 59950, 185);
+    Amp->SetPlaylistFile(0, mp3.string());
+    TFormCantrel& w = Open();
+    Play(50);
+    ASSERT_TRUE(w.Lyrics().Found);
+    ASSERT_TRUE(w.Lyrics().LyricsFileName.empty());
+    QTest::keyClick(&w, Qt::Key_Plus);
+    EXPECT_EQ(Notice(), "Offset +0.1 s");
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "Two");
+    EXPECT_EQ(w.Settings().SongOffset(w.Lyrics().SongName), 100);
+    std::ifstream in(mp3, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+
+    w.UpdateSong(); // read again: the song's offset holds
+    EXPECT_EQ(w.Lyrics().LiveShift, 100);
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "Two");
 }
 
 // A Russian title under the Western character set names no song: a clear message, no search. Choosing
