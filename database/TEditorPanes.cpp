@@ -27,7 +27,9 @@ TEditorPanes FillPanes(const lyrics::TTextLyrics& document) {
     TEditorPanes panes;
     for (const auto& line : document.Lines) {
         panes.Timing.push_back(TimeToText(line.Time));
-        panes.Lyric.push_back(line.Text);
+        // Word times stay in the text as their stamps, in the time base of the timing pane, so that a line
+        // the user does not retime keeps them through a save.
+        panes.Lyric.push_back(lyrics::WordStampedText(line));
     }
     if (document.Lines.empty()) {
         panes.Timing.push_back("0:00.00");
