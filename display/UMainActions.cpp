@@ -111,6 +111,15 @@ const std::vector<TMenuItem>& PopupMenu() {
              {"LyricsEarlier1", "Lyrics earlier (+0.1 s)", "+", A::LyricsEarlier, false, {}},
              {"LyricsLater1", "Lyrics later (-0.1 s)", "-", A::LyricsLater, false, {}},
          }},
+        // The players on the session bus follow "Automatic" when the menu opens (the main window adds them).
+        {"Player1",
+         "Player",
+         "",
+         A::None,
+         false,
+         {
+             {"Automatic1", "Automatic", "", A::PlayerAutomatic, true, {}},
+         }},
         {"Characterset1",
          "Character set",
          "",

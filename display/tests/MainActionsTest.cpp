@@ -97,7 +97,7 @@ TEST(MainMenu, PopupMenuInOrder) {
               "Preferences..\tCtrl+P|Edit Lyrics..\tCtrl+E|-|"
               "Display Mode{Default|Minimal|}|Fade in lyrics|"
               "Playback{Prev\tZ|Play\tX|Pause\tC|Stop\tV|Next\tB|Back 5 seconds\tLeft|Fwd 5 seconds\tRight|"
-              "Jump to file..\tJ|Lyrics earlier (+0.1 s)\t+|Lyrics later (-0.1 s)\t-|}|"
+              "Jump to file..\tJ|Lyrics earlier (+0.1 s)\t+|Lyrics later (-0.1 s)\t-|}|Player{Automatic|}|"
               "Character set{English (default)|Eastern European|Russian|Greek|Unicode (all languages)|}|-|"
               "Search|Manual Search..\tCtrl+Shift+S|-|&Submit Lyric..|-|"
               "Player Setup Help{Winamp..|Foobar2000..|Quitessential Player..|Sonique..|MediaMonkey..|"
