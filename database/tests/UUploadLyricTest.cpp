@@ -1,7 +1,6 @@
 // The submission's decisions and helpers, without a network.
 
 #include "database/UUploadLyric.h"
-#include "database/TEditorPanes.h"
 #include "database/tests/UploadWorld.h"
 #include "toolkit/RoundLength.h"
 
@@ -93,63 +92,6 @@ TEST(UploadHelpers, PlainTextDropsTheDownloadNote) {
     };
     for (const auto& [pane, text] : cases)
         EXPECT_EQ(SubmissionPlainText(pane), text) << pane.back();
-}
-
-TEST(EditorPanes, ClockTextAndLrcLine) {
-    const std::pair<int, const char*> times[] = {
-        {0, "0:00.00"},         {1999, "0:01.99"}, {62500, "1:02.50"},  {5940000, "99:00.00"},
-        {6000000, "100:00.00"}, {-1, "0:00.00"},   {607450, "10:07.45"}};
-    for (const auto& [ms, text] : times)
-        EXPECT_EQ(TimeToText(ms), text) << ms;
-    EXPECT_EQ(LrcLine("3:07.45", "Hello"), "[03:07.45]Hello");
-    EXPECT_EQ(LrcLine("12:03.10", "x"), "[12:03.10]x");
-    EXPECT_EQ(LrcLine("99:00.00", ""), "[99:00.00]");
-    EXPECT_EQ(LrcLine("100:00.00", "y"), "[100:00.00]y");
-}
-
-TEST(EditorPanes, FillFromDocument) {
-    lyrics::TTextLyrics doc;
-    doc.SongName = "Blur - Song 2";
-    TEditorPanes panes = FillPanes(doc);
-    EXPECT_EQ(panes.Timing, std::vector<std::string>{"0:00.00"});
-    EXPECT_EQ(panes.Lyric, std::vector<std::string>{"[Blur - Song 2]"});
-
-    doc.ParseText("[00:01.50]One\r\nTwo\r\n[01:02.03]Three");
-    ASSERT_TRUE(doc.Timestamped);
-    panes = FillPanes(doc);
-    EXPECT_TRUE(panes.TimestampMode);
-    EXPECT_EQ(panes.Timing, (std::vector<std::string>{"0:01.50", "1:02.03", "1:02.03"}));
-    EXPECT_EQ(panes.Lyric, (std::vector<std::string>{"One", "Two", "Three"}));
-
-    doc.ParseText("One\r\nTwo\r\nThree");
-    panes = FillPanes(doc);
-    EXPECT_FALSE(panes.TimestampMode);
-    EXPECT_EQ(panes.Timing, (std::vector<std::string>{"0:00.00", "99:00.00", "99:00.00"}));
-}
-
-// Word times survive the panes: the lyric pane holds their stamps, and the line written back from the panes
-// reads as the same line.
-TEST(EditorPanes, WordStampsRoundTrip) {
-    lyrics::TTextLyrics doc;
-    doc.ParseText("[00:12.00]<00:12.00>Never <00:12.40>gonna <00:12.905>give\r\n[00:14.00]plain");
-    const TEditorPanes panes = FillPanes(doc);
-    EXPECT_EQ(panes.Lyric,
-              (std::vector<std::string>{"<00:12.00>Never <00:12.40>gonna <00:12.905>give", "plain"}));
-    std::string text;
-    for (std::size_t i = 0; i < panes.Lyric.size(); ++i)
-        text += LrcLine(panes.Timing[i], panes.Lyric[i]) + "\r\n";
-    lyrics::TTextLyrics again;
-    again.ParseText(text);
-    ASSERT_EQ(again.Lines.size(), doc.Lines.size());
-    for (std::size_t i = 0; i < doc.Lines.size(); ++i) {
-        EXPECT_EQ(again.Lines[i].Text, doc.Lines[i].Text);
-        EXPECT_EQ(again.Lines[i].Time, doc.Lines[i].Time);
-        ASSERT_EQ(again.Lines[i].Words.size(), doc.Lines[i].Words.size());
-        for (std::size_t w = 0; w < doc.Lines[i].Words.size(); ++w) {
-            EXPECT_EQ(again.Lines[i].Words[w].Start, doc.Lines[i].Words[w].Start);
-            EXPECT_EQ(again.Lines[i].Words[w].Time, doc.Lines[i].Words[w].Time);
-        }
-    }
 }
 
 TEST(UploadLogic, CanSubmit) {
