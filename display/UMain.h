@@ -12,6 +12,7 @@
 
 #include "config/ISettingsView.h"
 #include "config/TSongList.h"
+#include "config/ui/IPreferencesHost.h"
 #include "database/IEHTTP3.h"
 #include "database/UUploadLyric.h"
 #include "display/IDisplayHost.h"
@@ -38,8 +39,9 @@ class QMenu;
 class QSocketNotifier;
 
 namespace config {
+class TFormSettings;
 class TSettings;
-}
+} // namespace config
 namespace platform {
 class IAgentChannel;
 class IClock;
@@ -47,6 +49,7 @@ class IClock;
 
 namespace display {
 
+class TCubeVisualization;
 class TDisplayTextNoTimestamp;
 class TGLSceneViewer;
 class TMainScene;
@@ -73,6 +76,7 @@ class TFormCantrel : public QWidget,
                      public IFrameHost,
                      public IDisplayHost,
                      public config::ISettingsView,
+                     public config::IPreferencesHost,
                      public database::IUploadHost,
                      public database::IProcessMessages {
 public:
@@ -90,7 +94,7 @@ public:
     void UpdateSong() override;
     void SearchLyrics(int site) override;
     void SearchAgain() override;
-    // The character set menu: the setting, then the title and the lyrics read again in the new code page.
+    // The character set menu: the setting, which reads the title and the lyrics again in the new code page.
     void ChooseCharset(const std::string& charset);
     // Switches between the lyric view (1) and the edit view (3); false when that view is already on.
     bool SetViewMode(int mode);
@@ -117,6 +121,9 @@ public:
     toolkit::TMouseGesture& Gesture() { return JvMouseGesture1_; }
     QMenu& PopupMenuWidget() { return *JvPopupMenuMain_; }
     QWidget& LoadingPanel() { return *PanelLoading_; }
+    config::TFormSettings& Preferences() { return *Preferences_; }
+    // The visualization below the lyrics (recreated when its radius changes).
+    TCubeVisualization& Visualization() { return *Visualization_; }
     // The action of a menu item or action list entry by its name ("ActionSearch", "Prev1" ...).
     QAction* Action(const std::string& name) const;
     int PopupMenuTag() const { return PopupMenuTag_; }
@@ -211,13 +218,13 @@ public:
     void RedrawInternetIndicator() override;
     void LoadLyricFont(const std::string& fileName, int size) override;
     void UseSystemLyricFont(int size) override;
+    void ReadSongAgain() override;
     bool IsMainWindowNormal() override;
     int MainWindowWidth() override { return width(); }
     int MainWindowHeight() override { return height(); }
     void SetMainWindowSize(int width, int height) override;
     void ShowWarning(const std::string& message) override;
-    // ---- Settings view: the preferences dialog's part, passed on once the dialog exists ----
-    void SetPreferencesView(config::ISettingsView* dialog) { PreferencesView_ = dialog; }
+    // ---- Settings view: the preferences dialog's part, passed on to the dialog ----
     void ShowVersion(const std::string& caption) override;
     void ShowLyricsDir(const std::string& path) override;
     void ShowCheck(config::TSettingsCheckBox box, bool checked) override;
@@ -234,6 +241,12 @@ public:
     void ShowUsername(const std::string& text) override;
     void ShowPassword(const std::string& text) override;
     void ShowFilters(const config::TFilterList& filters) override;
+    void ShowCharset(const std::string& charset) override;
+
+    // ---- Preferences host ----
+    void TextSizeChosen() override;
+    std::string ProductSite() const override;
+    std::string DatabaseSite() const override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -296,7 +309,9 @@ private:
     toolkit::TMouseGesture JvMouseGesture1_;
     QMenu* JvPopupMenuMain_ = nullptr;
     std::map<std::string, QAction*> Actions_;
-    config::ISettingsView* PreferencesView_ = nullptr;
+    config::TFormSettings* Preferences_ = nullptr;
+    config::ISettingsDialogView* PreferencesView_ = nullptr;
+    std::unique_ptr<TCubeVisualization> Visualization_;
 
     QTimer* RenderTimer_ = nullptr; // made at the first showing
     std::uint32_t LastPollTick_ = 0;
