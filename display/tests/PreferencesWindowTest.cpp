@@ -217,7 +217,7 @@ TEST_F(PreferencesWindowTest, CharsetFromTheDialogReadsTheSongAgain) {
     EXPECT_EQ(w.Settings().Charset(), "charset_unicode");
     EXPECT_TRUE(w.Lyrics().Found);
     EXPECT_EQ(w.Lyrics().SongName, kino);
-    EXPECT_EQ(w.windowTitle().toStdString(), kino);
+    EXPECT_EQ(w.windowTitle().toStdString(), " " + kino + " ");
 }
 
 TEST_F(PreferencesWindowTest, StayOnTopTakesTheDialogAlong) {

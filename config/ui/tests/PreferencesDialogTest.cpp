@@ -64,31 +64,63 @@ class TDialogView : public TRecordingSettingsView {
 public:
     TFormSettings* Dialog = nullptr;
 
-    void ShowVersion(const std::string& a) override { Both(&ISettingsDialogView::ShowVersion, a); }
-    void ShowLyricsDir(const std::string& a) override { Both(&ISettingsDialogView::ShowLyricsDir, a); }
-    void ShowCheck(TSettingsCheckBox b, bool c) override { Both(&ISettingsDialogView::ShowCheck, b, c); }
-    void EnableCheck(TSettingsCheckBox b, bool e) override { Both(&ISettingsDialogView::EnableCheck, b, e); }
-    void HideVisualizationCheck() override { Both(&ISettingsDialogView::HideVisualizationCheck); }
-    void RemoveVisualizationPage() override { Both(&ISettingsDialogView::RemoveVisualizationPage); }
-    void ShowTextSize(int i) override { Both(&ISettingsDialogView::ShowTextSize, i); }
-    void ShowScaleSlider(int p) override { Both(&ISettingsDialogView::ShowScaleSlider, p); }
-    void ShowScaleLabel(const std::string& t) override { Both(&ISettingsDialogView::ShowScaleLabel, t); }
-    void ShowVisRadius(int p) override { Both(&ISettingsDialogView::ShowVisRadius, p); }
-    void ShowDisplayMode(int m) override { Both(&ISettingsDialogView::ShowDisplayMode, m); }
-    void ShowFadeSlider(int p) override { Both(&ISettingsDialogView::ShowFadeSlider, p); }
-    void EnableFadeSlider(bool e) override { Both(&ISettingsDialogView::EnableFadeSlider, e); }
-    void ShowUsername(const std::string& t) override { Both(&ISettingsDialogView::ShowUsername, t); }
-    void ShowPassword(const std::string& t) override { Both(&ISettingsDialogView::ShowPassword, t); }
-    void ShowFilters(const TFilterList& f) override { Both(&ISettingsDialogView::ShowFilters, f); }
-    void ShowCharset(const std::string& c) override { Both(&ISettingsDialogView::ShowCharset, c); }
-
-private:
-    template <typename... TArgs, typename... TValues>
-    void Both(void (ISettingsDialogView::*show)(TArgs...), TValues&&... values) {
-        (static_cast<TRecordingSettingsView&>(*this).*show)(values...);
-        if (Dialog)
-            (static_cast<ISettingsDialogView&>(*Dialog).*show)(values...);
+// The recording first (a qualified call, which is not virtual), then the dialog.
+#define PASS(Name, ...)                                                                                      \
+    TRecordingSettingsView::Name(__VA_ARGS__);                                                               \
+    if (Dialog)                                                                                              \
+    Dialog->Name(__VA_ARGS__)
+    void ShowVersion(const std::string& a) override {
+        PASS(ShowVersion, a);
     }
+    void ShowLyricsDir(const std::string& a) override {
+        PASS(ShowLyricsDir, a);
+    }
+    void ShowCheck(TSettingsCheckBox b, bool c) override {
+        PASS(ShowCheck, b, c);
+    }
+    void EnableCheck(TSettingsCheckBox b, bool e) override {
+        PASS(EnableCheck, b, e);
+    }
+    void HideVisualizationCheck() override {
+        PASS(HideVisualizationCheck);
+    }
+    void RemoveVisualizationPage() override {
+        PASS(RemoveVisualizationPage);
+    }
+    void ShowTextSize(int i) override {
+        PASS(ShowTextSize, i);
+    }
+    void ShowScaleSlider(int p) override {
+        PASS(ShowScaleSlider, p);
+    }
+    void ShowScaleLabel(const std::string& t) override {
+        PASS(ShowScaleLabel, t);
+    }
+    void ShowVisRadius(int p) override {
+        PASS(ShowVisRadius, p);
+    }
+    void ShowDisplayMode(int m) override {
+        PASS(ShowDisplayMode, m);
+    }
+    void ShowFadeSlider(int p) override {
+        PASS(ShowFadeSlider, p);
+    }
+    void EnableFadeSlider(bool e) override {
+        PASS(EnableFadeSlider, e);
+    }
+    void ShowUsername(const std::string& t) override {
+        PASS(ShowUsername, t);
+    }
+    void ShowPassword(const std::string& t) override {
+        PASS(ShowPassword, t);
+    }
+    void ShowFilters(const TFilterList& f) override {
+        PASS(ShowFilters, f);
+    }
+    void ShowCharset(const std::string& c) override {
+        PASS(ShowCharset, c);
+    }
+#undef PASS
 };
 
 const char* const kFilters = "[Site1]\r\nUrl=http://one.example/\r\nDescription=First site\r\n"
