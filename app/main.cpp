@@ -20,8 +20,9 @@ int main(int argc, char* argv[]) {
     const std::unique_ptr<platform::IMediaSession> mediaSession = platform::CreateMediaSession();
     // Sonique's driver connects to the player's shared block now and stays connected until the end.
     player::TSoniqueI sonique(platform::SystemWindows(), platform::SystemNamedObjects());
+    // Players on the session bus are read on a worker thread, never on this one.
     player::TPlayerSession session(platform::SystemWindows(), platform::SystemClock(), mediaSession.get(),
-                                   &sonique);
+                                   &sonique, player::TBusThread::Worker);
     const std::unique_ptr<platform::IAgentChannel> agentChannel = platform::CreateAgentChannel();
 
     display::TMainWindowServices services;

@@ -118,6 +118,8 @@ public:
     virtual int MainWindowWidth() = 0;
     virtual int MainWindowHeight() = 0;
     virtual void SetMainWindowSize(int width, int height) = 0;
+    // The player on the session bus to follow: a player's key, or empty for the automatic choice.
+    virtual void PinPlayer(const std::string& key) { (void)key; }
 };
 
 } // namespace config

@@ -6,6 +6,7 @@
 #include "toolkit/FileBytes.h"
 #include "toolkit/TProfileFile.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdlib>
@@ -172,6 +173,7 @@ void TSettings::LoadSettings() {
 
     SetUsername(ini.ReadString("Versevault", "Username", ""));
     SetPassword(DecipherPassword(ini.ReadString("Versevault", "Password", "")));
+    SetPinnedPlayer(ini.ReadString("Player", "PinnedPlayer", ""));
 
     if (view_.IsMainWindowNormal()) {
         const int width = view_.MainWindowWidth();
@@ -227,6 +229,7 @@ bool TSettings::SaveSettings() {
     ini.WriteString("Lyrics", "SearchUrl", searchUrl_);
     ini.WriteString("Versevault", "Username", username_);
     ini.WriteString("Versevault", "Password", EncipherPassword(password_));
+    ini.WriteString("Player", "PinnedPlayer", pinnedPlayer_);
     if (view_.IsMainWindowNormal()) {
         ini.WriteInteger("FormSettings", "Width", view_.MainWindowWidth());
         ini.WriteInteger("FormSettings", "Height", view_.MainWindowHeight());
@@ -458,6 +461,15 @@ void TSettings::SetUsername(const std::string& value) {
 void TSettings::SetPassword(const std::string& value) {
     password_ = value;
     view_.ShowPassword(value);
+}
+
+void TSettings::SetPinnedPlayer(const std::string& value) {
+    const bool isKey = value.size() <= 255 && std::all_of(value.begin(), value.end(), [](char c) {
+                           return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                                  (c >= '0' && c <= '9') || c == '_' || c == '-';
+                       });
+    pinnedPlayer_ = isKey ? value : std::string();
+    view_.PinPlayer(pinnedPlayer_);
 }
 
 void TSettings::LoadFilters() {

@@ -87,6 +87,9 @@ public:
     bool SearchLyricDirectory() const { return searchLyricDirectory_; }
     const std::string& Username() const { return username_; }
     const std::string& Password() const { return password_; } // plain text
+    // The key of the player on the session bus the user pinned ("mpv", "vlc"); empty for the automatic
+    // choice.
+    const std::string& PinnedPlayer() const { return pinnedPlayer_; }
 
     // The text size is the selection of the dialog's size list ("11" to "30"): index + 11, and 10
     // when nothing is selected.
@@ -123,6 +126,8 @@ public:
     void SetCharset(const std::string& value);
     void SetUsername(const std::string& value);
     void SetPassword(const std::string& value);
+    // A value that cannot be a player's key (letters, digits, "_" and "-", at most 255) means automatic.
+    void SetPinnedPlayer(const std::string& value);
 
     // ---- The search-site list and the song lists ----
     TFilterList& Filters() { return filters_; }
@@ -185,6 +190,7 @@ private:
     bool searchLyricDirectory_ = false;
     std::string username_;
     std::string password_;
+    std::string pinnedPlayer_;
     TFilterList filters_;
 
     // Dialog state the setters depend on: the size list's selection and the two sliders' positions

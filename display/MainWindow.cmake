@@ -25,3 +25,11 @@ cantrel_add_test(preferences_window_tests LABEL gui
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PreferencesWindowTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
   LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test
   TIMEOUT 300)
+
+# The main window with the player session on a private session bus and a fake MPRIS player (Linux).
+if(TARGET cantrel_platform_e2e)
+  cantrel_add_test(main_window_e2e_tests LABEL e2e
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainWindowBusTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
+    LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent cantrel_platform_e2e Qt6::Test
+    TIMEOUT 120)
+endif()

@@ -30,6 +30,7 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <algorithm>
 #include <cstdio>
 
 namespace display {
@@ -167,11 +168,13 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     }
 
     Session_.SetSongChangeListener(this);
+    Session_.SetPlayerNewsListener(this);
     Session_.DetectPlayer();
     TimerAfterLoaded.start();
 }
 
 TFormCantrel::~TFormCantrel() {
+    Session_.SetPlayerNewsListener(nullptr);
     Session_.SetSongChangeListener(nullptr);
     if (RenderTimer_)
         RenderTimer_->stop();
@@ -1031,6 +1034,64 @@ void TFormCantrel::CreatePopupMenu() {
             }
         };
     fill(*JvPopupMenuMain_, PopupMenu());
+    PlayerMenu_ = JvPopupMenuMain_->findChild<QMenu*>("Player1");
+    if (PlayerMenu_)
+        connect(PlayerMenu_, &QMenu::aboutToShow, this, [this] { RefreshPlayerMenu(); });
+}
+
+void TFormCantrel::RefreshPlayerMenu() {
+    if (!PlayerMenu_)
+        return;
+    // Everything after "Automatic" is made again from what the session knows of the bus (no bus call).
+    QAction* automatic = Action("Automatic1");
+    for (QAction* item : PlayerMenu_->actions()) {
+        if (item != automatic) {
+            PlayerMenu_->removeAction(item);
+            item->deleteLater();
+        }
+    }
+    const std::string& pinned = Session_.PinnedMediaPlayer();
+    automatic->setChecked(pinned.empty());
+    auto players = Session_.MediaPlayers();
+    const bool pinnedPresent =
+        std::any_of(players.begin(), players.end(), [&](const auto& p) { return p.key == pinned; });
+    if (!pinned.empty() && !pinnedPresent)
+        players.push_back({pinned, pinned, false}); // shown, greyed, while it is not on the bus
+    if (!players.empty())
+        PlayerMenu_->addSeparator();
+    for (const auto& player : players) {
+        auto* item = new QAction(FromActive(player.identity), PlayerMenu_);
+        item->setObjectName(QString::fromStdString("Player:" + player.key));
+        item->setCheckable(true);
+        item->setChecked(player.key == pinned);
+        item->setEnabled(pinnedPresent || player.key != pinned);
+        const std::string key = player.key;
+        connect(item, &QAction::triggered, this, [this, key] { Settings_->SetPinnedPlayer(key); });
+        PlayerMenu_->addAction(item);
+    }
+}
+
+void TFormCantrel::PlayerNews() {
+    // Many news in a row make one poll.
+    if (PlayerNewsPending_.exchange(true))
+        return;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            PlayerNewsPending_ = false;
+            try {
+                Session_.PollPlayer();
+            } catch (...) {
+                // A failure is the regular polls' to meet.
+            }
+        },
+        Qt::QueuedConnection);
+}
+
+void TFormCantrel::PinPlayer(const std::string& key) {
+    Session_.PinMediaPlayer(key);
+    if (PlayerMenu_)
+        RefreshPlayerMenu();
 }
 
 std::string TFormCantrel::ManualSearchAddressForSong() const {
@@ -1110,6 +1171,9 @@ void TFormCantrel::RunAction(TMainAction action) {
         break;
     case A::CharsetUnicode:
         ChooseCharset("charset_unicode");
+        break;
+    case A::PlayerAutomatic:
+        Settings_->SetPinnedPlayer("");
         break;
     case A::Search:
         Frame_->SearchButtonClick();

@@ -28,6 +28,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -71,6 +72,7 @@ struct TMainWindowServices {
 
 class TFormCantrel : public QWidget,
                      public player::ISongChangeListener,
+                     public player::IPlayerNewsListener,
                      public lyrics::IAgentReplyListener,
                      public lyrics::ILookupView,
                      public IFrameHost,
@@ -109,6 +111,11 @@ public:
     std::string ManualSearchAddressForSong() const;
     // Runs what a key, a gesture or a menu item asks for.
     void RunAction(TMainAction action);
+    // Fills the "Player" submenu with the players on the session bus (done each time it opens).
+    void RefreshPlayerMenu();
+    // A player on the session bus said something new (called on the bus worker's thread): the session is
+    // polled on this window's thread as soon as it gets to it.
+    void PlayerNews() override;
 
     // ---- Parts, for the program and for tests ----
     config::TSettings& Settings() { return *Settings_; }
@@ -224,6 +231,7 @@ public:
     int MainWindowHeight() override { return height(); }
     void SetMainWindowSize(int width, int height) override;
     void ShowWarning(const std::string& message) override;
+    void PinPlayer(const std::string& key) override;
     // ---- Settings view: the preferences dialog's part, passed on to the dialog ----
     void ShowVersion(const std::string& caption) override;
     void ShowLyricsDir(const std::string& path) override;
@@ -308,6 +316,8 @@ private:
     QSocketNotifier* AgentNotifier_ = nullptr;
     toolkit::TMouseGesture JvMouseGesture1_;
     QMenu* JvPopupMenuMain_ = nullptr;
+    QMenu* PlayerMenu_ = nullptr;
+    std::atomic<bool> PlayerNewsPending_{false};
     std::map<std::string, QAction*> Actions_;
     config::TFormSettings* Preferences_ = nullptr;
     config::ISettingsDialogView* PreferencesView_ = nullptr;

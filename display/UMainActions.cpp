@@ -103,6 +103,15 @@ const std::vector<TMenuItem>& PopupMenu() {
              {"Fwd5seconds1", "Fwd 5 seconds", "Right", A::Forward5s, false, {}},
              {"Jumptofile1", "Jump to file..", "J", A::JumpToFile, false, {}},
          }},
+        // The players on the session bus follow "Automatic" when the menu opens (the main window adds them).
+        {"Player1",
+         "Player",
+         "",
+         A::None,
+         false,
+         {
+             {"Automatic1", "Automatic", "", A::PlayerAutomatic, true, {}},
+         }},
         {"Characterset1",
          "Character set",
          "",

@@ -40,6 +40,7 @@ enum class TMainAction {
     CharsetRussian,
     CharsetGreek,
     CharsetUnicode,
+    PlayerAutomatic, // follow whichever player on the session bus plays
     Search,
     ManualSearch,
     Submit,

@@ -5,7 +5,8 @@
 //
 // A player is named by its bus name ("org.mpris.MediaPlayer2.mpv"). Text is UTF-8, as on the bus; the
 // caller converts it. Every call is bounded in time (the back end's time-out, 200 ms by default), so a
-// player that hangs costs at most that much per call.
+// player that hangs costs at most that much per call. The player session makes these calls on a worker
+// thread of its own: one thread uses a session at a time, except for Wake, which any thread may call.
 //
 // Back ends: platform/linux/DBusMediaSession.cpp (libdbus), platform/win32/Win32MediaSession.cpp (no media
 // players: lists nothing), platform/fake/FakeMediaSession.h for tests. CreateMediaSession returns the
@@ -28,14 +29,14 @@ enum class TMediaCall : std::uint8_t {
 
 // What a player tells about its current track; absent fields stay empty or -1.
 struct TMediaMetadata {
-    std::string trackId;        // mpris:trackid, an object path
-    std::string title;          // xesam:title
-    std::string artist;         // the first entry of xesam:artist
-    std::string url;            // xesam:url
-    std::int64_t lengthUs = -1; // mpris:length in microseconds
+    std::string trackId;              // mpris:trackid, an object path
+    std::string title;                // xesam:title
+    std::vector<std::string> artists; // xesam:artist, in the player's order
+    std::string url;                  // xesam:url
+    std::int64_t lengthUs = -1;       // mpris:length in microseconds
 };
 
-// The player interface's properties the poll needs, read in one round trip.
+// The player interface's properties the session needs, read in one round trip.
 struct TMediaPlayerState {
     std::string playbackStatus; // "Playing", "Paused", "Stopped"; empty when the player does not tell
     TMediaMetadata metadata;
@@ -43,6 +44,30 @@ struct TMediaPlayerState {
     std::int64_t positionUs = 0;
     bool hasVolume = false;
     double volume = 0;
+    bool hasRate = false;
+    double rate = 1; // playback speed, 1 normal
+};
+
+// Something a player said, or the bus said about it, without being asked.
+struct TMediaSignal {
+    enum class TKind : std::uint8_t {
+        Appeared, // a player's name got an owner
+        Vanished, // a player's name lost its owner
+        Changed,  // PropertiesChanged of the player interface: the fields flagged below came with it
+        Seeked,   // the player jumped to positionUs
+        Lost,     // the connection to the bus broke: what was watched is watched no more (Watch again)
+        Overflow, // signals came faster than they were taken and some were dropped
+    };
+    TKind kind = TKind::Changed;
+    std::string player; // the bus name; empty for Lost and Overflow
+    // Changed: the new values of the properties that came with the signal.
+    bool hasStatus = false;
+    bool hasMetadata = false;
+    TMediaPlayerState state; // hasPosition, hasVolume and hasRate say which of those came
+    // Changed: properties named as changed without their value (the receiver asks for them).
+    bool invalidated = false;
+    // Seeked: the new position.
+    std::int64_t positionUs = 0;
 };
 
 enum class TMediaCommand : std::uint8_t { Play, Pause, PlayPause, Stop, Next, Previous, Raise };
@@ -57,7 +82,7 @@ public:
     virtual bool IsPlayerPresent(const std::string& player) = 0;
     // The player's Identity, its name for people ("mpv", "VLC media player").
     virtual TMediaCall Identity(const std::string& player, std::string& identity) = 0;
-    // PlaybackStatus, Metadata, Position and Volume at once.
+    // PlaybackStatus, Metadata, Position, Volume and Rate at once.
     virtual TMediaCall ReadState(const std::string& player, TMediaPlayerState& state) = 0;
     virtual TMediaCall PlaybackStatus(const std::string& player, std::string& status) = 0;
     virtual TMediaCall Volume(const std::string& player, double& volume) = 0;
@@ -68,6 +93,15 @@ public:
     // Sets the position of the track trackId; players ignore it for any other track.
     virtual TMediaCall SetPosition(const std::string& player, const std::string& trackId,
                                    std::int64_t positionUs) = 0;
+
+    // Starts listening to every player's signals and to players coming and going. True once listening
+    // (then again true without asking anything); false when there is no bus to listen to yet. After a Lost
+    // signal the caller watches again.
+    virtual bool Watch() = 0;
+    // Appends the signals that came, waiting up to timeoutMs for the first; returns early on Wake.
+    virtual void WaitForSignals(int timeoutMs, std::vector<TMediaSignal>& received) = 0;
+    // Ends a wait in WaitForSignals at once, or the next one when none runs. Any thread may call it.
+    virtual void Wake() = 0;
 };
 
 constexpr int kMediaCallTimeoutMs = 200;

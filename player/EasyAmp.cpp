@@ -8,6 +8,7 @@
 #include "toolkit/CodePage.h"
 
 #include <climits>
+#include <cmath>
 #include <cstdlib>
 
 namespace player {
@@ -26,8 +27,6 @@ std::string CaptionText(platform::IWindowSystem& windows, platform::WindowHandle
 
 // Most questions one GetSongLength call asks a player that does not know the length.
 constexpr int kMaxLengthQuestions = 1001;
-// A jump of more than this between two reported positions re-anchors the clock.
-constexpr std::int64_t kJumpThreshold = 1500;
 // One volume step of a player on the bus, on its 0..1 scale.
 constexpr double kMprisVolumeStep = 0.05;
 
@@ -86,8 +85,8 @@ std::string CleanMediaMonkeyCaption(const std::string& caption) {
 }
 
 TPlayerSession::TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
-                               platform::IMediaSession* media, TSoniqueI* sonique)
-    : Windows_(windows), Clock_(clock), Mpris_(media, clock), Sonique_(sonique) {
+                               platform::IMediaSession* media, TSoniqueI* sonique, TBusThread busThread)
+    : Windows_(windows), Clock_(clock), Mpris_(media, clock, busThread), Sonique_(sonique) {
     SetAmpInfo();
 }
 
@@ -125,7 +124,7 @@ bool TPlayerSession::IsPlayerAlive() {
     case akWmp:
         return WmpRunning(Windows_);
     case akMpris:
-        // The chosen player is kept while its bus name has an owner.
+        // The chosen player is kept while it is on the bus.
         return Mpris_.IsAlive();
     case akNone:
         break;
@@ -214,7 +213,7 @@ std::string TPlayerSession::ReadSongTitle() {
 
 std::int32_t TPlayerSession::ReadSongPosition() {
     if (AmpKind_ == akMpris)
-        return Mpris_.PositionMs();
+        return Mpris_.ToldPositionMs();
     if (AmpKind_ == akQcd)
         return QcdPosition(Windows_, AmpWindow_);
     if (AmpKind_ == akSonique)
@@ -248,50 +247,153 @@ std::string TPlayerSession::ReadSongFileName() {
 void TPlayerSession::SongChanged() {
     DetectPlayer();
     CurrentSong_.fileName = ReadSongFileName();
-    // A player on the bus tells its exact position, so the clock starts there rather than at 0: joining a
-    // song already under way does not leave the clock up to the jump threshold behind.
-    CurrentSong_.position = AmpKind_ == akMpris ? Mpris_.PositionMs() : 0;
-    ClockBase_ = Clock_.TickCount() - std::uint32_t(CurrentSong_.position);
+    const std::uint32_t now = Clock_.TickCount();
+    if (AmpKind_ == akMpris) {
+        // A player on the bus tells its exact position, speed and status, so the clock starts there rather
+        // than at 0: joining a song already under way does not leave the clock up to the jump threshold
+        // behind.
+        MprisFollow_ = Mpris_.FollowSerial();
+        MprisSeeks_ = Mpris_.Seeks();
+        MprisReadings_ = Mpris_.Readings();
+        PositionTrusted_ = false;
+        ProvisionalAnchor_ = true;
+        Rate_ = Mpris_.Rate();
+        Paused_ = !Mpris_.Running();
+        Anchor(Mpris_.PositionMsAt(now), now);
+        ReportedPosition_ = PreviousPosition_ = Mpris_.ToldPositionMs();
+    } else {
+        Rate_ = 1;
+        Anchor(0, now);
+    }
     CurrentSong_.title = ReadSongTitle();
     CurrentSong_.length = -1;
     if (Listener_)
         Listener_->UpdateSong();
 }
 
+namespace {
+
+// Marks the session as inside a poll for the poll's duration.
+class TPollScope {
+public:
+    explicit TPollScope(bool& inPoll) : InPoll_(inPoll), Was_(inPoll) { InPoll_ = true; }
+    ~TPollScope() { InPoll_ = Was_; }
+    TPollScope(const TPollScope&) = delete;
+    TPollScope& operator=(const TPollScope&) = delete;
+
+private:
+    bool& InPoll_;
+    bool Was_;
+};
+
+} // namespace
+
 void TPlayerSession::PollPlayer() {
     if (AmpKind_ == akNone) {
         DetectPlayer();
         return;
     }
-    // A player on the bus is read once per poll; the steps below take its answers from that reading.
-    if (AmpKind_ == akMpris)
+    TPollScope scope(InPoll_);
+    // A player on the bus is taken as its driver last heard it; the steps below read from that.
+    if (AmpKind_ == akMpris) {
         Mpris_.Refresh();
+        if (Mpris_.IsAlive() && Mpris_.Identity() != AmpInfo_.name)
+            SetAmpInfo(); // another player followed, or its name came
+        // A track that may yet tell its tags is no song yet; the clock runs on meanwhile.
+        if (Mpris_.Holding() && Mpris_.FollowSerial() == MprisFollow_) {
+            if (!Paused_)
+                CurrentSong_.position = ClockAt(Clock_.TickCount());
+            return;
+        }
+    }
     if (CurrentSong_.length < 1)
         CurrentSong_.length = ReadSongLength(0);
-    if (ReadSongTitle() != CurrentSong_.title)
+    // Following another player on the bus is a song change even when it plays the same title.
+    if (ReadSongTitle() != CurrentSong_.title ||
+        (AmpKind_ == akMpris && Mpris_.FollowSerial() != MprisFollow_))
         SongChanged();
+    if (AmpKind_ == akMpris) {
+        MprisClock();
+        return;
+    }
     ReportedPosition_ = ReadSongPosition();
 
     const std::int64_t jump = std::int64_t(ReportedPosition_) - PreviousPosition_;
     if (std::llabs(jump) > kJumpThreshold) {
         CurrentSong_.position = ReportedPosition_;
-        ClockBase_ = Clock_.TickCount() - std::uint32_t(ReportedPosition_);
+        Anchor(ReportedPosition_, Clock_.TickCount());
     } else if (Paused_) {
         if (ReportedPosition_ != PreviousPosition_) {
             Paused_ = false;
-            ClockBase_ = Clock_.TickCount() - std::uint32_t(ReportedPosition_);
+            Anchor(ReportedPosition_, Clock_.TickCount());
         }
     } else {
         const std::int64_t clock = GetSongPosition();
         if (ReportedPosition_ < clock - AmpInfo_.granularity && ReportedPosition_ == PreviousPosition_ &&
-            !(AmpKind_ == akWinamp && AmpIsPlaying(Windows_, AmpWindow_)) &&
-            !(AmpKind_ == akMpris && Mpris_.IsPlaying())) {
-            ClockBase_ = Clock_.TickCount() - std::uint32_t(ReportedPosition_);
+            !(AmpKind_ == akWinamp && AmpIsPlaying(Windows_, AmpWindow_))) {
+            Anchor(ReportedPosition_, Clock_.TickCount());
             Paused_ = true;
         }
-        CurrentSong_.position = std::int32_t(Clock_.TickCount() - ClockBase_);
+        CurrentSong_.position = ClockAt(Clock_.TickCount());
     }
     PreviousPosition_ = ReportedPosition_;
+}
+
+void TPlayerSession::MprisClock() {
+    const std::uint32_t now = Clock_.TickCount();
+    if (!Mpris_.Answered()) {
+        // A player that did not answer: the last state stands, and a running clock runs on.
+        if (!Paused_)
+            CurrentSong_.position = ClockAt(now);
+        return;
+    }
+    const bool seeked = Mpris_.Seeks() != MprisSeeks_;
+    const bool newReading = Mpris_.Readings() != MprisReadings_;
+    const std::int32_t told = Mpris_.ToldPositionMs();
+    if (Mpris_.HasPosition() && (seeked || (newReading && told != ReportedPosition_)))
+        PositionTrusted_ = true;
+    const std::int32_t clock = Paused_ ? CurrentSong_.position : ClockAt(now);
+    const std::int32_t player = Mpris_.PositionMsAt(now);
+    const bool running = Mpris_.Running();
+    const double rate = Mpris_.Rate();
+    // The clock follows the player's word: a seek it tells, a pause or resumption, a new speed; and a
+    // position read from it that has drifted away from the clock, that differs from where the clock stands
+    // still, or that comes after the clock was set from a position worked out from a signal.
+    bool anchor = seeked || running == Paused_ || rate != Rate_;
+    if (PositionTrusted_ && newReading &&
+        (ProvisionalAnchor_ || std::llabs(std::int64_t(player) - clock) > kMprisDriftMs ||
+         (Paused_ && !running && player != clock)))
+        anchor = true;
+    if (anchor) {
+        // A position that is not believed leaves the clock where it stands.
+        const std::int32_t at = PositionTrusted_ ? player : clock;
+        ProvisionalAnchor_ = !(seeked || newReading);
+        Rate_ = rate;
+        Paused_ = !running;
+        Anchor(at, now);
+        CurrentSong_.position = at;
+    } else if (!Paused_) {
+        CurrentSong_.position = ClockAt(now);
+    }
+    MprisSeeks_ = Mpris_.Seeks();
+    MprisReadings_ = Mpris_.Readings();
+    PreviousPosition_ = ReportedPosition_ = told;
+}
+
+std::int32_t TPlayerSession::ClockAt(std::uint32_t now) const {
+    const std::uint32_t elapsed = now - AnchorTick_;
+    // At normal speed the clock is 32-bit arithmetic that wraps, like the tick count.
+    if (Rate_ == 1)
+        return std::int32_t(std::uint32_t(AnchorPosition_) + elapsed);
+    const double position = double(AnchorPosition_) + double(elapsed) * Rate_;
+    if (position >= double(INT32_MAX))
+        return INT32_MAX;
+    return position <= double(INT32_MIN) ? INT32_MIN : std::int32_t(std::lround(position));
+}
+
+void TPlayerSession::Anchor(std::int32_t position, std::uint32_t now) {
+    AnchorPosition_ = position;
+    AnchorTick_ = now;
 }
 
 void TPlayerSession::RereadTextsAfterCodePageChange() {
@@ -304,13 +406,20 @@ void TPlayerSession::RereadTextsAfterCodePageChange() {
 std::int32_t TPlayerSession::GetSongPosition() {
     if (AmpKind_ == akNone)
         return 0;
-    // While paused, a clock read polls the player to notice the resumption at once; a player on the bus is
-    // left to the regular polls, so that a clock read never waits on the bus.
-    if (Paused_) {
-        if (AmpKind_ != akMpris)
+    if (AmpKind_ == akMpris) {
+        // A player on the bus is never asked here: when its driver has heard something new (a seek, a
+        // pause, a new song), the clock read polls, which takes what was heard without waiting.
+        if (!InPoll_ && Mpris_.HasNews())
             PollPlayer();
-    } else
-        CurrentSong_.position = std::int32_t(Clock_.TickCount() - ClockBase_);
+        if (AmpKind_ == akMpris && !Paused_)
+            CurrentSong_.position = ClockAt(Clock_.TickCount());
+        return CurrentSong_.position;
+    }
+    // While paused, a clock read polls the player to notice the resumption at once.
+    if (Paused_)
+        PollPlayer();
+    else
+        CurrentSong_.position = ClockAt(Clock_.TickCount());
     return CurrentSong_.position;
 }
 

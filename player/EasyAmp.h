@@ -5,7 +5,8 @@
 //
 // One instance lives for the whole run; it is created by main() and passed to whoever needs it. It holds
 // references to the window system, the clock, the media session and the Sonique driver it was given; all
-// must outlive it.
+// must outlive it. It is used from one thread; only the players on the session bus are read on a worker
+// thread of their driver's (see TMprisI), and the session reads what that worker published, never the bus.
 
 #include "platform/MediaSession.h"
 #include "platform/Platform.h"
@@ -14,6 +15,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace player {
 
@@ -56,11 +58,22 @@ public:
 class TPlayerSession {
 public:
     // Without a media session, players on the session bus are never found; without a Sonique driver, Sonique
-    // is never found.
+    // is never found. busThread says who reads the session bus: a worker of the MPRIS driver (the program) or
+    // the caller, inside the polls (tests).
     TPlayerSession(platform::IWindowSystem& windows, platform::IClock& clock,
-                   platform::IMediaSession* media = nullptr, TSoniqueI* sonique = nullptr);
+                   platform::IMediaSession* media = nullptr, TSoniqueI* sonique = nullptr,
+                   TBusThread busThread = TBusThread::Caller);
 
     void SetSongChangeListener(ISongChangeListener* listener) { Listener_ = listener; }
+    // Told on the bus worker's thread when a player on the session bus said something new; see
+    // IPlayerNewsListener.
+    void SetPlayerNewsListener(IPlayerNewsListener* listener) { Mpris_.SetNewsListener(listener); }
+
+    // The players on the session bus, for the user's choice: one per key, by their own names.
+    std::vector<TMprisI::TPlayerItem> MediaPlayers() const { return Mpris_.Players(); }
+    // Pins the players of a key, empty for the automatic choice; the next poll follows it.
+    void PinMediaPlayer(const std::string& key) { Mpris_.Pin(key); }
+    const std::string& PinnedMediaPlayer() const { return Mpris_.Pinned(); }
 
     // Queries.
     std::int32_t GetSongPosition();
@@ -97,6 +110,12 @@ public:
     bool Paused() const { return Paused_; }
     platform::WindowHandle AmpWindow() const { return AmpWindow_; }
 
+    // A jump of more than this between two positions a player reports re-anchors the clock.
+    static constexpr std::int64_t kJumpThreshold = 1500;
+    // A player on the bus tells its position precisely: the clock is set again to a position read from it
+    // that is more than this away.
+    static constexpr std::int64_t kMprisDriftMs = 500;
+
 private:
     bool IsPlayerAlive();
     void SetAmpInfo();
@@ -105,9 +124,13 @@ private:
     std::int32_t ReadSongLength(std::int32_t fallback);
     std::string ReadSongFileName();
     void SongChanged();
+    void MprisClock();
     bool IsWinampProtocol() const;
     bool SoniqueRunning();
     void PlayFirst();
+    // The song clock at the tick count now, and setting it to a position at now.
+    std::int32_t ClockAt(std::uint32_t now) const;
+    void Anchor(std::int32_t position, std::uint32_t now);
 
     platform::IWindowSystem& Windows_;
     platform::IClock& Clock_;
@@ -122,7 +145,22 @@ private:
     bool Paused_ = false;
     std::int32_t ReportedPosition_ = 0;
     std::int32_t PreviousPosition_ = 0;
-    std::uint32_t ClockBase_ = 0; // tick count at which the song clock stood at 0
+    // The clock stood at AnchorPosition_ at the tick count AnchorTick_ and runs on at Rate_ (1 for every
+    // player but those on the bus, which tell their speed).
+    std::uint32_t AnchorTick_ = 0;
+    std::int32_t AnchorPosition_ = 0;
+    double Rate_ = 1;
+    bool InPoll_ = false;
+    // What the clock last took from the followed player on the bus.
+    std::uint64_t MprisFollow_ = 0;
+    std::uint64_t MprisSeeks_ = 0;
+    std::uint64_t MprisReadings_ = 0;
+    // Its position has been seen to move (or it told a seek), so it is the song's; a player that tells a
+    // position that stands still while it plays is not believed, and the clock runs on the tick count.
+    bool PositionTrusted_ = false;
+    // The clock was last set from a position worked out from a signal rather than read: the next position
+    // read sets it again, however close.
+    bool ProvisionalAnchor_ = false;
 };
 
 // Cleans a Winamp or foobar2000 caption into a title: empty when there is no song.

@@ -56,7 +56,7 @@ public:
     // Shown state.
     std::map<std::string, bool> checks;
     std::map<std::string, bool> enabled;
-    std::string version, lyricsDir, scaleLabel, username, password, fontFile, charset;
+    std::string version, lyricsDir, scaleLabel, username, password, fontFile, charset, pinnedPlayer;
     int textSize = -2, scaleSlider = -1, visRadius = -1, displayMode = -1, fadeSlider = -1, fontSize = 0;
     float visualizationScale = 0;
     std::vector<std::string> filterCaptions;
@@ -150,6 +150,7 @@ public:
     bool IsLoadingPanelVisible() override { return loadingPanelVisible; }
     bool HasTimestampedLyrics() override { return timestamped; }
     void UpdateSong() override { Record("UpdateSong"); }
+    void PinPlayer(const std::string& key) override { Record("PinPlayer(" + (pinnedPlayer = key) + ")"); }
     void ResetSearchButton() override { Record("ResetSearchButton"); }
     void RedrawInternetIndicator() override { Record("RedrawInternetIndicator"); }
     void LoadLyricFont(const std::string& fileName, int size) override {

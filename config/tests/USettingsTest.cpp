@@ -64,7 +64,7 @@ std::string Snapshot(const TSettings& s) {
       << "\nFadeLyrics=" << s.FadeLyrics() << "\nFadeRatio=" << s.FadeRatio() << "\nCharset=" << s.Charset()
       << "\nSearchUrl=" << s.SearchUrl() << "\nSearchLyricDirectory=" << s.SearchLyricDirectory()
       << "\nUsername=" << s.Username() << "\nPassword=" << s.Password()
-      << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
+      << "\nPinnedPlayer=" << s.PinnedPlayer() << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
     return o.str();
 }
 
@@ -84,6 +84,7 @@ std::string ExpectedFirstSave(const std::string& cantrel) {
            "CloseCantrelAgentOnExit=1\r\nExcludeTextInBrackets=1\r\nRemoveTrackNumber=1\r\n"
            "SearchUrl=http://www.google.com/search?q=%22%Artist%%22%20%22%Title%%22%20lyrics&hl=en\r\n"
            "[Versevault]\r\nUsername=\r\nPassword=\r\n"
+           "[Player]\r\nPinnedPlayer=\r\n"
            "[FormSettings]\r\nWidth=800\r\nHeight=600\r\n";
 }
 
@@ -373,6 +374,7 @@ TEST(Settings, RoundTripOfEveryKey) {
     s.SetCharset("charset_russian");
     s.SetUsername("\xff user");
     s.SetPassword("p\xe4ss word\xff!");
+    s.SetPinnedPlayer("vlc");
     w.view.width = 1024;
     w.view.height = 700;
     ASSERT_TRUE(s.SaveSettings());
@@ -593,6 +595,14 @@ TEST(Settings, SetterEffectsOnTheView) {
          },
          {"ShowUsername(u)", "ShowPassword(p)"}},
         {"text size", [](auto& s, auto&) { s.SelectTextSize(20); }, {"ShowTextSize(-1)"}},
+        {"PinnedPlayer", [](auto& s, auto&) { s.SetPinnedPlayer("spotify"); }, {"PinPlayer(spotify)"}},
+        {"PinnedPlayer that is no player's key means automatic",
+         [](auto& s, auto&) {
+             s.SetPinnedPlayer("org.mpris.MediaPlayer2.vlc");
+             s.SetPinnedPlayer(std::string(256, 'a'));
+             s.SetPinnedPlayer("my player");
+         },
+         {"PinPlayer()", "PinPlayer()", "PinPlayer()"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

@@ -94,7 +94,7 @@ TEST(MainMenu, PopupMenuInOrder) {
               "Preferences..\tCtrl+P|Edit Lyrics..\tCtrl+E|-|"
               "Display Mode{Default|Minimal|}|Fade in lyrics|"
               "Playback{Prev\tZ|Play\tX|Pause\tC|Stop\tV|Next\tB|Back 5 seconds\tLeft|Fwd 5 seconds\tRight|"
-              "Jump to file..\tJ|}|"
+              "Jump to file..\tJ|}|Player{Automatic|}|"
               "Character set{English (default)|Eastern European|Russian|Greek|Unicode (all languages)|}|-|"
               "Search|Manual Search..\tCtrl+Shift+S|-|&Submit Lyric..|-|"
               "Player Setup Help{Winamp..|Foobar2000..|Quitessential Player..|Sonique..|MediaMonkey..|"

@@ -13,6 +13,7 @@
 #include "display/scene/GLSceneViewer.h"
 #include "lyrics/fake/FakeAgent.h"
 #include "platform/fake/FakeAgentChannel.h"
+#include "platform/fake/FakeMediaSession.h"
 #include "platform/fake/FakeWinamp.h"
 #include "player/AmpI.h"
 #include "toolkit/CodePage.h"
@@ -55,6 +56,10 @@ protected:
 
     void WriteSettings(const std::string& text) {
         std::ofstream(Folder / "Cantrel" / "Settings.ini") << text;
+    }
+    std::string ReadSettings() {
+        std::ifstream in(Folder / "Cantrel" / "Settings.ini", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
     }
     void WriteLyrics(const std::string& name, const std::string& text) {
         std::ofstream(Folder / "Cantrel" / "lyrics" / name, std::ios::binary) << text;
@@ -104,7 +109,8 @@ protected:
     fs::path Folder;
     platform::TFakeWindowSystem Windows;
     platform::TFakeClock Clock;
-    player::TPlayerSession Session{Windows, Clock};
+    platform::TFakeMediaSession Media;
+    player::TPlayerSession Session{Windows, Clock, &Media};
     platform::TFakeAgentHub Hub;
     platform::TFakeAgentChannel MainChannel{Hub};
     platform::TFakeAgentChannel AgentChannel{Hub};
@@ -444,9 +450,10 @@ TEST_F(MainWindowTest, PopupMenuHoldsEveryItemAndDisablesWhatIsNotThereYet) {
     QStringList captions;
     for (QAction* a : w.PopupMenuWidget().actions())
         captions << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(captions.join("|").toStdString(),
-              "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Character set|-|Search|"
-              "Manual Search..|-|&Submit Lyric..|-|Player Setup Help|Cantrel Help..|-|E&xit");
+    EXPECT_EQ(
+        captions.join("|").toStdString(),
+        "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Player|Character set|-|Search|"
+        "Manual Search..|-|&Submit Lyric..|-|Player Setup Help|Cantrel Help..|-|E&xit");
     EXPECT_TRUE(w.Action("ActionPreferences")->isEnabled());
     EXPECT_FALSE(w.Action("ActionEdit")->isEnabled());
     EXPECT_FALSE(w.Action("ActionUploadLyric")->isEnabled());
@@ -463,6 +470,72 @@ TEST_F(MainWindowTest, PopupMenuHoldsEveryItemAndDisablesWhatIsNotThereYet) {
     EXPECT_TRUE(w.Frame().Control("StatusStrip")->isVisibleTo(&w));
     w.Action("Greek1")->trigger();
     EXPECT_EQ(w.Settings().Charset(), "charset_greek");
+}
+
+TEST_F(MainWindowTest, UntaggedFileOnTheBusFindsItsLyrics) {
+    auto& mpv = Media.AddPlayer("org.mpris.MediaPlayer2.mpv", "mpv");
+    mpv.state.playbackStatus = "Playing";
+    // mpv tells an untagged file's name as its title.
+    mpv.state.metadata = {"/t/1", "Band - Tune.flac", {}, "file:///music/Band%20-%20Tune.flac", 185'000'000};
+    mpv.state.hasPosition = true;
+    mpv.state.positionUs = 62'000'000;
+    WriteLyrics("Band - Tune.lrc", "[00:10.00]First line\r\n[01:00.00]Second line\r\n");
+    TFormCantrel& w = Open();
+    Play(200);
+    ASSERT_TRUE(w.Lyrics().Found);
+    EXPECT_EQ(w.windowTitle().toStdString(), "Band - Tune");
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "Second line");
+    w.Frame().PaintSongInfo();
+    EXPECT_EQ(w.Frame().PlayerInfoText(), "[mpv]");
+}
+
+TEST_F(MainWindowTest, PlayerSubmenuPinsAPlayerOfTheBus) {
+    auto add = [&](const std::string& name, const std::string& identity, const std::string& status) {
+        auto& player = Media.AddPlayer("org.mpris.MediaPlayer2." + name, identity);
+        player.state.playbackStatus = status;
+        player.state.metadata = {"/t/1", identity + " song", {"Someone"}, "", 100'000'000};
+    };
+    add("mpv", "mpv", "Playing");
+    add("vlc.instance42", "VLC media player", "Paused");
+    TFormCantrel& w = Open();
+    Play(200);
+    ASSERT_EQ(Session.GetPlayerName(), "mpv");
+    QMenu* menu = w.Action("Player1")->menu();
+    ASSERT_NE(menu, nullptr);
+    auto shown = [&] {
+        w.RefreshPlayerMenu();
+        QStringList items;
+        for (QAction* a : menu->actions())
+            items << (a->isSeparator()
+                          ? QString("-")
+                          : a->text() + (a->isChecked() ? "*" : "") + (a->isEnabled() ? "" : "~"));
+        return items.join("|").toStdString();
+    };
+    EXPECT_EQ(shown(), "Automatic*|-|mpv|VLC media player");
+
+    // Pinning VLC: the setting, the session and the status strip follow.
+    menu->findChild<QAction*>("Player:vlc")->trigger();
+    EXPECT_EQ(w.Settings().PinnedPlayer(), "vlc");
+    Play(200);
+    EXPECT_EQ(Session.GetPlayerName(), "VLC media player");
+    EXPECT_EQ(w.windowTitle().toStdString(), "Someone - VLC media player song");
+    w.Frame().PaintSongInfo();
+    EXPECT_EQ(w.Frame().PlayerInfoText(), "[VLC media player]");
+    EXPECT_EQ(shown(), "Automatic|-|mpv|VLC media player*");
+
+    // The pinned player quits: the one that plays is followed, the pin stays, greyed.
+    Media.RemovePlayer("org.mpris.MediaPlayer2.vlc.instance42");
+    Play(200);
+    EXPECT_EQ(Session.GetPlayerName(), "mpv");
+    EXPECT_EQ(shown(), "Automatic|-|mpv|vlc*~");
+
+    // The pin is kept in the settings file; "Automatic" takes it away.
+    w.close();
+    EXPECT_NE(ReadSettings().find("[Player]\r\nPinnedPlayer=vlc\r\n"), std::string::npos);
+    w.Action("Automatic1")->trigger();
+    EXPECT_EQ(w.Settings().PinnedPlayer(), "");
+    EXPECT_EQ(Session.PinnedMediaPlayer(), "");
+    EXPECT_EQ(shown(), "Automatic*|-|mpv");
 }
 
 TEST_F(MainWindowTest, ViewModesAndTheResizeRule) {

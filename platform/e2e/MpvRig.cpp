@@ -146,6 +146,10 @@ std::string TMpvRig::Missing() {
     return missing;
 }
 
+std::string TMpvRig::BusMissing() {
+    return OnPath("dbus-daemon") ? std::string() : std::string("dbus-daemon");
+}
+
 TMpvRig::TMpvRig() {
     char folder[] = "/tmp/cantrel-mpv-XXXXXX";
     if (mkdtemp(folder))

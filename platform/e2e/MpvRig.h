@@ -23,6 +23,8 @@ public:
     // What this machine lacks to run the rig (dbus-daemon, mpv, the mpv-mpris plugin, sox); empty when
     // nothing is missing.
     static std::string Missing();
+    // What this machine lacks to run a private bus alone (for tests with the fake MPRIS player).
+    static std::string BusMissing();
 
     const std::string& Folder() const { return Folder_; }
 

@@ -7,11 +7,74 @@ TFakeMediaSession::TPlayer& TFakeMediaSession::AddPlayer(const std::string& name
     TPlayer& player = Players_[name];
     player = TPlayer();
     player.identity = identity;
+    TMediaSignal signal;
+    signal.kind = TMediaSignal::TKind::Appeared;
+    signal.player = name;
+    Emit(std::move(signal));
     return player;
 }
 
 void TFakeMediaSession::RemovePlayer(const std::string& name) {
-    Players_.erase(name);
+    if (Players_.erase(name) == 0)
+        return;
+    TMediaSignal signal;
+    signal.kind = TMediaSignal::TKind::Vanished;
+    signal.player = name;
+    Emit(std::move(signal));
+}
+
+void TFakeMediaSession::Emit(TMediaSignal signal) {
+    if (Watching)
+        Pending_.push_back(std::move(signal));
+}
+
+void TFakeMediaSession::SignalStatus(const std::string& name, const std::string& status) {
+    Players_.at(name).state.playbackStatus = status;
+    TMediaSignal signal;
+    signal.player = name;
+    signal.hasStatus = true;
+    signal.state.playbackStatus = status;
+    Emit(std::move(signal));
+}
+
+void TFakeMediaSession::SignalTrack(const std::string& name, const TMediaMetadata& metadata) {
+    Players_.at(name).state.metadata = metadata;
+    TMediaSignal signal;
+    signal.player = name;
+    signal.hasMetadata = true;
+    signal.state.metadata = metadata;
+    Emit(std::move(signal));
+}
+
+void TFakeMediaSession::SignalRate(const std::string& name, double rate) {
+    TPlayer& player = Players_.at(name);
+    player.state.hasRate = true;
+    player.state.rate = rate;
+    TMediaSignal signal;
+    signal.player = name;
+    signal.state.hasRate = true;
+    signal.state.rate = rate;
+    Emit(std::move(signal));
+}
+
+void TFakeMediaSession::SignalSeek(const std::string& name, std::int64_t positionUs) {
+    Players_.at(name).state.positionUs = positionUs;
+    TMediaSignal signal;
+    signal.kind = TMediaSignal::TKind::Seeked;
+    signal.player = name;
+    signal.positionUs = positionUs;
+    Emit(std::move(signal));
+}
+
+bool TFakeMediaSession::Watch() {
+    Watching = Watching || WatchWorks;
+    return Watching;
+}
+
+void TFakeMediaSession::WaitForSignals(int, std::vector<TMediaSignal>& received) {
+    for (auto& signal : Pending_)
+        received.push_back(std::move(signal));
+    Pending_.clear();
 }
 
 int TFakeMediaSession::CountOf(const std::string& name) const {
@@ -101,6 +164,8 @@ TMediaCall TFakeMediaSession::Command(const std::string& player, TMediaCommand c
     if (!p)
         return result;
     std::string& status = p->state.playbackStatus;
+    const std::string before = status;
+    const std::int64_t positionBefore = p->state.positionUs;
     switch (command) {
     case TMediaCommand::Play:
         status = "Playing";
@@ -118,6 +183,10 @@ TMediaCall TFakeMediaSession::Command(const std::string& player, TMediaCommand c
     default:
         break;
     }
+    if (p->sendsSignals && status != before)
+        SignalStatus(player, status);
+    if (p->sendsSignals && p->state.positionUs != positionBefore)
+        SignalSeek(player, p->state.positionUs);
     return result;
 }
 
@@ -127,6 +196,8 @@ TMediaCall TFakeMediaSession::Seek(const std::string& player, std::int64_t offse
         p->state.positionUs += offsetUs;
         if (p->state.positionUs < 0)
             p->state.positionUs = 0;
+        if (p->sendsSignals)
+            SignalSeek(player, p->state.positionUs);
     }
     return result;
 }
@@ -137,8 +208,11 @@ TMediaCall TFakeMediaSession::SetPosition(const std::string& player, const std::
     TPlayer* p = Reach(player, "SetPosition", result, double(positionUs), trackId);
     // Like a real player: ignored for another track or a position outside the track.
     if (p && trackId == p->state.metadata.trackId && positionUs >= 0 &&
-        (p->state.metadata.lengthUs < 0 || positionUs <= p->state.metadata.lengthUs))
+        (p->state.metadata.lengthUs < 0 || positionUs <= p->state.metadata.lengthUs)) {
         p->state.positionUs = positionUs;
+        if (p->sendsSignals)
+            SignalSeek(player, positionUs);
+    }
     return result;
 }
 

@@ -1,18 +1,24 @@
 // Linux back end of the media session: MPRIS 2 over the D-Bus session bus, spoken with libdbus on one
-// private connection. Every call blocks for at most the time-out; nothing listens for signals, the caller's
-// poll asks. The connection is opened on first use and again after it breaks (at most once a second), and
-// never by starting a bus of its own.
+// private connection. Every call blocks for at most the time-out. Once watching, the players' signals (and
+// the bus's news of players coming and going) are parsed as they are dispatched and queued until
+// WaitForSignals hands them out; signals are sent by a player's unique name, so the owners of the players'
+// names are kept to tell whose signal it is. The connection is opened on first use and again after it breaks
+// (at most once a second), and never by starting a bus of its own.
 #include "platform/MediaSession.h"
 
 #include <dbus/dbus.h>
 
+#include <poll.h>
+#include <sys/eventfd.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <map>
 
 namespace platform {
 namespace {
@@ -29,7 +35,20 @@ const char* const kPropertiesInterface = "org.freedesktop.DBus.Properties";
 // more than this.
 constexpr std::size_t kMaxText = 16384;
 constexpr std::size_t kMaxPlayers = 64;
+constexpr std::size_t kMaxArtists = 32;
+// Most signals kept between two waits; a player that floods the bus cannot make the queue grow further.
+constexpr std::size_t kMaxPendingSignals = 1024;
 constexpr auto kReconnectPause = std::chrono::seconds(1);
+
+// What is listened to: the player interface's property changes and seeks of every player, and the bus's
+// news of names under the MPRIS prefix.
+const char* const kMatchRules[] = {
+    "type='signal',interface='org.freedesktop.DBus.Properties',member='PropertiesChanged',"
+    "path='/org/mpris/MediaPlayer2',arg0='org.mpris.MediaPlayer2.Player'",
+    "type='signal',interface='org.mpris.MediaPlayer2.Player',member='Seeked',path='/org/mpris/MediaPlayer2'",
+    "type='signal',sender='org.freedesktop.DBus',interface='org.freedesktop.DBus',member='NameOwnerChanged',"
+    "arg0namespace='org.mpris.MediaPlayer2'",
+};
 
 struct TUnref {
     void operator()(DBusMessage* message) const { dbus_message_unref(message); }
@@ -62,13 +81,19 @@ bool ReadText(DBusMessageIter* it, std::string& out) {
     return true;
 }
 
-// A string, or the first string of an array of strings.
-bool ReadFirstText(DBusMessageIter* it, std::string& out) {
-    if (TypeOf(it) != DBUS_TYPE_ARRAY)
-        return ReadText(it, out);
+// An array of strings (at most kMaxArtists of them), or a single string.
+void ReadTexts(DBusMessageIter* it, std::vector<std::string>& out) {
+    out.clear();
+    std::string text;
+    if (TypeOf(it) != DBUS_TYPE_ARRAY) {
+        if (ReadText(it, text))
+            out.push_back(text);
+        return;
+    }
     DBusMessageIter items;
     dbus_message_iter_recurse(it, &items);
-    return ReadText(&items, out);
+    for (; out.size() < kMaxArtists && ReadText(&items, text); dbus_message_iter_next(&items))
+        out.push_back(text);
 }
 
 std::int64_t Clamp64(double value) {
@@ -169,12 +194,33 @@ void ReadMetadata(DBusMessageIter* it, TMediaMetadata& metadata) {
         else if (std::strcmp(key, "xesam:title") == 0)
             ReadText(value, metadata.title);
         else if (std::strcmp(key, "xesam:artist") == 0)
-            ReadFirstText(value, metadata.artist);
+            ReadTexts(value, metadata.artists);
         else if (std::strcmp(key, "xesam:url") == 0)
             ReadText(value, metadata.url);
         else if (std::strcmp(key, "mpris:length") == 0 && !ReadInteger(value, metadata.lengthUs))
             metadata.lengthUs = -1;
     });
+}
+
+// One property of the player interface into the state; true when it is one the state holds.
+bool ReadPlayerProperty(const char* key, DBusMessageIter* value, TMediaPlayerState& state, bool& status,
+                        bool& metadata) {
+    if (std::strcmp(key, "PlaybackStatus") == 0) {
+        status = ReadText(value, state.playbackStatus);
+    } else if (std::strcmp(key, "Metadata") == 0) {
+        state.metadata = TMediaMetadata();
+        ReadMetadata(value, state.metadata);
+        metadata = true;
+    } else if (std::strcmp(key, "Position") == 0) {
+        state.hasPosition = ReadInteger(value, state.positionUs);
+    } else if (std::strcmp(key, "Volume") == 0) {
+        state.hasVolume = ReadDouble(value, state.volume);
+    } else if (std::strcmp(key, "Rate") == 0) {
+        state.hasRate = ReadDouble(value, state.rate);
+    } else {
+        return false;
+    }
+    return true;
 }
 
 TMediaCall Classify(const char* errorName) {
@@ -206,8 +252,13 @@ std::string UserBusAddress() {
 class TDBusMediaSession final : public IMediaSession {
 public:
     TDBusMediaSession(std::string address, int timeoutMs)
-        : Address_(std::move(address)), TimeoutMs_(timeoutMs) {}
-    ~TDBusMediaSession() override { Drop(); }
+        : Address_(std::move(address)), TimeoutMs_(timeoutMs),
+          WakeFd_(eventfd(0, EFD_NONBLOCK | EFD_CLOEXEC)) {}
+    ~TDBusMediaSession() override {
+        Drop();
+        if (WakeFd_ >= 0)
+            close(WakeFd_);
+    }
     TDBusMediaSession(const TDBusMediaSession&) = delete;
     TDBusMediaSession& operator=(const TDBusMediaSession&) = delete;
 
@@ -230,6 +281,8 @@ public:
         std::sort(players.begin(), players.end());
         if (players.size() > kMaxPlayers)
             players.resize(kMaxPlayers);
+        if (Watching_)
+            LearnOwners(players);
         return players;
     }
 
@@ -266,15 +319,9 @@ public:
         DBusMessageIter it;
         if (!dbus_message_iter_init(reply.get(), &it))
             return TMediaCall::Failed;
+        bool status = false, metadata = false;
         const bool isDictionary = ForEachEntry(&it, [&](const char* key, DBusMessageIter* value) {
-            if (std::strcmp(key, "PlaybackStatus") == 0)
-                ReadText(value, read.playbackStatus);
-            else if (std::strcmp(key, "Metadata") == 0)
-                ReadMetadata(value, read.metadata);
-            else if (std::strcmp(key, "Position") == 0)
-                read.hasPosition = ReadInteger(value, read.positionUs);
-            else if (std::strcmp(key, "Volume") == 0)
-                read.hasVolume = ReadDouble(value, read.volume);
+            ReadPlayerProperty(key, value, read, status, metadata);
         });
         if (!isDictionary)
             return TMediaCall::Failed;
@@ -368,6 +415,62 @@ public:
         return Call(request.get(), reply);
     }
 
+    bool Watch() override {
+        if (Watching_)
+            return true;
+        if (!Connected())
+            return false;
+        for (const char* rule : kMatchRules) {
+            TMessagePtr reply;
+            if (CallBus("AddMatch", rule, reply) != TMediaCall::Ok || !Conn_)
+                return false;
+        }
+        Watching_ = true;
+        return true;
+    }
+
+    void WaitForSignals(int timeoutMs, std::vector<TMediaSignal>& received) override {
+        const auto deadline =
+            std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMs, 0));
+        bool woken = false;
+        // What has come already is taken even without waiting.
+        if (Conn_ && (!dbus_connection_read_write(Conn_, 0) || !dbus_connection_get_is_connected(Conn_)))
+            Drop();
+        for (;;) {
+            DispatchAll();
+            if (!Pending_.empty() || woken)
+                break;
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                  deadline - std::chrono::steady_clock::now())
+                                  .count();
+            if (left <= 0)
+                break;
+            pollfd fds[2] = {{WakeFd_, POLLIN, 0}, {-1, POLLIN, 0}};
+            int busFd = -1;
+            if (Conn_ && dbus_connection_get_unix_fd(Conn_, &busFd))
+                fds[1].fd = busFd;
+            if (poll(fds, fds[1].fd >= 0 ? 2 : 1, int(std::min<long long>(left, 60000))) < 0)
+                continue; // interrupted: the deadline decides
+            if (fds[0].revents & POLLIN) {
+                eventfd_t value = 0;
+                eventfd_read(WakeFd_, &value);
+                woken = true;
+            }
+            if (fds[1].fd >= 0 && fds[1].revents != 0) {
+                if (!dbus_connection_read_write(Conn_, 0) || !dbus_connection_get_is_connected(Conn_))
+                    Drop();
+            }
+        }
+        for (auto& signal : Pending_)
+            received.push_back(std::move(signal));
+        Pending_.clear();
+    }
+
+    void Wake() override {
+        if (WakeFd_ >= 0)
+            eventfd_write(WakeFd_, 1);
+    }
+
 private:
     // A method call to the player's object; null when the name is not a valid bus name (libdbus would
     // abort on it).
@@ -425,11 +528,123 @@ private:
             Drop();
             return answer ? result : TMediaCall::NoPlayer;
         }
-        // Messages nobody waits for (the bus's NameAcquired signal, calls from others, late replies) are
-        // handled and freed here, so the incoming queue never grows.
-        while (dbus_connection_dispatch(Conn_) == DBUS_DISPATCH_DATA_REMAINS) {
-        }
+        // Messages nobody waits for (signals, calls from others, late replies) are handled and freed here,
+        // so the incoming queue never grows; the players' signals are kept by the filter.
+        DispatchAll();
         return result;
+    }
+
+    void DispatchAll() {
+        if (!Conn_)
+            return;
+        while (Conn_ && dbus_connection_dispatch(Conn_) == DBUS_DISPATCH_DATA_REMAINS) {
+        }
+    }
+
+    // The owners (unique names) of the players' names, asked of the bus for those not known yet; the bus's
+    // NameOwnerChanged signals keep them up to date from then on.
+    void LearnOwners(const std::vector<std::string>& players) {
+        for (auto it = OwnerOf_.begin(); it != OwnerOf_.end();)
+            it = std::binary_search(players.begin(), players.end(), it->first) ? std::next(it)
+                                                                               : OwnerOf_.erase(it);
+        for (const auto& name : players) {
+            if (OwnerOf_.count(name))
+                continue;
+            TMessagePtr reply;
+            if (CallBus("GetNameOwner", name.c_str(), reply) != TMediaCall::Ok)
+                continue;
+            DBusMessageIter it;
+            std::string owner;
+            if (dbus_message_iter_init(reply.get(), &it) && ReadText(&it, owner) && !owner.empty())
+                OwnerOf_[name] = owner;
+        }
+    }
+
+    void Queue(TMediaSignal signal) {
+        if (Pending_.size() >= kMaxPendingSignals) {
+            Pending_.clear();
+            TMediaSignal overflow;
+            overflow.kind = TMediaSignal::TKind::Overflow;
+            Pending_.push_back(std::move(overflow));
+            return;
+        }
+        Pending_.push_back(std::move(signal));
+    }
+
+    // The signal for every player name the sender owns.
+    void QueueFromSender(const char* sender, const TMediaSignal& signal) {
+        if (!sender)
+            return;
+        for (const auto& [name, owner] : OwnerOf_) {
+            if (owner == sender) {
+                TMediaSignal copy = signal;
+                copy.player = name;
+                Queue(std::move(copy));
+            }
+        }
+    }
+
+    static DBusHandlerResult Filter(DBusConnection*, DBusMessage* message, void* self) {
+        if (dbus_message_get_type(message) == DBUS_MESSAGE_TYPE_SIGNAL)
+            static_cast<TDBusMediaSession*>(self)->OnSignal(message);
+        return DBUS_HANDLER_RESULT_NOT_YET_HANDLED;
+    }
+
+    void OnSignal(DBusMessage* message) {
+        if (!Watching_)
+            return;
+        const char* sender = dbus_message_get_sender(message);
+        DBusMessageIter it;
+        if (dbus_message_is_signal(message, kBusService, "NameOwnerChanged")) {
+            if (!sender || std::strcmp(sender, kBusService) != 0)
+                return;
+            std::string name, oldOwner, newOwner;
+            if (!dbus_message_iter_init(message, &it) || !ReadText(&it, name) ||
+                !dbus_message_iter_next(&it) || !ReadText(&it, oldOwner) || !dbus_message_iter_next(&it) ||
+                !ReadText(&it, newOwner))
+                return;
+            const std::size_t prefix = std::strlen(kPlayerPrefix);
+            if (name.size() <= prefix || name.compare(0, prefix, kPlayerPrefix) != 0)
+                return;
+            TMediaSignal signal;
+            signal.player = name;
+            if (newOwner.empty()) {
+                OwnerOf_.erase(name);
+                signal.kind = TMediaSignal::TKind::Vanished;
+            } else {
+                OwnerOf_[name] = newOwner;
+                signal.kind = TMediaSignal::TKind::Appeared;
+            }
+            Queue(std::move(signal));
+            return;
+        }
+        const char* path = dbus_message_get_path(message);
+        if (!path || std::strcmp(path, kObjectPath) != 0)
+            return;
+        if (dbus_message_is_signal(message, kPropertiesInterface, "PropertiesChanged")) {
+            std::string interface;
+            if (!dbus_message_iter_init(message, &it) || !ReadText(&it, interface) ||
+                interface != kPlayerInterface || !dbus_message_iter_next(&it))
+                return;
+            TMediaSignal signal;
+            signal.kind = TMediaSignal::TKind::Changed;
+            if (!ForEachEntry(&it, [&](const char* key, DBusMessageIter* value) {
+                    ReadPlayerProperty(key, value, signal.state, signal.hasStatus, signal.hasMetadata);
+                }))
+                return;
+            if (dbus_message_iter_next(&it) && TypeOf(&it) == DBUS_TYPE_ARRAY) {
+                DBusMessageIter names;
+                dbus_message_iter_recurse(&it, &names);
+                signal.invalidated = TypeOf(&names) == DBUS_TYPE_STRING;
+            }
+            QueueFromSender(sender, signal);
+        } else if (dbus_message_is_signal(message, kPlayerInterface, "Seeked")) {
+            TMediaSignal signal;
+            signal.kind = TMediaSignal::TKind::Seeked;
+            if (!dbus_message_iter_init(message, &it) || !ReadInteger(&it, signal.positionUs))
+                return;
+            QueueFromSender(sender, signal);
+        }
     }
 
     bool Connected() {
@@ -450,6 +665,7 @@ private:
         if (!Conn_)
             return false;
         dbus_connection_set_exit_on_disconnect(Conn_, FALSE);
+        dbus_connection_add_filter(Conn_, &TDBusMediaSession::Filter, this, nullptr);
         // Registering on the bus is a call like any other, bounded by the same time-out.
         TMessagePtr hello(dbus_message_new_method_call(kBusService, kBusPath, kBusService, "Hello"));
         TMessagePtr reply;
@@ -463,14 +679,26 @@ private:
     void Drop() {
         if (!Conn_)
             return;
+        dbus_connection_remove_filter(Conn_, &TDBusMediaSession::Filter, this);
         dbus_connection_close(Conn_);
         dbus_connection_unref(Conn_);
         Conn_ = nullptr;
+        OwnerOf_.clear();
+        if (Watching_) {
+            Watching_ = false;
+            TMediaSignal lost;
+            lost.kind = TMediaSignal::TKind::Lost;
+            Queue(std::move(lost));
+        }
     }
 
     std::string Address_;
     int TimeoutMs_;
+    int WakeFd_;
     DBusConnection* Conn_ = nullptr;
+    bool Watching_ = false;
+    std::map<std::string, std::string> OwnerOf_; // player name -> unique name of its owner
+    std::vector<TMediaSignal> Pending_;
     bool Attempted_ = false;
     std::chrono::steady_clock::time_point LastAttempt_;
 };

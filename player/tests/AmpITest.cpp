@@ -5,8 +5,8 @@
 #include <gtest/gtest.h>
 
 using namespace player;
-using platform::TFakeWindowSystem;
 using platform::TFakeWinamp;
+using platform::TFakeWindowSystem;
 
 TEST(AmpI, NoWindowAnswersZeroAndSendsNothing) {
     TFakeWindowSystem windows;

@@ -42,8 +42,8 @@ protected:
             GTEST_SKIP() << "this machine lacks " << missing;
         ASSERT_TRUE(Rig.StartBus());
         Media = platform::CreateMediaSession(Rig.BusAddress());
-        Session =
-            std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(), Media.get());
+        Session = std::make_unique<TPlayerSession>(platform::SystemWindows(), platform::SystemClock(),
+                                                   Media.get(), nullptr, TBusThread::Worker);
         Listener.Session = Session.get();
         Session->SetSongChangeListener(&Listener);
         First = Rig.MakeSong("first song.ogg", 30, "Cantrel Tester", "First Song", 440);
@@ -65,6 +65,17 @@ protected:
     }
     void PollFor(int ms) {
         PollUntil([] { return false; }, ms);
+    }
+    // Reads only the clock, every 12 ms as the display does, until done() holds or the time is up.
+    template <typename TDone> bool ClockUntil(TDone done, int timeoutMs = 3000) {
+        const auto deadline = Clock::now() + std::chrono::milliseconds(timeoutMs);
+        while (Clock::now() < deadline) {
+            Session->GetSongPosition();
+            if (done())
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(12));
+        }
+        return false;
     }
 
     // mpv plays both songs and the session follows it.
@@ -155,6 +166,47 @@ TEST_F(MprisE2ETest, NextSongRunsTheSongChange) {
     PollFor(500);
     EXPECT_LT(std::fabs(Offset()), kTolerance);
     EXPECT_LT(Session->GetSongPosition(), 3000);
+}
+
+TEST_F(MprisE2ETest, WhatMpvSaysReachesTheClockWithoutAPoll) {
+    StartAndFollow();
+    PollFor(500);
+    // From here on only the clock is read. A seek made in the player:
+    Rig.MpvCommand("[\"seek\",\"12\",\"absolute\"]");
+    EXPECT_TRUE(ClockUntil([&] {
+        return Session->GetSongPosition() > 11000 && std::fabs(Offset()) < kTolerance;
+    })) << Session->GetSongPosition();
+    // A pause and a resumption:
+    Rig.MpvCommand("[\"set_property\",\"pause\",true]");
+    ASSERT_TRUE(ClockUntil([&] { return Session->Paused(); }));
+    ClockUntil([] { return false; }, 300);
+    EXPECT_LT(std::fabs(Offset()), kTolerance);
+    Rig.MpvCommand("[\"set_property\",\"pause\",false]");
+    ASSERT_TRUE(ClockUntil([&] { return !Session->Paused(); }));
+    ClockUntil([] { return false; }, 500);
+    EXPECT_LT(std::fabs(Offset()), kTolerance);
+    // The next song:
+    Listener.Titles.clear();
+    Rig.MpvCommand("[\"playlist-next\"]");
+    ASSERT_TRUE(ClockUntil([&] { return Session->GetSongTitle() == kSecondTitle; }));
+    EXPECT_EQ(Listener.Titles, std::vector<std::string>{kSecondTitle});
+    ClockUntil([] { return false; }, 500);
+    EXPECT_LT(std::fabs(Offset()), kTolerance);
+}
+
+TEST_F(MprisE2ETest, ClockFollowsASpeedChange) {
+    StartAndFollow();
+    PollFor(300);
+    Rig.MpvCommand("[\"set_property\",\"speed\",1.25]");
+    PollFor(300);
+    // Eight seconds of song at 1.25 times: without the rate the clock would be 1.6 s behind by the end.
+    for (int i = 0; i < 13; ++i) {
+        PollFor(500);
+        EXPECT_LT(std::fabs(Offset()), kTolerance) << "sample " << i;
+    }
+    Rig.MpvCommand("[\"set_property\",\"speed\",0.75]");
+    PollFor(1500);
+    EXPECT_LT(std::fabs(Offset()), kTolerance);
 }
 
 TEST_F(MprisE2ETest, PlayerQuittingLeavesNoPlayer) {

@@ -25,7 +25,7 @@ TMediaPlayerState Playing(const std::string& artist, const std::string& title, c
                           std::int64_t positionUs = 0, std::int64_t lengthUs = 185'400'000) {
     TMediaPlayerState state;
     state.playbackStatus = "Playing";
-    state.metadata = {"/track/1", title, artist, url, lengthUs};
+    state.metadata = {"/track/1", title, {artist}, url, lengthUs};
     state.hasPosition = true;
     state.positionUs = positionUs;
     state.hasVolume = true;
@@ -97,30 +97,38 @@ TEST(MprisRules, FileNameFromUrl) {
 TEST(MprisRules, TitleFromState) {
     struct {
         const char* status;
-        const char* artist;
+        std::vector<std::string> artists;
         const char* title;
         const char* url;
         const char* expected;
     } cases[] = {
-        {"Playing", "Artist", "Song", "file:///m/x.ogg", "Artist - Song"},
-        {"Paused", "Artist", "Song", "", "Artist - Song"},
-        {"Playing", "", "Song", "", "Song"},
-        {"Playing", "  ", "Song", "", "Song"},
-        {"Playing", "Artist", "", "file:///m/Some%20Name.tar.ogg", "Some Name.tar"},
-        {"Playing", "", " ", "file:///m/.hidden", ".hidden"},
-        {"Playing", "", "", "http://radio.example/live/stream.mp3?id=4", "stream"},
-        {"Playing", "", "", "", ""},
-        {"Stopped", "Artist", "Song", "file:///m/x.ogg", "Stopped"},
-        {"", "Artist", "Song", "", "Artist - Song"},
+        {"Playing", {"Artist"}, "Song", "file:///m/x.ogg", "Artist - Song"},
+        {"Paused", {"Artist"}, "Song", "", "Artist - Song"},
+        {"Playing", {}, "Song", "", "Song"},
+        {"Playing", {"  "}, "Song", "", "Song"},
+        {"Playing", {"A", "B"}, "Duet", "", "A, B - Duet"},
+        {"Playing", {"A", " ", "C"}, "Trio", "", "A, C - Trio"},
+        {"Playing", {"Artist"}, "", "file:///m/Some%20Name.tar.ogg", "Some Name.tar"},
+        {"Playing", {}, " ", "file:///m/.hidden", ".hidden"},
+        {"Playing", {}, "", "http://radio.example/live/stream.mp3?id=4", "stream"},
+        {"Playing", {}, "", "", ""},
+        {"Stopped", {"Artist"}, "Song", "file:///m/x.ogg", "Stopped"},
+        {"", {"Artist"}, "Song", "", "Artist - Song"},
+        // An untagged file: the player tells its file name as the title, whatever the extension.
+        {"Playing", {}, "Artist - Title.flac", "file:///m/Artist%20-%20Title.flac", "Artist - Title"},
+        {"Playing", {}, "Band - Song.opus", "file:///m/Band%20-%20Song.opus", "Band - Song"},
+        {"Playing", {}, "Live.2019.mkv", "https://v.example/Live.2019.mkv?t=3", "Live.2019"},
+        // A title that is not the file's name keeps its dots.
+        {"Playing", {}, "Vol. 2.5", "file:///m/track02.flac", "Vol. 2.5"},
+        {"Playing", {"Artist"}, "Title.flac", "file:///m/Other.flac", "Artist - Title.flac"},
     };
     for (const auto& c : cases) {
         TMediaPlayerState state;
         state.playbackStatus = c.status;
-        state.metadata.artist = c.artist;
+        state.metadata.artists = c.artists;
         state.metadata.title = c.title;
         state.metadata.url = c.url;
-        EXPECT_EQ(MprisTitle(state), c.expected)
-            << c.status << "|" << c.artist << "|" << c.title << "|" << c.url;
+        EXPECT_EQ(MprisTitle(state), c.expected) << c.status << "|" << c.title << "|" << c.url;
     }
 }
 
@@ -162,11 +170,16 @@ TEST_F(MprisSessionTest, ChoosesThePlayingPlayerAndKeepsItWhileItLives) {
     EXPECT_EQ(Listener.Titles, std::vector<std::string>{"A - Paused one"});
 }
 
-TEST_F(MprisSessionTest, NonePlayingTakesTheFirstInNameOrder) {
+TEST_F(MprisSessionTest, NonePlayingTakesAPausedOneElseTheFirstInNameOrder) {
     Media.AddPlayer(kVlc, "VLC").state.playbackStatus = "Paused";
     Media.AddPlayer(kMpv, "mpv").state.playbackStatus = "Stopped";
     Session.DetectPlayer();
-    EXPECT_EQ(Session.GetPlayerName(), "mpv");
+    EXPECT_EQ(Session.GetPlayerName(), "VLC");
+
+    TPlayerSession session(Windows, Clock, &Media);
+    Media.Player(kVlc).state.playbackStatus = "Stopped";
+    session.DetectPlayer();
+    EXPECT_EQ(session.GetPlayerName(), "mpv");
 }
 
 TEST_F(MprisSessionTest, WindowPlayersComeFirst) {
@@ -194,13 +207,15 @@ TEST_F(MprisSessionTest, TextReachesTheProgramInTheActiveCodePage) {
     EXPECT_EQ(Session.GetSongFileName(), "/m/Bj\xc3\xb6rk.ogg"); // the file system's own bytes, not converted
 
     toolkit::SetActiveCodePage(1251);
-    mpv.state.metadata.artist = "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe"; // Кино
-    mpv.state.metadata.title = "\xe2\x82\xac";                      // €
+    mpv.state.metadata.artists = {"\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe"}; // Кино
+    mpv.state.metadata.title = "\xe2\x82\xac";                         // €
+    Clock.Advance(100);
     Session.PollPlayer();
     EXPECT_EQ(Session.GetSongTitle(), "\xca\xe8\xed\xee - \x88");
 
     toolkit::SetActiveCodePage(toolkit::kCodePageUtf8); // every character kept
     mpv.state.metadata.title = "\xe6\x97\xa5\xe6\x9c\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d"; // 日本 שלום
+    Clock.Advance(100);
     Session.PollPlayer();
     EXPECT_EQ(Session.GetSongTitle(),
               "\xd0\x9a\xd0\xb8\xd0\xbd\xd0\xbe - \xe6\x97\xa5\xe6\x9c\xac \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d");
@@ -210,15 +225,20 @@ TEST_F(MprisSessionTest, TextReachesTheProgramInTheActiveCodePage) {
 TEST_F(MprisSessionTest, StoppedAndTitleless) {
     auto& mpv = StartMpv();
     mpv.state.playbackStatus = "Stopped";
+    Clock.Advance(100);
     Session.PollPlayer();
     EXPECT_EQ(Listener.Titles.back(), "Stopped");
     EXPECT_EQ(Session.AmpKind(), akMpris) << "a stopped player stays the player";
     mpv.state = Playing("", "", "file:///music/Track%2007.flac");
+    Clock.Advance(100);
+    Session.PollPlayer();
+    EXPECT_EQ(Listener.Titles.back(), "Stopped") << "a file's name alone waits a moment for its tags";
+    Clock.Advance(500);
     Session.PollPlayer();
     EXPECT_EQ(Listener.Titles.back(), "Track 07");
 }
 
-TEST_F(MprisSessionTest, OnlyThePollAsksTheBus) {
+TEST_F(MprisSessionTest, ClockReadsNeverAskTheBus) {
     auto& mpv = StartMpv();
     Play(100);
     Media.Calls.clear();
@@ -232,14 +252,9 @@ TEST_F(MprisSessionTest, OnlyThePollAsksTheBus) {
     EXPECT_EQ(Session.GetSongLength(), 185000);
     EXPECT_TRUE(Media.Calls.empty()) << "the length comes from the last reading";
 
-    // One poll, one reading.
-    Session.PollPlayer();
-    EXPECT_EQ(Media.CountOf("ReadState"), 1);
-    EXPECT_EQ(Media.Calls.size(), 1u);
-
     // Paused: a clock read still does not ask; the next poll notices the resumption.
     mpv.state.playbackStatus = "Paused";
-    Clock.Advance(300);
+    Clock.Advance(100);
     Session.PollPlayer();
     ASSERT_TRUE(Session.Paused());
     Media.Calls.clear();
@@ -253,17 +268,74 @@ TEST_F(MprisSessionTest, OnlyThePollAsksTheBus) {
     EXPECT_EQ(Session.GetSongPosition(), frozen + 20);
 }
 
-TEST_F(MprisSessionTest, PauseFollowsThePlaybackStatus) {
+TEST_F(MprisSessionTest, FollowedPlayerIsReadOftenUntilItsSignalsCanBeReliedOn) {
+    auto& mpv = StartMpv();
+    auto readsOver = [&](int ms) {
+        Media.Calls.clear();
+        for (int t = 0; t < ms; t += 50)
+            Play(50);
+        return Media.CountOf("ReadState");
+    };
+    EXPECT_EQ(readsOver(1000), 10) << "a player that has not signalled: every 100 ms";
+    // Once it signals, a status signal is followed by a read at once and one as the player settles, then
+    // reads come once a second.
+    Media.SignalStatus(kMpv, "Playing");
+    EXPECT_EQ(readsOver(3000), 2 + 2);
+    // A read finds a change no signal told: every 100 ms again. A new track found so is only believed once
+    // no signal has told it for a second (a read may catch a player halfway through a track change).
+    mpv.state.metadata.title = "Untold";
+    readsOver(1000);
+    EXPECT_EQ(Session.GetSongTitle(), "Artist - Song");
+    readsOver(1000);
+    EXPECT_EQ(Session.GetSongTitle(), "Artist - Untold");
+    EXPECT_EQ(readsOver(1000), 10);
+}
+
+TEST_F(MprisSessionTest, TrackReadHalfwayIsSetAsideForTheSignal) {
+    auto& mpv = StartMpv();
+    Media.SignalStatus(kMpv, "Playing");
+    Play(1000);
+    // The read catches the player naming the file before it has read the tags; the signal follows.
+    Listener.Titles.clear();
+    mpv.state.metadata = {"/track/2", "next.ogg", {}, "file:///music/next.ogg", 100'000'000};
+    mpv.state.positionUs = 0;
+    Play(1000);
+    EXPECT_TRUE(Listener.Titles.empty());
+    Media.SignalTrack(kMpv, {"/track/2", "Next", {"Artist"}, "file:///music/next.ogg", 100'000'000});
+    Play(50);
+    EXPECT_EQ(Listener.Titles, std::vector<std::string>{"Artist - Next"});
+    EXPECT_EQ(Session.GetSongPosition(), 1050) << "where the read after the signal finds the player";
+
+    // The player itself names the file first and tells its tags a moment later: one song change.
+    Listener.Titles.clear();
+    mpv.state.positionUs = 0;
+    Media.SignalTrack(kMpv, {"/track/3", "third.ogg", {}, "file:///music/third.ogg", 100'000'000});
+    Play(50);
+    Play(50);
+    Media.SignalTrack(kMpv, {"/track/3", "Third", {"Artist"}, "file:///music/third.ogg", 100'000'000});
+    Play(50);
+    EXPECT_EQ(Listener.Titles, std::vector<std::string>{"Artist - Third"});
+    EXPECT_EQ(Session.GetSongPosition(), 150);
+}
+
+TEST_F(MprisSessionTest, PauseAndResumeFollowThePlaybackStatus) {
     struct {
-        const char* status;
+        const char* name;
         bool hasPosition;
-        bool paused;
+        bool moves; // the position the player tells moves while it plays
+        std::int32_t played, frozen, resumed;
     } cases[] = {
-        {"Paused", true, true},
-        {"Playing", true, false},
-        {"Paused", false, false}, // a player that tells no position: the clock runs on
+        // Frozen where the player says it stopped; resumed from where it says it is.
+        {"moving position", true, true, 31000, 31000, 31500},
+        // The clock starts at 0, freezes where it stands at the poll that sees the pause and runs on from
+        // there at the poll that sees the resumption.
+        {"no position", false, false, 1000, 1100, 1500},
+        // A position that stands while the player plays is not believed: the clock runs, pauses and
+        // resumes on its own, from where the player stood at the start.
+        {"standing position", true, false, 31000, 31100, 31500},
     };
     for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
         TFakeWindowSystem windows;
         TFakeClock clock;
         TFakeMediaSession media;
@@ -273,18 +345,92 @@ TEST_F(MprisSessionTest, PauseFollowsThePlaybackStatus) {
         mpv.state.hasPosition = c.hasPosition;
         session.PollPlayer();
         session.PollPlayer();
-        const std::int32_t start = session.GetSongPosition();
-        mpv.state.playbackStatus = c.status;
-        // The position stands; the clock moves exactly the granularity, then one millisecond more.
-        clock.Advance(100);
-        session.PollPlayer();
-        EXPECT_FALSE(session.Paused()) << c.status;
-        clock.Advance(1);
-        session.PollPlayer();
-        EXPECT_EQ(session.Paused(), c.paused) << c.status << c.hasPosition;
-        EXPECT_EQ(session.GetSongPosition(), c.paused ? start : start + 101)
-            << "the frozen clock shows the player's position";
+        auto play = [&](int ms, bool playing) {
+            for (int t = 0; t < ms; t += 100) {
+                clock.Advance(100);
+                if (playing && c.moves)
+                    mpv.state.positionUs += 100'000;
+                session.PollPlayer();
+            }
+        };
+        play(1000, true);
+        EXPECT_EQ(session.GetSongPosition(), c.played);
+        mpv.state.playbackStatus = "Paused";
+        play(100, false);
+        EXPECT_TRUE(session.Paused());
+        EXPECT_EQ(session.GetSongPosition(), c.frozen);
+        play(2000, false);
+        EXPECT_EQ(session.GetSongPosition(), c.frozen);
+        mpv.state.playbackStatus = "Playing";
+        play(500, true);
+        EXPECT_FALSE(session.Paused());
+        EXPECT_EQ(session.GetSongPosition(), c.resumed);
     }
+}
+
+TEST_F(MprisSessionTest, ClockRunsAtThePlayersRate) {
+    auto& mpv = StartMpv();
+    auto play = [&](int ms, double rate) {
+        Clock.Advance(std::uint32_t(ms));
+        mpv.state.positionUs += std::int64_t(ms * rate * 1000);
+        Session.PollPlayer();
+    };
+    // The player goes 1.5 times as fast: the clock goes with it, between polls too, over seconds.
+    mpv.state.hasRate = true;
+    mpv.state.rate = 1.5;
+    for (int i = 0; i < 50; ++i) {
+        play(100, 1.5);
+        ASSERT_EQ(Session.GetSongPosition(), mpv.state.positionUs / 1000) << "poll " << i;
+    }
+    Clock.Advance(40);
+    EXPECT_EQ(Session.GetSongPosition(), mpv.state.positionUs / 1000 + 60);
+    Clock.Advance(60);
+    mpv.state.positionUs += 150'000;
+    // Half speed, told by a signal: the clock changes speed at once.
+    Media.SignalRate(kMpv, 0.5);
+    Session.PollPlayer();
+    const std::int32_t at = Session.GetSongPosition();
+    EXPECT_EQ(at, mpv.state.positionUs / 1000);
+    Clock.Advance(1000);
+    EXPECT_EQ(Session.GetSongPosition(), at + 500);
+    // A rate of 0 stands the song still; a rate the player cannot mean is taken as normal speed.
+    Media.SignalRate(kMpv, 0);
+    Session.PollPlayer();
+    EXPECT_TRUE(Session.Paused());
+    Media.SignalRate(kMpv, -2);
+    Session.PollPlayer();
+    EXPECT_FALSE(Session.Paused());
+    const std::int32_t from = Session.GetSongPosition();
+    Clock.Advance(100);
+    EXPECT_EQ(Session.GetSongPosition(), from + 100);
+}
+
+TEST_F(MprisSessionTest, SignalsAreFollowedAtTheNextPoll) {
+    auto& mpv = StartMpv();
+    Play(100);
+    // A seek the player tells moves the clock, however short.
+    Media.SignalSeek(kMpv, 10'400'000);
+    Clock.Advance(10);
+    Session.PollPlayer();
+    EXPECT_EQ(Session.GetSongPosition(), 10400);
+    // A pause told freezes the clock where the player says it stands.
+    mpv.state.positionUs = 10'450'000;
+    Clock.Advance(50);
+    Media.SignalStatus(kMpv, "Paused");
+    Session.PollPlayer();
+    EXPECT_TRUE(Session.Paused());
+    EXPECT_EQ(Session.GetSongPosition(), 10450);
+    // A new track told: the song change, with the clock at the new track's position.
+    Listener.Titles.clear();
+    mpv.state.positionUs = 0;
+    mpv.state.playbackStatus = "Playing";
+    Media.SignalTrack(kMpv, {"/track/2", "Next", {"Artist"}, "", 200'000'000});
+    Clock.Advance(10);
+    Session.PollPlayer();
+    EXPECT_EQ(Listener.Titles, std::vector<std::string>{"Artist - Next"});
+    EXPECT_FALSE(Session.Paused());
+    EXPECT_EQ(Session.GetSongPosition(), 0);
+    EXPECT_EQ(Session.GetSongLength(), 200000);
 }
 
 TEST_F(MprisSessionTest, ClockStartsWhereThePlayerStands) {

@@ -10,8 +10,8 @@
 
 using namespace player;
 using platform::TFakeClock;
-using platform::TFakeWindowSystem;
 using platform::TFakeWinamp;
+using platform::TFakeWindowSystem;
 
 namespace {
 
@@ -30,7 +30,8 @@ protected:
     }
 
     // Starts a Winamp playing "Artist - Song" and polls until the session follows it.
-    TFakeWinamp& StartWinamp(const std::string& caption = "1. Artist - Song - Winamp", bool mediaMonkey = false) {
+    TFakeWinamp& StartWinamp(const std::string& caption = "1. Artist - Song - Winamp",
+                             bool mediaMonkey = false) {
         Amp = std::make_unique<TFakeWinamp>(Windows, caption, mediaMonkey);
         Session.PollPlayer(); // detection
         Session.PollPlayer(); // song change
@@ -59,9 +60,9 @@ TEST(PlayerKinds, NamesAndGranularities) {
         const char* name;
         std::int32_t granularity;
     } cases[] = {
-        {akNone, "No Player Detected", 1}, {akWinamp, "Winamp", 5},     {akQcd, "QCD", 1},
+        {akNone, "No Player Detected", 1}, {akWinamp, "Winamp", 5},           {akQcd, "QCD", 1},
         {akFoobar, "Foobar", 1000},        {akMediaMonkey, "MediaMonkey", 1}, {akSonique, "Sonique", 1000},
-        {akWmp, "WMP", 5000000},          {akMpris, "MPRIS", 100},
+        {akWmp, "WMP", 5000000},           {akMpris, "MPRIS", 100},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(AmpInfoFor(c.kind).name, c.name);
@@ -367,7 +368,8 @@ TEST_F(PlayerSessionTest, NegativeOrHugeLengthIsSafe) {
 }
 
 TEST_F(PlayerSessionTest, PlayerAnsweringZeroToEverything) {
-    const auto window = Windows.AddWindow("Winamp v1.x", "", [](auto, auto, auto) { return std::intptr_t(0); });
+    const auto window =
+        Windows.AddWindow("Winamp v1.x", "", [](auto, auto, auto) { return std::intptr_t(0); });
     (void)window;
     for (int i = 0; i < 3; ++i) {
         Clock.Advance(100);
@@ -406,7 +408,8 @@ TEST_F(PlayerSessionTest, TransportCommandsPerKind) {
             TFakeWinamp amp(windows, "1. A - B - Winamp", mm);
             session.DetectPlayer();
             (session.*c.op)();
-            EXPECT_EQ(amp.Commands, mm ? c.mediaMonkey : c.winamp) << c.name << (mm ? " MediaMonkey" : " Winamp");
+            EXPECT_EQ(amp.Commands, mm ? c.mediaMonkey : c.winamp)
+                << c.name << (mm ? " MediaMonkey" : " Winamp");
         }
     }
 }
