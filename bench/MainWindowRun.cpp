@@ -1,13 +1,20 @@
-// Runs the real main window with a fake Winamp playing a song that has timestamped lyrics, and prints what
-// the program costs at rest: the time from start to the first drawn frame, the CPU time it uses over the
-// measured playback (as a share of one core) and the frames it draws per second. Optionally saves a
-// screenshot of the window.
+// Runs the real main window with a fake Winamp and prints what the program costs at rest: the time from
+// start to the first drawn frame, the CPU time it uses over the measured time (as a share of one core),
+// how often the scene view and the frame's controls are drawn, how often a timer wakes the program, and
+// the resident memory (with --memory, where it goes). Optionally saves a screenshot of the window.
 //
-//   bench_main_window [--seconds N] [--screenshot FILE.png]
+//   bench_main_window [--scenario NAME] [--seconds N] [--screenshot FILE.png] [--memory]
+//
+// Scenarios (lyrics found in every one; fading, highlighting and smooth scrolling on, as by default):
+//   today   a line every 3 s, text size 15 (the default size)
+//   fast    a line every 1.5 s, text size 22
+//   paused  the lyrics of "fast", the player paused
+//   plain   lyrics without times, the player playing
 //
 // Run it under a display (scripts/measure-cpu runs it under Xvfb).
 #include "display/UMain.h"
 
+#include "display/USkinImage.h"
 #include "display/scene/GLSceneViewer.h"
 #include "platform/fake/FakeAgentChannel.h"
 #include "platform/fake/FakeWinamp.h"
@@ -19,15 +26,19 @@
 #include <QPixmap>
 #include <QTimer>
 
+#include <malloc.h>
 #include <sys/resource.h>
 
-#include <chrono>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <random>
+#include <sstream>
 #include <string>
+#include <vector>
 
 namespace fs = std::filesystem;
 
@@ -40,19 +51,26 @@ double CpuSeconds() {
            double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
-// Notes the first paint of the scene view.
-class TFirstFrame : public QObject {
+// Counts the paints of the scene view and of the frame's controls, and the timer events of the program.
+class TCounter : public QObject {
 public:
-    explicit TFirstFrame(QElapsedTimer& sinceStart) : SinceStart_(sinceStart) {}
+    explicit TCounter(QElapsedTimer& sinceStart) : SinceStart_(sinceStart) {}
+    QObject* SceneView = nullptr;
     qint64 FirstFrameMs = -1;
-    int Paints = 0;
+    long long ViewPaints = 0, ControlPaints = 0, Timers = 0;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::Paint) {
-            ++Paints;
-            if (FirstFrameMs < 0)
-                FirstFrameMs = SinceStart_.elapsed();
+        if (event->type() == QEvent::Timer) {
+            ++Timers;
+        } else if (event->type() == QEvent::Paint) {
+            if (watched == SceneView) {
+                ++ViewPaints;
+                if (FirstFrameMs < 0)
+                    FirstFrameMs = SinceStart_.elapsed();
+            } else if (dynamic_cast<display::TSkinImage*>(watched)) {
+                ++ControlPaints;
+            }
         }
         return QObject::eventFilter(watched, event);
     }
@@ -61,15 +79,96 @@ private:
     QElapsedTimer& SinceStart_;
 };
 
-const char kLyrics[] =
-    "[ti:Song]\r\n[dl:http://lyrics.example/]\r\n"
-    "[00:00.50]Somewhere a player turns\r\n[00:03.00]and lines come up in time\r\n"
-    "[00:06.00]each one a little brighter\r\n[00:09.00]then fading out behind\r\n"
-    "[00:12.00]\r\n[00:14.00]the clock keeps its own counting\r\n"
-    "[00:17.00]between the player's words\r\n[00:20.00]so every line arrives\r\n"
-    "[00:23.00]exactly when it's heard\r\n[00:26.00]\r\n[00:28.00]and when the song is over\r\n"
-    "[00:31.00]the window waits in black\r\n[00:34.00]until the next one starts\r\n"
-    "[00:37.00]and brings the lyrics back\r\n";
+// The resident memory of this process by mapping: each file by its name, anonymous memory as one.
+std::map<std::string, long> ResidentByMapping() {
+    std::map<std::string, long> kb;
+    std::ifstream smaps("/proc/self/smaps");
+    std::string line, name;
+    while (std::getline(smaps, line)) {
+        if (line.empty())
+            continue;
+        if (std::isxdigit(static_cast<unsigned char>(line[0])) && line.find('-') < 16) {
+            std::istringstream fields(line);
+            std::string range, perms, offset, device, inode;
+            fields >> range >> perms >> offset >> device >> inode;
+            std::getline(fields, name);
+            name.erase(0, name.find_first_not_of(' '));
+            if (name.empty())
+                name = "[anonymous]";
+            continue;
+        }
+        if (line.rfind("Rss:", 0) == 0)
+            kb[name] += std::atol(line.c_str() + 4);
+    }
+    return kb;
+}
+
+long ResidentKb() {
+    long total = 0;
+    for (const auto& entry : ResidentByMapping())
+        total += entry.second;
+    return total;
+}
+
+void PrintMemory() {
+    auto kb = ResidentByMapping();
+    // Shared libraries grouped by their file name.
+    std::vector<std::pair<long, std::string>> rows;
+    long total = 0;
+    for (const auto& [name, size] : kb) {
+        total += size;
+        rows.push_back({size, name});
+    }
+    std::sort(rows.rbegin(), rows.rend());
+    std::printf("  resident memory by mapping (total %.1f MB):\n", double(total) / 1024);
+    for (std::size_t i = 0; i < rows.size() && i < 14; ++i)
+        std::printf("    %7.1f MB  %s\n", double(rows[i].first) / 1024, rows[i].second.c_str());
+    const struct mallinfo2 heap = mallinfo2();
+    std::printf("  malloc: %.1f MB in use, %.1f MB held\n", double(heap.uordblks) / 1048576,
+                double(heap.arena + heap.hblkhd) / 1048576);
+}
+
+// "[mm:ss.cc]" for a time in ms.
+std::string Stamp(int ms) {
+    char text[32];
+    std::snprintf(text, sizeof text, "[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms / 10 % 100);
+    return text;
+}
+
+const char* const kWords[] = {
+    "Somewhere a player turns", "and lines come up in time",        "each one a little brighter",
+    "then fading out behind",   "the clock keeps its own counting", "between the player's words",
+    "so every line arrives",    "exactly when it's heard"};
+
+// Timestamped lyrics for the whole song: a line every `stepMs`, every ninth one blank.
+std::string TimedLyrics(int stepMs, int lengthMs) {
+    std::string text = "[ti:Song]\r\n[dl:http://lyrics.example/]\r\n";
+    int i = 0;
+    for (int ms = 500; ms < lengthMs; ms += stepMs, ++i)
+        text += Stamp(ms) + (i % 9 == 8 ? std::string() : kWords[i % 8]) + "\r\n";
+    return text;
+}
+
+std::string PlainLyrics() {
+    std::string text;
+    for (int i = 0; i < 40; ++i)
+        text += std::string(kWords[i % 8]) + "\r\n";
+    return text;
+}
+
+struct TScenario {
+    std::string Name, Description;
+    int StepMs = 0; // 0: plain lyrics
+    int TextSize = 15;
+    bool Paused = false;
+};
+
+const TScenario kScenarios[] = {
+    {"today", "a line every 3 s, text size 15", 3000, 15, false},
+    {"fast", "a line every 1.5 s, text size 22", 1500, 22, false},
+    {"paused", "a line every 1.5 s, text size 22, the player paused", 1500, 22, true},
+    {"plain", "lyrics without times, text size 15", 0, 15, false},
+};
 
 } // namespace
 
@@ -77,22 +176,43 @@ int main(int argc, char* argv[]) {
     QElapsedTimer sinceStart;
     sinceStart.start();
     int seconds = 30;
-    std::string screenshot;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    std::string screenshot, scenarioName = "today";
+    bool memory = false;
+    for (int i = 1; i < argc; ++i) {
         const std::string name = argv[i];
+        const char* value = i + 1 < argc ? argv[i + 1] : "";
+        if (name == "--memory") {
+            memory = true;
+            continue;
+        }
         if (name == "--seconds")
-            seconds = std::max(1, std::atoi(argv[i + 1]));
+            seconds = std::max(1, std::atoi(value));
         else if (name == "--screenshot")
-            screenshot = argv[i + 1];
+            screenshot = value;
+        else if (name == "--scenario")
+            scenarioName = value;
+        ++i;
+    }
+    const TScenario* scenario = nullptr;
+    for (const TScenario& s : kScenarios)
+        if (s.Name == scenarioName)
+            scenario = &s;
+    if (!scenario) {
+        std::fprintf(stderr, "unknown scenario %s (today, fast, paused, plain)\n", scenarioName.c_str());
+        return 2;
     }
 
     QApplication app(argc, argv);
 
+    const int lengthSeconds = 236;
     const fs::path folder =
         fs::temp_directory_path() / ("cantrel-bench-" + std::to_string(std::random_device()()));
     fs::create_directories(folder / "Cantrel" / "lyrics");
-    std::ofstream(folder / "Cantrel" / "lyrics" / "The Examples - Counting Song [240].lrc", std::ios::binary)
-        << kLyrics;
+    std::ofstream(folder / "Cantrel" / "lyrics" /
+                      (scenario->StepMs ? "The Examples - Counting Song [240].lrc"
+                                        : "The Examples - Counting Song.txt"),
+                  std::ios::binary)
+        << (scenario->StepMs ? TimedLyrics(scenario->StepMs, lengthSeconds * 1000) : PlainLyrics());
     // The lyric font files made by the build, if they are beside this program's sibling, the real one.
     const fs::path fonts = fs::path(platform::ProgramFolder()) / ".." / "app" / "Cantrel";
     std::error_code error;
@@ -100,21 +220,25 @@ int main(int argc, char* argv[]) {
         if (entry.path().extension() == ".gsf")
             fs::copy_file(entry.path(), folder / "Cantrel" / entry.path().filename(), error);
     std::ofstream(folder / "Cantrel" / "Settings.ini")
-        << "[Display]\r\nShowButtons=1\r\n[Versevault]\r\nUsername=bench\r\n";
+        << "[General]\r\nFontSize=" << scenario->TextSize
+        << "\r\n[Display]\r\nShowButtons=1\r\n[Versevault]\r\nUsername=bench\r\n";
 
     platform::TFakeWindowSystem windows;
     player::TPlayerSession session(windows, platform::SystemClock());
     platform::TFakeWinamp amp(windows, "1. The Examples - Counting Song - Winamp");
-    amp.LengthSeconds = 236;
+    amp.LengthSeconds = lengthSeconds;
     platform::TFakeAgentHub hub;
     platform::TFakeAgentChannel channel(hub);
 
-    // The player plays: its position follows the real time.
+    // The player plays: its position follows the real time, read when the program asks. Paused, it stands.
     QElapsedTimer playing;
     playing.start();
-    QTimer player;
-    QObject::connect(&player, &QTimer::timeout, [&] { amp.PositionMs = std::int32_t(playing.elapsed()); });
-    player.start(50);
+    if (scenario->Paused) {
+        amp.IsPlaying = 3; // Winamp's "paused"
+        amp.PositionMs = 10000;
+    } else {
+        amp.PositionSource = [&] { return std::int32_t(playing.elapsed()); };
+    }
 
     display::TMainWindowServices services;
     services.Session = &session;
@@ -130,35 +254,46 @@ int main(int argc, char* argv[]) {
     int result = 0;
     {
         display::TFormCantrel window(services);
-        TFirstFrame firstFrame(sinceStart);
-        window.SceneViewer().installEventFilter(&firstFrame);
+        TCounter counter(sinceStart);
+        counter.SceneView = &window.SceneViewer();
+        app.installEventFilter(&counter);
         window.show();
 
-        // Two seconds to settle (the first poll comes after one), then the measured playback.
+        // Two seconds to settle (the first poll comes after one), then the measured time.
         double cpuStart = 0;
-        int paintsStart = 0;
+        long long viewStart = 0, controlsStart = 0, timersStart = 0;
         QTimer::singleShot(2000, [&] {
             cpuStart = CpuSeconds();
-            paintsStart = firstFrame.Paints;
+            viewStart = counter.ViewPaints;
+            controlsStart = counter.ControlPaints;
+            timersStart = counter.Timers;
         });
         QTimer::singleShot(2000 + seconds * 1000, [&] {
             const double cpu = CpuSeconds() - cpuStart;
-            std::printf("start to first drawn frame: %lld ms\n",
-                        static_cast<long long>(firstFrame.FirstFrameMs));
-            std::printf("CPU over %d s of playback: %.1f %% of one core (%.2f s)\n", seconds,
-                        100 * cpu / seconds, cpu);
-            std::printf("frames drawn per second: %.1f\n", double(firstFrame.Paints - paintsStart) / seconds);
-            std::printf("lyrics found: %s, current song: %s\n", window.Lyrics().Found ? "yes" : "no",
+            std::printf("scenario %s: %s\n", scenario->Name.c_str(), scenario->Description.c_str());
+            std::printf("  start to first drawn frame: %lld ms\n",
+                        static_cast<long long>(counter.FirstFrameMs));
+            std::printf("  CPU over %d s: %.1f %% of one core (%.2f s)\n", seconds, 100 * cpu / seconds, cpu);
+            std::printf("  redraws per second: scene view %.1f, frame controls %.1f\n",
+                        double(counter.ViewPaints - viewStart) / seconds,
+                        double(counter.ControlPaints - controlsStart) / seconds);
+            std::printf("  timer wake-ups per second: %.1f\n",
+                        double(counter.Timers - timersStart - 1) / seconds);
+            std::printf("  resident memory: %.1f MB\n", double(ResidentKb()) / 1024);
+            std::printf("  lyrics found: %s, current song: %s\n", window.Lyrics().Found ? "yes" : "no",
                         window.Lyrics().SongName.c_str());
+            if (memory)
+                PrintMemory();
             if (!screenshot.empty()) {
                 const bool saved = window.grab().save(QString::fromStdString(screenshot));
-                std::printf("screenshot %s: %s\n", saved ? "saved" : "NOT saved", screenshot.c_str());
+                std::printf("  screenshot %s: %s\n", saved ? "saved" : "NOT saved", screenshot.c_str());
                 result = saved ? 0 : 1;
             }
             window.hide();
             app.quit();
         });
         app.exec();
+        app.removeEventFilter(&counter);
     }
     fs::remove_all(folder, error);
     return result;

@@ -173,6 +173,7 @@ void TSettings::LoadSettings() {
 
     SetUsername(ini.ReadString("Versevault", "Username", ""));
     SetPassword(DecipherPassword(ini.ReadString("Versevault", "Password", "")));
+    SetLrclibUrl(ini.ReadString("Lrclib", "Url", kDefaultLrclibUrl));
     SetPinnedPlayer(ini.ReadString("Player", "PinnedPlayer", ""));
 
     if (view_.IsMainWindowNormal()) {
@@ -229,13 +230,15 @@ bool TSettings::SaveSettings() {
     ini.WriteString("Lyrics", "SearchUrl", searchUrl_);
     ini.WriteString("Versevault", "Username", username_);
     ini.WriteString("Versevault", "Password", EncipherPassword(password_));
+    ini.WriteString("Lrclib", "Url", lrclibUrl_);
     ini.WriteString("Player", "PinnedPlayer", pinnedPlayer_);
     if (view_.IsMainWindowNormal()) {
         ini.WriteInteger("FormSettings", "Width", view_.MainWindowWidth());
         ini.WriteInteger("FormSettings", "Height", view_.MainWindowHeight());
     }
     std::string error;
-    if (!toolkit::SaveProfileFile(ini, settingsFileName_, &error)) {
+    // The file holds the account's password: the owner alone may read it.
+    if (!toolkit::SaveProfileFile(ini, settingsFileName_, &error, toolkit::TFileAccess::OwnerOnly)) {
         view_.ShowWarning(error);
         ok = false;
     }
@@ -461,6 +464,10 @@ void TSettings::SetUsername(const std::string& value) {
 void TSettings::SetPassword(const std::string& value) {
     password_ = value;
     view_.ShowPassword(value);
+}
+
+void TSettings::SetLrclibUrl(const std::string& value) {
+    lrclibUrl_ = value;
 }
 
 void TSettings::SetPinnedPlayer(const std::string& value) {

@@ -27,6 +27,10 @@ class TSongList;
 
 // The version shown on the About page.
 inline constexpr const char* kVersionCaption = "Version 2.4";
+// The product's web site: help pages, and the home page named to the web services the program uses.
+inline constexpr const char* kProductSite = "http://www.cantrel.org";
+// The open lyric database's address when Settings.ini names none.
+inline constexpr const char* kDefaultLrclibUrl = "https://lrclib.net";
 
 class TSettings {
 public:
@@ -87,6 +91,8 @@ public:
     bool SearchLyricDirectory() const { return searchLyricDirectory_; }
     const std::string& Username() const { return username_; }
     const std::string& Password() const { return password_; } // plain text
+    // The open lyric database (LRCLIB API): its base address, [Lrclib] Url.
+    const std::string& LrclibUrl() const { return lrclibUrl_; }
     // The key of the player on the session bus the user pinned ("mpv", "vlc"); empty for the automatic
     // choice.
     const std::string& PinnedPlayer() const { return pinnedPlayer_; }
@@ -126,6 +132,7 @@ public:
     void SetCharset(const std::string& value);
     void SetUsername(const std::string& value);
     void SetPassword(const std::string& value);
+    void SetLrclibUrl(const std::string& value);
     // A value that cannot be a player's key (letters, digits, "_" and "-", at most 255) means automatic.
     void SetPinnedPlayer(const std::string& value);
 
@@ -190,6 +197,7 @@ private:
     bool searchLyricDirectory_ = false;
     std::string username_;
     std::string password_;
+    std::string lrclibUrl_ = kDefaultLrclibUrl;
     std::string pinnedPlayer_;
     TFilterList filters_;
 

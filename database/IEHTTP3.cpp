@@ -92,6 +92,13 @@ void TIEHTTP::ExecuteURL(const std::string& url) {
     Execute();
 }
 
+void TIEHTTP::Cancel() {
+    Cancelled_ = true;
+    std::lock_guard<std::mutex> lock(RunningMutex_);
+    if (Running_ != nullptr)
+        Running_->Abort();
+}
+
 void TIEHTTP::Execute() {
     if (Busy_)
         throw TIEHTTPError(kBusyExecute);
@@ -100,7 +107,13 @@ void TIEHTTP::Execute() {
         throw TIEHTTPError("TIEHTTP: no url in execute method");
 
     ResponseLines_.clear();
+    ResponseBody_.clear();
+    ResponseContentType_.clear();
     LastWorkerError_.clear();
+    StatusCode_ = 0;
+    TimedOut_ = false;
+    if (Cancelled_)
+        return;
 
     TRequestParams params;
     params.Url = Parsed_;
@@ -108,26 +121,50 @@ void TIEHTTP::Execute() {
     params.ContentType = ContentType_;
     params.Vars = Vars_;
     params.TimeoutSeconds = Timeout_;
+    params.TotalSeconds = TotalTimeout_;
+    params.UserAgent = UserAgent_;
+    params.MaxReplyBytes = MaxReplyBytes_;
+    if (KeepEscapes_)
+        params.Address = EscapeAddressBytes(URL_.substr(0, URL_.find('#')));
     const int timeout = Timeout_;
 
     // The worker's destructor aborts and joins it, also when the message hook throws.
     TTimeout worker(std::move(params));
     worker.Start();
+    {
+        std::lock_guard<std::mutex> lock(RunningMutex_);
+        Running_ = &worker;
+        if (Cancelled_)
+            worker.Abort();
+    }
+    struct TRunningGuard {
+        TIEHTTP& Self;
+        ~TRunningGuard() {
+            std::lock_guard<std::mutex> lock(Self.RunningMutex_);
+            Self.Running_ = nullptr;
+        }
+    } running{*this};
     bool timedOut = false;
     while (!worker.Done()) {
         worker.WaitForSignal(std::chrono::milliseconds(500));
         if (!BlockingMode_ && Messages_ != nullptr)
             Messages_->ProcessMessages();
-        if (timeout > 0 && !timedOut && TTimeout::TClock::now() > worker.Deadline()) {
+        if (timeout > 0 && !timedOut && !Cancelled_ && TTimeout::TClock::now() > worker.Deadline()) {
             worker.Abort();
             timedOut = true;
         }
     }
     worker.Join();
 
-    std::string body = timedOut ? std::string(kTimeoutReply) : worker.TakeBody();
     LastWorkerError_ = worker.Error();
-    ResponseLines_ = SplitReplyLines(UnpackReply(body));
+    if (Cancelled_)
+        return;
+    std::string body = timedOut ? std::string(kTimeoutReply) : worker.TakeBody();
+    TimedOut_ = timedOut;
+    StatusCode_ = worker.StatusCode();
+    ResponseContentType_ = worker.ContentType();
+    ResponseBody_ = UnpackReply(body, MaxReplyBytes_);
+    ResponseLines_ = SplitReplyLines(ResponseBody_);
 }
 
 } // namespace database

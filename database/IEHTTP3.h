@@ -9,10 +9,15 @@
 
 #include "database/iiehttp3_funcs.h"
 
+#include <atomic>
+#include <cstddef>
+#include <mutex>
 #include <string>
 #include <vector>
 
 namespace database {
+
+class TTimeout;
 
 // Implemented by the user interface: run the events that are waiting, then return. It should not throw;
 // an exception from it aborts the request and is passed on to the caller of Execute.
@@ -51,6 +56,20 @@ public:
     bool BlockingMode() const { return BlockingMode_; }
     void SetBlockingMode(bool blocking) { BlockingMode_ = blocking; }
 
+    // Limit of a whole request in seconds, however steadily data comes; 0 or less means none (the default).
+    int TotalTimeout() const { return TotalTimeout_; }
+    void SetTotalTimeout(int seconds) { TotalTimeout_ = seconds; }
+    // The User-Agent header ("tiehttp" unless set).
+    const std::string& UserAgent() const { return UserAgent_; }
+    void SetUserAgent(const std::string& agent) { UserAgent_ = agent; }
+    // The largest reply kept, before and after unpacking (kMaxReplyBytes unless set); a larger reply ends
+    // the request with what fit and a worker error.
+    void SetMaxReplyBytes(std::size_t bytes) { MaxReplyBytes_ = bytes; }
+    // Off (the default): the address's escapes are decoded and "+" in its query is sent as "%2B", as the
+    // platform's own client does. On: a GET address goes out as it was given, its escapes kept, so a value
+    // holding an escaped "&" or "=" stays one value; only bytes no address may hold are escaped.
+    void SetKeepEscapes(bool keep) { KeepEscapes_ = keep; }
+
     const std::string& ContentType() const { return ContentType_; }
 
     // Multipart mode only (else raises "tiehttp not in multipart mode"). The value is 8-bit text in the
@@ -66,6 +85,18 @@ public:
     const std::vector<std::string>& ResponseLines() const { return ResponseLines_; }
     // Why the last request failed on the worker, empty when it did not; never shown to the user.
     const std::string& LastWorkerError() const { return LastWorkerError_; }
+    // The last reply as one body (unpacked, not split into lines), its HTTP status (0 when no reply came)
+    // and its Content-Type header; whether the last request ran out of its inactivity time.
+    const std::string& ResponseBody() const { return ResponseBody_; }
+    int StatusCode() const { return StatusCode_; }
+    const std::string& ResponseContentType() const { return ResponseContentType_; }
+    bool TimedOut() const { return TimedOut_; }
+
+    // Safe to call from any thread: ends the running request at once, and every later one before it
+    // starts, until ResetCancel. A cancelled Execute returns with an empty reply and Cancelled() true.
+    void Cancel();
+    void ResetCancel() { Cancelled_ = false; }
+    bool Cancelled() const { return Cancelled_; }
 
 private:
     void CheckIdle() const;
@@ -80,8 +111,20 @@ private:
     std::string ContentType_;
     TMultipartVars Vars_;
     bool Busy_ = false;
+    int TotalTimeout_ = 0;
+    std::string UserAgent_ = "tiehttp";
+    std::size_t MaxReplyBytes_ = kMaxReplyBytes;
+    bool KeepEscapes_ = false;
     std::vector<std::string> ResponseLines_;
     std::string LastWorkerError_;
+    std::string ResponseBody_;
+    int StatusCode_ = 0;
+    std::string ResponseContentType_;
+    bool TimedOut_ = false;
+
+    std::atomic<bool> Cancelled_{false};
+    std::mutex RunningMutex_; // guards Running_ against Cancel from another thread
+    TTimeout* Running_ = nullptr;
 };
 
 } // namespace database

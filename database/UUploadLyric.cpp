@@ -2,7 +2,8 @@
 
 #include "config/TSongList.h"
 #include "config/USettings.h"
-#include "database/TEditorPanes.h"
+#include "lyrics/ClockText.h"
+#include "lyrics/TEditorPanes.h"
 #include "lyrics/TextHelpers.h"
 #include "lyrics/UMp3Tag.h"
 #include "lyrics/UTextLyrics.h"
@@ -173,7 +174,8 @@ std::string SubmissionTimestampedText(const std::vector<std::string>& timingPane
                                       const std::vector<std::string>& lyricPane) {
     std::string text;
     for (std::size_t i = 0; i < lyricPane.size(); ++i)
-        text += LrcLine(i < timingPane.size() ? timingPane[i] : "99:00.00", lyricPane[i]) + "\r\n";
+        text += lyrics::LrcLine(i < timingPane.size() ? timingPane[i] : lyrics::kEndTimeText, lyricPane[i]) +
+                "\r\n";
     return text;
 }
 
@@ -273,7 +275,7 @@ bool TUploadLyric::SubmitLyric(const std::string& correctionReason) {
     http.SetRequestMethod("POST");
     http.SetMultipartPOST(true);
 
-    const TEditorPanes panes = FillPanes(Document_);
+    const lyrics::TEditorPanes panes = lyrics::FillPanes(Document_);
     std::int32_t sentLength = 0;
     if (Document_.Timestamped) {
         sentLength = Host_.GetSongLength() / 1000;

@@ -32,7 +32,7 @@ TPrepared Prepare(TRequestParams& params) {
     TPrepared prepared;
     const bool post = params.Method == "POST";
     // GET sends the query with the path; POST sends it as the body.
-    prepared.Address = RequestAddress(params.Url, !post);
+    prepared.Address = !post && !params.Address.empty() ? params.Address : RequestAddress(params.Url, !post);
     if (!post)
         return prepared;
 
@@ -118,9 +118,10 @@ std::size_t TTimeout::OnData(char* data, std::size_t size, std::size_t count, vo
     const std::size_t bytes = size * count;
     if (worker->Aborted_)
         return 0; // ends the transfer
-    if (worker->Body_.size() + bytes > kMaxReplyBytes) {
+    const std::size_t limit = worker->Params_.MaxReplyBytes;
+    if (worker->Body_.size() + bytes > limit) {
         // A reply this large is no answer of ours; keep what fits and stop reading.
-        worker->Body_.append(data, kMaxReplyBytes - worker->Body_.size());
+        worker->Body_.append(data, limit - worker->Body_.size());
         worker->Error_ = "reply larger than the limit";
         return 0;
     }
@@ -142,7 +143,9 @@ void TTimeout::Transfer() {
     curl_easy_setopt(h, CURLOPT_URL, prepared.Address.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
     curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
-    curl_easy_setopt(h, CURLOPT_USERAGENT, "tiehttp");
+    curl_easy_setopt(h, CURLOPT_USERAGENT, Params_.UserAgent.c_str());
+    if (Params_.TotalSeconds > 0)
+        curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(Params_.TotalSeconds));
     // Redirects are followed like the platform's own client does, to web addresses only.
     curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
     curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
@@ -200,6 +203,12 @@ void TTimeout::Transfer() {
         std::lock_guard<std::mutex> lock(MultiMutex_);
         Multi_ = nullptr;
     }
+    long status = 0;
+    if (curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK)
+        StatusCode_ = int(status);
+    char* contentType = nullptr;
+    if (curl_easy_getinfo(h, CURLINFO_CONTENT_TYPE, &contentType) == CURLE_OK && contentType != nullptr)
+        ContentType_ = contentType;
     curl_multi_remove_handle(multi, h);
     curl_multi_cleanup(multi);
 

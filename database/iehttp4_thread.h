@@ -25,6 +25,10 @@ struct TRequestParams {
     std::string ContentType; // empty for GET
     TMultipartVars Vars;     // the caller's multipart variables
     int TimeoutSeconds = 0;  // inactivity limit; 0 or less: none
+    int TotalSeconds = 0;    // limit of the whole request; 0 or less: none
+    std::string UserAgent = "tiehttp";
+    std::size_t MaxReplyBytes = kMaxReplyBytes;
+    std::string Address; // when not empty, the address requested as it is (GET), instead of the parsed Url
 };
 
 class TTimeout {
@@ -50,6 +54,9 @@ public:
     // After Done(): the reply body and, when the request failed, why (never shown to the user).
     std::string TakeBody() { return std::move(Body_); }
     const std::string& Error() const { return Error_; }
+    // The reply's HTTP status (0 when no reply came) and its Content-Type header.
+    int StatusCode() const { return StatusCode_; }
+    const std::string& ContentType() const { return ContentType_; }
 
 private:
     void Run();
@@ -73,6 +80,8 @@ private:
 
     std::string Body_;
     std::string Error_;
+    int StatusCode_ = 0;
+    std::string ContentType_;
 };
 
 } // namespace database

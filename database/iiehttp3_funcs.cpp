@@ -120,8 +120,34 @@ TCrackedUrl CrackUrl(const std::string& url) {
     return result;
 }
 
+namespace {
+
+bool MayStandInAddress(char c) {
+    const auto b = static_cast<unsigned char>(c);
+    return !(b <= 0x20 || b >= 0x7F || std::strchr("\"<>\\^`{|}", c) != nullptr);
+}
+
+const char* const kHex = "0123456789ABCDEF";
+
+} // namespace
+
+std::string EscapeAddressBytes(const std::string& url) {
+    std::string address;
+    address.reserve(url.size());
+    for (char c : url) {
+        const auto b = static_cast<unsigned char>(c);
+        if (MayStandInAddress(c)) {
+            address += c;
+        } else {
+            address += '%';
+            address += kHex[b >> 4];
+            address += kHex[b & 15];
+        }
+    }
+    return address;
+}
+
 std::string RequestAddress(const TCrackedUrl& url, bool withExtra) {
-    static const char* const kHex = "0123456789ABCDEF";
     std::string address = url.Scheme + "://";
     if (url.Host.find(':') != std::string::npos)
         address += "[" + url.Host + "]";
@@ -132,17 +158,7 @@ std::string RequestAddress(const TCrackedUrl& url, bool withExtra) {
     std::string target = url.Path.empty() || url.Path[0] != '/' ? "/" + url.Path : url.Path;
     if (withExtra)
         target += url.Extra;
-    for (char c : target) {
-        const auto b = static_cast<unsigned char>(c);
-        if (b <= 0x20 || b >= 0x7F || std::strchr("\"<>\\^`{|}", c) != nullptr) {
-            address += '%';
-            address += kHex[b >> 4];
-            address += kHex[b & 15];
-        } else {
-            address += c;
-        }
-    }
-    return address;
+    return address + EscapeAddressBytes(target);
 }
 
 void TMultipartVars::Add(const std::string& name, const std::string& value) {

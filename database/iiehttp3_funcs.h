@@ -53,6 +53,10 @@ std::string DecodeEscapes(const std::string& text);
 // may not stand in an address (blanks, controls, 8-bit bytes) escaped again.
 std::string RequestAddress(const TCrackedUrl& url, bool withExtra);
 
+// An address as given, with the bytes no address may hold (blanks, controls, 8-bit bytes and the
+// characters "<>\\^`{|} and the double quote) escaped; escapes already in it and every other byte stay.
+std::string EscapeAddressBytes(const std::string& url);
+
 // The ordered multipart variables. Names are unique (compared exactly) and at most 255 characters long;
 // values are 8-bit text in the active code page.
 class TMultipartVars {

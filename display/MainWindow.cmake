@@ -26,6 +26,21 @@ cantrel_add_test(preferences_window_tests LABEL gui
   LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test
   TIMEOUT 300)
 
+# The main window with the real search agent program, against local web servers (cpp-httplib).
+find_package(PkgConfig QUIET)
+if(PKG_CONFIG_FOUND)
+  pkg_check_modules(MAIN_WINDOW_HTTPLIB QUIET IMPORTED_TARGET cpp-httplib)
+endif()
+if(MAIN_WINDOW_HTTPLIB_FOUND AND TARGET CantrelAgent AND NOT WIN32)
+  cantrel_add_test(main_window_agent_e2e_tests LABEL e2e
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/AgentWindowTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
+    LIBS cantrel_display cantrel_platform_fake Qt6::Test PkgConfig::MAIN_WINDOW_HTTPLIB
+    TIMEOUT 120)
+  add_dependencies(main_window_agent_e2e_tests CantrelAgent)
+  target_compile_definitions(main_window_agent_e2e_tests PRIVATE
+    AGENT_PROGRAM_PATH="$<TARGET_FILE:CantrelAgent>")
+endif()
+
 # The main window with the player session on a private session bus and a fake MPRIS player (Linux).
 if(TARGET cantrel_platform_e2e)
   cantrel_add_test(main_window_e2e_tests LABEL e2e

@@ -160,7 +160,24 @@ void TDisplayTextNoTimestamp::RebuildLines() {
     UpdateFrame(0, Scene_.GLCadencer1.CurrentTime());
 }
 
+double TDisplayTextNoTimestamp::PixelRatio() const {
+    return View_.PixelRatio > 0 ? View_.PixelRatio : 1;
+}
+
+double TDisplayTextNoTimestamp::SnapToDevicePixel(double value) const {
+    const double ratio = PixelRatio();
+    return std::floor(value * ratio + 0.5) / ratio;
+}
+
+void TDisplayTextNoTimestamp::NoteChangeAt(std::int64_t position) {
+    if (NextChange_ < 0 || position < NextChange_)
+        NextChange_ = position;
+}
+
 void TDisplayTextNoTimestamp::UpdateFrame(double /*deltaTime*/, double /*newTime*/) {
+    NextChange_ = -1;
+    Gliding_ = false;
+    FadeLineMs_ = 0;
     if (Lyrics_.Timestamped) {
         // The clock read may poll a paused player and so run a song change that rebuilds the lines:
         // the line count is taken after it.
@@ -172,9 +189,21 @@ void TDisplayTextNoTimestamp::UpdateFrame(double /*deltaTime*/, double /*newTime
         HighlightedLine = CurrentLine;
         if (Settings_.HighlightLine() && CurrentLine >= 0 && CurrentLine < n)
             Line(CurrentLine).ModulateColor.B = 0;
+        // The next line becomes current once the position has passed its time.
+        const auto& lines = Lyrics_.Lines;
+        for (std::size_t i = std::size_t(std::max(CurrentLine + 1, 0)); i < lines.size(); ++i)
+            if (lines[i].Time >= position) {
+                NoteChangeAt(std::int64_t(lines[i].Time) + 1);
+                break;
+            }
         if (Settings_.FadeLyrics())
             UpdateFade(position);
         AutoScrollAt(position);
+        // Fades without a glide change by themselves: one step for each device pixel a glide would move.
+        if (!Gliding_ && FadeLineMs_ > 0)
+            NoteChangeAt(position +
+                         std::max<std::int64_t>(
+                             1, std::int64_t(std::ceil(FadeLineMs_ / (LineHeight() * PixelRatio())))));
     }
     const float bottom = Scene_.GLHUDTextNoTimestampSeperator->Position.Y - 10;
     const int n = LineCount();
@@ -232,6 +261,8 @@ void TDisplayTextNoTimestamp::UpdateFade(std::int32_t position) {
     const double k = (130 - Settings_.FadeRatio()) / 10.0;
     if (k == 0)
         return;
+    if (!(lastLine && f >= 1))
+        FadeLineMs_ = std::fabs(span);
     const double virtualLine = h + f - 0.18;
     for (int p = 0; p < n; ++p)
         Line(p).ModulateColor.A = float((k - std::fabs(virtualLine - p)) / k);
@@ -260,16 +291,34 @@ void TDisplayTextNoTimestamp::AutoScrollAt(std::int32_t position) {
             next = time(h) + Rnd(double(time(h + 2) - time(h)) / 2);
         else if (h > 0 && IsBlank(Line(h).Text))
             start = Rnd(double(time(h + 1) - time(h - 1)) / 2) + time(h - 1);
-        if (start < next)
-            target += double(position - start) / double(next - start) * lineHeight;
+        if (start < next) {
+            const double base = target;
+            auto glideAt = [&](std::int64_t ms) {
+                return base + double(ms - start) / double(next - start) * lineHeight;
+            };
+            target = glideAt(position);
+            // The lines stand on whole device pixels: the glide next changes where the target crosses the
+            // middle between two of them.
+            const double ratio = PixelRatio();
+            const double pixel = std::floor(target * ratio + 0.5);
+            const double boundary = (pixel + 0.5) / ratio;
+            if (boundary < double(Scroll_.ContentHeight) - Scroll_.PageHeight + 1 && lineHeight > 0) {
+                Gliding_ = true;
+                const double at = double(start) + (boundary - base) / lineHeight * double(next - start);
+                std::int64_t when = std::max<std::int64_t>(position + 1, std::int64_t(std::ceil(at)));
+                if (std::floor(glideAt(when) * ratio + 0.5) == pixel) // rounding of `at`
+                    ++when;
+                NoteChangeAt(when);
+            }
+        }
     }
     target = std::min(target, double(Scroll_.ContentHeight) - Scroll_.PageHeight + 1);
     if (FadesTimestamped())
         StoreScrollPosition(Rnd(target) + Rnd(separatorY / 2));
     else
         StoreScrollPosition(Rnd(target));
-    // The lines follow the unrounded target, so the glide is smooth; placing them for the stored position
-    // first would be overwritten here at once.
+    // The lines follow the target on device pixels (finer than the stored position at pixel ratios above
+    // 1); placing them for the stored position first would be overwritten here at once.
     PlaceLines(target);
 }
 
@@ -307,9 +356,11 @@ void TDisplayTextNoTimestamp::PlaceLines(double offset) {
             Line(i).Position.Y = middle;
         return;
     }
+    // One scroll value on whole device pixels moves every line at once, each line on whole device pixels.
     const double lineHeight = LineHeight();
+    const double top = 5 - SnapToDevicePixel(offset);
     for (int i = 0; i < n; ++i)
-        Line(i).Position.Y = float(5 - offset + i * lineHeight);
+        Line(i).Position.Y = float(top + SnapToDevicePixel(i * lineHeight));
 }
 
 void TDisplayTextNoTimestamp::LayoutWindow() {

@@ -40,8 +40,8 @@ enum class TDisplayKey { Other, F, J, K, L, NumPlus, NumMinus };
 class TDisplayTextNoTimestamp {
 public:
     TDisplayTextNoTimestamp(TMainScene& scene, toolkit::TGLSceneView& view, lyrics::TTextLyrics& lyrics,
-                            config::TSettings& settings, player::TPlayerSession& session, TScrollState& scroll,
-                            IDisplayHost& host);
+                            config::TSettings& settings, player::TPlayerSession& session,
+                            TScrollState& scroll, IDisplayHost& host);
     TDisplayTextNoTimestamp(const TDisplayTextNoTimestamp&) = delete;
     TDisplayTextNoTimestamp& operator=(const TDisplayTextNoTimestamp&) = delete;
 
@@ -79,6 +79,13 @@ public:
     void MouseMove(TShiftState shift, int x, int y);
     void DoubleClick();
 
+    // The song position (ms) at which the lyrics next look different by themselves while the song plays,
+    // as the last frame found it: the next line becomes current, the glide reaches the next device pixel,
+    // or, without a glide, the fades have moved as far as one device pixel of a glide would take. -1 when
+    // nothing moves with the song clock (plain lyrics, or neither fades nor a glide). The main window draws
+    // its next frame exactly then instead of polling the scene.
+    std::int64_t NextChangePosition() const { return NextChange_; }
+
     // Line height in pixels for the current text size (1.5 times the size).
     double LineHeight() const;
     // The playback button under an x position of the button row: 0 Prev ... 4 Next, or -1.
@@ -93,6 +100,9 @@ private:
     void AutoScrollAt(std::int32_t position);
     void StoreScrollPosition(int value);
     void SetButtonBlue(int index, float blue);
+    double PixelRatio() const;
+    double SnapToDevicePixel(double value) const;
+    void NoteChangeAt(std::int64_t position);
 
     TMainScene& Scene_;
     toolkit::TGLSceneView& View_;
@@ -101,6 +111,9 @@ private:
     player::TPlayerSession& Session_;
     TScrollState& Scroll_;
     IDisplayHost& Host_;
+    std::int64_t NextChange_ = -1;
+    bool Gliding_ = false;  // the last frame's lines followed a glide
+    double FadeLineMs_ = 0; // the last frame's time the fades take to move by one line, 0 if they stand
 };
 
 } // namespace display

@@ -29,9 +29,11 @@
 #include <QSocketNotifier>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 
 namespace display {
 
@@ -45,6 +47,11 @@ const char* const kErrorConnecting = "Error Connecting";
 const char* const kSubmitLyric = "Submit Lyric..";
 const char* const kSubmitCorrection = "Submit Correction..";
 const char* const kFormSection = "TFormCantrel";
+constexpr std::uint32_t kPollMs = 100;    // the player poll
+constexpr std::uint32_t kPollSlackMs = 5; // how early the poll timer may fire and still poll
+constexpr int kAnimationFrameMs = 16;     // frames while buttons turn
+constexpr std::int64_t kClockJumpMs = 20; // a song clock moved by more than this was set anew
+constexpr std::int64_t kLongestFrameWaitMs = 3600000;
 
 } // namespace
 
@@ -85,6 +92,17 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     PlaceSceneViewer();
     DisplayEngine_ = std::make_unique<TDisplayTextNoTimestamp>(*Scene_, GLSceneViewerMain_->View(), Lyrics_,
                                                                *Settings_, Session_, Scroll_, *this);
+    // The timing editor and its tags dialog, hidden until the edit view is entered.
+    editor::TEditorServices editorServices;
+    editorServices.Session = &Session_;
+    editorServices.Document = &Lyrics_;
+    editorServices.Host = this;
+    editorServices.Texts = {Scene_->GLHUDTextEditLyricLyrics, Scene_->GLHUDTextEditTime,
+                            Scene_->GLHUDTextEditSong,        Scene_->GLHUDTextEditSaveTo,
+                            Scene_->GLHUDTextLength,          Scene_->GLHUDTextEditExit};
+    editorServices.Separator = Services_.Separator;
+    editorServices.HelpAddress = EditorHelpAddress();
+    Editor_ = editor::CreateEditor(editorServices, this);
 
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseDown, this,
             [this](Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
@@ -120,14 +138,20 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     connect(&TimerResizeEvent, &QTimer::timeout, this, [this] { TimerResizeEventTimer(); });
     TimerHideDownlaodLabel.setInterval(2000);
     TimerHideDownlaodLabel.setSingleShot(true);
-    connect(&TimerHideDownlaodLabel, &QTimer::timeout, this,
-            [this] { Scene_->GLHUDTextNoTimestampDownloading->Visible = false; });
+    connect(&TimerHideDownlaodLabel, &QTimer::timeout, this, [this] {
+        Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
+        RedrawIfChanged();
+    });
     TimerHideReminder.setInterval(10000);
     TimerHideReminder.setSingleShot(true);
-    connect(&TimerHideReminder, &QTimer::timeout, this,
-            [this] { Scene_->GLHUDTextReminder->Visible = false; });
+    connect(&TimerHideReminder, &QTimer::timeout, this, [this] {
+        Scene_->GLHUDTextReminder->Visible = false;
+        RedrawIfChanged();
+    });
     TimerAllowScroll.setInterval(2000);
     TimerAllowScroll.setSingleShot(true);
+    // Automatic scrolling and the fades take over again at once.
+    connect(&TimerAllowScroll, &QTimer::timeout, this, [this] { AdvanceSceneClock(); });
     TimerUpdateFPS.setInterval(1000);
     connect(&TimerUpdateFPS, &QTimer::timeout, this, [this] { TimerUpdateFPSTimer(); });
 
@@ -176,15 +200,19 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
 TFormCantrel::~TFormCantrel() {
     Session_.SetPlayerNewsListener(nullptr);
     Session_.SetSongChangeListener(nullptr);
-    if (RenderTimer_)
-        RenderTimer_->stop();
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
+    }
     Agent_.StopListening();
     // The dialog goes while the store it calls is still there.
     PreferencesView_ = nullptr;
     delete Preferences_;
     Preferences_ = nullptr;
-    // The frame and the scene view go before the objects they draw (the scroll state, the scene and its
-    // fonts), which are members and would otherwise be freed first.
+    // The editor, the frame and the scene view go before the objects they draw (the scroll state, the scene
+    // and its fonts), which are members and would otherwise be freed first.
+    delete Editor_;
+    Editor_ = nullptr;
     delete Frame_;
     Frame_ = nullptr;
     delete GLSceneViewerMain_;
@@ -212,18 +240,28 @@ void TFormCantrel::FormShow() {
         Scene_->GLHUDTextReminder->Visible = true;
         TimerHideReminder.start();
     }
-    RenderTimer_ = new QTimer(this);
-    RenderTimer_->setInterval(12);
-    connect(RenderTimer_, &QTimer::timeout, this, [this] { RenderTimerTimer(); });
-    RenderTimer_->start();
+    PollTimer_ = new QTimer(this);
+    PollTimer_->setTimerType(Qt::PreciseTimer);
+    PollTimer_->setInterval(kPollMs);
+    connect(PollTimer_, &QTimer::timeout, this, [this] { GuardedLoopStep(true); });
+    FrameTimer_ = new QTimer(this);
+    FrameTimer_->setTimerType(Qt::PreciseTimer);
+    FrameTimer_->setSingleShot(true);
+    connect(FrameTimer_, &QTimer::timeout, this, [this] { GuardedLoopStep(false); });
+    if (!LoopFailed_) {
+        PollTimer_->start();
+        FrameTimer_->start(0);
+    }
 }
 
 void TFormCantrel::closeEvent(QCloseEvent* event) {
     Settings_->SaveSettings();
     Agent_.Close();
     SaveFormPlacement();
-    if (RenderTimer_)
-        RenderTimer_->stop();
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
+    }
     event->accept();
 }
 
@@ -275,46 +313,126 @@ void TFormCantrel::SaveFormPlacement() {
 
 void TFormCantrel::DisplayLoopStep() {
     const std::uint32_t now = Clock_.TickCount();
-    if (now - LastPollTick_ > 100) {
+    if (now - LastPollTick_ > kPollMs) {
         LastPollTick_ = now;
         Session_.PollPlayer();
     }
     Scene_->GLCadencer1.Progress();
+    LastSongClock_ = SongClock();
     // The visualization: stepped only while it is shown, never in the Minimal mode; hidden, it costs nothing.
-    if (Visualization_ && Settings_->ShowVisualization() && Settings_->DisplayMode() != 1)
+    if (VisualizationShown())
         Visualization_->Update();
+    // In the edit view the editor follows the play position.
+    if (ViewMode_ == 3)
+        Editor_->UpdatePlayback();
     RedrawIfChanged();
+    ScheduleNextFrame();
+}
+
+bool TFormCantrel::VisualizationShown() const {
+    return Visualization_ && Settings_->ShowVisualization() && Settings_->DisplayMode() != 1;
+}
+
+TFormCantrel::TSongClock TFormCantrel::SongClock() const {
+    const player::currentSongT& song = Session_.CurrentSong();
+    // A running clock is kept as its start: the tick count at which the song stood at 0.
+    const std::int64_t base =
+        Session_.Paused() ? song.position : std::int64_t(Clock_.TickCount()) - std::int64_t(song.position);
+    return {int(Session_.AmpKind()), Session_.Paused(), song.title, base};
+}
+
+bool TFormCantrel::SongClockMoved() const {
+    const TSongClock now = SongClock();
+    return now.Kind != LastSongClock_.Kind || now.Paused != LastSongClock_.Paused ||
+           now.Title != LastSongClock_.Title || std::abs(now.Base - LastSongClock_.Base) > kClockJumpMs;
+}
+
+void TFormCantrel::ScheduleNextFrame() {
+    if (!FrameTimer_ || LoopFailed_)
+        return;
+    int delay = -1;
+    // Turning buttons move with every frame.
+    if (Settings_->AnimateButtons())
+        for (const toolkit::TGLTorus* button : Scene_->Buttons())
+            if (button->Tag == 1 && button->Visible)
+                delay = kAnimationFrameMs;
+    // The visualization moves by itself while it is shown: a frame at each row shift.
+    if (VisualizationShown()) {
+        const int ms = std::max(kAnimationFrameMs, Settings_->UpdateTimeMs());
+        delay = delay < 0 ? ms : std::min(delay, ms);
+    }
+    // The lyrics change by themselves only while the song clock runs.
+    const std::int64_t next = ViewMode_ == 1 ? DisplayEngine_->NextChangePosition() : -1;
+    if (next >= 0 && Session_.AmpKind() != player::akNone && !Session_.Paused()) {
+        const std::int64_t wait = next - Session_.GetSongPosition(); // a running clock: no poll
+        const int ms = int(std::clamp<std::int64_t>(wait, 1, kLongestFrameWaitMs));
+        delay = delay < 0 ? ms : std::min(delay, ms);
+    }
+    if (delay < 0)
+        FrameTimer_->stop();
+    else
+        FrameTimer_->start(delay);
 }
 
 void TFormCantrel::RedrawIfChanged() {
     const toolkit::TGLScene* scene = ViewMode_ == 3 ? &Scene_->GLSceneEdit : &Scene_->GLSceneTextNoTimestamp;
     const toolkit::TGLCamera* camera =
         ViewMode_ == 3 ? Scene_->GLCameraEdit : Scene_->GLCameraTextNoTimestamp;
-    const std::uint64_t look = SceneLook(*scene, camera);
+    const std::uint64_t look = SceneLook(*scene, camera, GLSceneViewerMain_->View().BackgroundColor);
     if (look == LastSceneLook_)
         return;
     LastSceneLook_ = look;
     GLSceneViewerMain_->update();
 }
 
-void TFormCantrel::RenderTimerTimer() {
+void TFormCantrel::GuardedLoopStep(bool poll) {
+    if (LoopFailed_)
+        return;
     try {
-        DisplayLoopStep();
+        // The poll timer's step polls when the clock says its 100 ms are (nearly) over; a timer may fire a
+        // little early.
+        if (poll && Clock_.TickCount() - LastPollTick_ >= kPollMs - kPollSlackMs) {
+            LastPollTick_ = Clock_.TickCount();
+            Session_.PollPlayer();
+        }
+        // While frames are scheduled for the motion, a poll step draws a frame only when the song clock
+        // jumped (a seek, a pause, another song): the motion between two scheduled frames is too small to
+        // see, and drawing it would only add frames. Changes made by events are drawn in any case.
+        if (!poll || !FrameScheduled() || SongClockMoved()) {
+            DisplayLoopStep();
+        } else {
+            RedrawIfChanged();
+            ScheduleNextFrame(); // new lyrics may have come with this step
+        }
     } catch (...) {
-        // A failure in the loop stops it for the rest of the run; the window stays open.
-        RenderTimer_->stop();
+        StopDisplayLoopForGood();
+    }
+}
+
+void TFormCantrel::StopDisplayLoopForGood() {
+    // A failure in the loop stops it for the rest of the run; the window stays open.
+    LoopFailed_ = true;
+    if (PollTimer_) {
+        PollTimer_->stop();
+        FrameTimer_->stop();
     }
 }
 
 bool TFormCantrel::DisplayLoopRunning() const {
-    return RenderTimer_ && RenderTimer_->isActive();
+    return PollTimer_ && PollTimer_->isActive() && !LoopFailed_;
+}
+
+bool TFormCantrel::FrameScheduled() const {
+    return FrameTimer_ && FrameTimer_->isActive();
 }
 
 void TFormCantrel::TimerAfterLoadedTimer() {
     TimerAfterLoaded.stop();
-    try {
-        DisplayLoopStep();
-    } catch (...) {
+    if (!LoopFailed_) {
+        try {
+            DisplayLoopStep();
+        } catch (...) {
+        }
     }
     if (Session_.AmpKind() == player::akNone)
         UpdateSong();
@@ -331,6 +449,7 @@ void TFormCantrel::TimerUpdateFPSTimer() {
     std::snprintf(text, sizeof text, "FPS:%3.2f", GLSceneViewerMain_->FramesPerSecond());
     Scene_->GLHUDTextNoTimestampFPS->Text = text;
     GLSceneViewerMain_->ResetPerformanceMonitor();
+    RedrawIfChanged();
 }
 
 void TFormCantrel::SetFpsTimerRunning(bool running) {
@@ -341,8 +460,17 @@ void TFormCantrel::SetFpsTimerRunning(bool running) {
 }
 
 void TFormCantrel::AdvanceSceneClock() {
-    Scene_->GLCadencer1.Progress();
-    RedrawIfChanged();
+    // Keys, the mouse and layout advance the clock outside the loop's timers; a failure there stops the
+    // loop just the same instead of escaping into the event loop.
+    if (LoopFailed_)
+        return;
+    try {
+        Scene_->GLCadencer1.Progress();
+        RedrawIfChanged();
+        ScheduleNextFrame();
+    } catch (...) {
+        StopDisplayLoopForGood();
+    }
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -359,13 +487,19 @@ bool TFormCantrel::SetViewMode(int mode) {
             DisplayEngine_->UpdateFrame(deltaTime, newTime);
         };
     } else {
-        // The edit view belongs to the timing editor, which fills it and handles its resizing.
+        // The edit view belongs to the timing editor, which fills it, handles its resizing and pauses the
+        // player at the song's end.
         GLSceneViewerMain_->SetScene(&Scene_->GLSceneEdit);
         GLSceneViewerMain_->SetCamera(Scene_->GLCameraEdit);
         Scene_->GLCadencer1.Scene = &Scene_->GLSceneEdit;
-        Scene_->GLCadencer1.OnProgress = nullptr;
+        Scene_->GLCadencer1.OnProgress = [this](double, double) { Editor_->NearEndPause(); };
     }
     ViewMode_ = mode;
+    if (mode == 3) {
+        Editor_->FillFromDocument();
+        Editor_->ShowEditor();
+        RunResizeHandling();
+    }
     return true;
 }
 
@@ -398,7 +532,8 @@ void TFormCantrel::RunResizeHandling() {
         DisplayEngine_->LayoutWindow(); // ends with MainResize
     else if (ViewMode_ == 0)
         MainResize();
-    // In the edit view the timing editor lays its view out.
+    else
+        Editor_->EditViewResize(); // ends with MainResize
 }
 
 void TFormCantrel::MainResize() {
@@ -412,6 +547,13 @@ void TFormCantrel::StartDeferredResize() {
 }
 
 void TFormCantrel::ForceRelayout() {
+    // A resize would end the maximised (or full-screen, or minimised) state, and the normal size would then
+    // be lost: such a window is laid out again at the size it has.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) {
+        QResizeEvent event(size(), size());
+        QCoreApplication::sendEvent(this, &event);
+        return;
+    }
     resize(width() + 1, height());
     resize(width() - 1, height());
 }
@@ -649,15 +791,48 @@ void TFormCantrel::AgentReply(const lyrics::TAgentRecord& reply) {
     }
 }
 
+bool TFormCantrel::CanStayOnTop() {
+    // Wayland gives programs no say over the stacking of their windows.
+    return !QGuiApplication::platformName().startsWith("wayland");
+}
+
 void TFormCantrel::ToggleStayOnTop() {
-    StaysOnTop_ = !StaysOnTop_;
-    Preferences_->SetStaysOnTop(StaysOnTop_);
-    // The editor and submission windows follow once they exist; then the main window.
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, StaysOnTop_);
-    if (visible)
-        show();
+    const bool onTop = !StaysOnTop() && CanStayOnTop();
+    // The editor and the preferences follow (the submission window once it exists); then the main window.
+    Editor_->SetStayOnTop(onTop);
+    Preferences_->SetStaysOnTop(onTop);
+    const Qt::WindowFlags flags =
+        onTop ? windowFlags() | Qt::WindowStaysOnTopHint : windowFlags() & ~Qt::WindowStaysOnTopHint;
+    if (QWindow* window = windowHandle()) {
+        // Changed on the shown window itself (a window-manager state on X11), which stays mapped: changing
+        // the widget's flags would hide it and show it again.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
     TimerResizeEvent.start();
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Editor host
+
+void TFormCantrel::ReturnToLyricView() {
+    SetViewMode(1);
+    TimerResizeEvent.start();
+}
+
+int TFormCantrel::SceneViewWidth() {
+    return GLSceneViewerMain_->View().Width;
+}
+
+std::string TFormCantrel::LyricsDir() {
+    return Settings_->LyricsDir();
+}
+
+std::string TFormCantrel::LyricsBaseName(const std::string& songName) {
+    SyncLookupSettings();
+    return Mp3Tag_.NormaliseSongName(songName);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -714,6 +889,7 @@ void TFormCantrel::SetSearchActionCaption(const std::string& caption) {
 }
 
 void TFormCantrel::SetDragOffset(int x, int y) {
+    SystemMoveStarted_ = false;
     DragOffsetX_ = x;
     DragOffsetY_ = y;
 }
@@ -791,6 +967,7 @@ void TFormCantrel::MainMouseDown(TMouseButton button, TShiftState, int x, int y)
         return;
     }
     const QPoint cursor = QCursor::pos();
+    SystemMoveStarted_ = false;
     DragOffsetX_ = cursor.x() - this->x();
     DragOffsetY_ = cursor.y() - this->y();
 }
@@ -798,10 +975,22 @@ void TFormCantrel::MainMouseDown(TMouseButton button, TShiftState, int x, int y)
 void TFormCantrel::MainMouseMove(TShiftState shift, int x, int y) {
     if (JvMouseGesture1_.Tracking())
         JvMouseGesture1_.Trail(x, y, Clock_.TickCount());
-    if (shift.Left && !isMaximized()) {
-        const QPoint cursor = QCursor::pos();
-        move(cursor.x() - DragOffsetX_, cursor.y() - DragOffsetY_);
+    if (shift.Left && !isMaximized())
+        DragWindow();
+}
+
+bool TFormCantrel::DragWindow() {
+    // The window manager moves the window where it can (Wayland ignores a program's own moves); the drag
+    // then belongs to it until the button is released. Elsewhere the window follows the cursor itself.
+    if (SystemMoveStarted_)
+        return true;
+    if (QWindow* window = windowHandle(); window && window->startSystemMove()) {
+        SystemMoveStarted_ = true;
+        return true;
     }
+    const QPoint cursor = QCursor::pos();
+    move(cursor.x() - DragOffsetX_, cursor.y() - DragOffsetY_);
+    return false;
 }
 
 void TFormCantrel::SceneMouseUp(Qt::MouseButton, int x, int y) {
@@ -884,13 +1073,31 @@ void TFormCantrel::FormKeyDown(TMainAction action) {
 }
 
 void TFormCantrel::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
     event->accept();
+    const int delta = event->angleDelta().y();
     if (delta == 0)
         return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
-    if (ViewMode_ != 0) {
-        if (delta < 0)
+    // Fine-step wheels and touchpads report a notch in parts: they are added up and act once per notch. A
+    // part-notch meant for one use (scrolling, font size, volume, seeking: the view and the keys and buttons
+    // held) is not carried over to another.
+    const bool lyrics = ViewMode_ != 0;
+    const int target =
+        (lyrics ? 1 : 0) | (shift.Right ? 2 : 0) | (shift.Ctrl ? 4 : 0) | (shift.Shift ? 8 : 0);
+    if (target != WheelTarget_) {
+        Wheel_.Reset();
+        WheelTarget_ = target;
+    }
+    // A runaway delta is bounded: no event acts more than a few notches.
+    constexpr int kMaxStepsPerEvent = 10;
+    const int steps = std::clamp(Wheel_.Add(delta), -kMaxStepsPerEvent, kMaxStepsPerEvent);
+    for (int i = 0; i < std::abs(steps); ++i)
+        WheelStep(lyrics, steps < 0, shift);
+}
+
+void TFormCantrel::WheelStep(bool lyrics, bool down, const TShiftState& shift) {
+    if (lyrics) {
+        if (down)
             DisplayEngine_->MouseWheelDown(shift);
         else
             DisplayEngine_->MouseWheelUp(shift);
@@ -898,12 +1105,12 @@ void TFormCantrel::wheelEvent(QWheelEvent* event) {
     }
     // Before the first showing the window's own wheel handling applies.
     if (shift.Right) {
-        if (delta < 0)
+        if (down)
             Session_.PlayerBack5s();
         else
             Session_.PlayerForward5s();
         PopupMenuTag_ = 1;
-    } else if (delta < 0) {
+    } else if (down) {
         Session_.PlayerVolumeDown();
     } else {
         Session_.PlayerVolumeUp();
@@ -948,21 +1155,26 @@ void TFormCantrel::CreateActions() {
     auto add = [this](const std::string& name, const QString& text, TMainAction action) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromStdString(name));
-        connect(a, &QAction::triggered, this, [this, action] { RunAction(action); });
+        connect(a, &QAction::triggered, this, [this, action] {
+            RunAction(action);
+            AdvanceSceneClock(); // what it changed shows at once
+        });
         Actions_[name] = a;
         return a;
     };
-    // The timing editor and the submission window come with their own objects; until then their actions
-    // are present and disabled.
+    // The submission window comes with its own object; until then its action is present and disabled.
     auto addOwn = [this](const std::string& name, const QString& text, std::function<void()> work) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromStdString(name));
-        connect(a, &QAction::triggered, this, std::move(work));
+        connect(a, &QAction::triggered, this, [this, work = std::move(work)] {
+            work();
+            AdvanceSceneClock();
+        });
         Actions_[name] = a;
         return a;
     };
     addOwn("ActionPreferences", "Preferences..", [this] { Preferences_->ShowPreferences(); });
-    addOwn("ActionEdit", "Edit Lyrics..", [this] { SetViewMode(3); })->setEnabled(false);
+    addOwn("ActionEdit", "Edit Lyrics..", [this] { SetViewMode(3); });
     add("ActionDisplayModeDefault", "Default", TMainAction::DisplayModeDefault)->setCheckable(true);
     add("ActionDisplayModeKaraoke", "Minimal", TMainAction::DisplayModeMinimal)->setCheckable(true);
     Action("ActionDisplayModeDefault")->setChecked(true);
@@ -1022,7 +1234,10 @@ void TFormCantrel::CreatePopupMenu() {
                     action->setObjectName(QString::fromStdString(item.Name));
                     action->setCheckable(item.Checkable);
                     const TMainAction what = item.Action;
-                    connect(action, &QAction::triggered, this, [this, what] { RunAction(what); });
+                    connect(action, &QAction::triggered, this, [this, what] {
+                        RunAction(what);
+                        AdvanceSceneClock();
+                    });
                 }
                 // Shortcuts are only shown: the keys act through the key handling of the window and the
                 // display.

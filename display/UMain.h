@@ -19,11 +19,13 @@
 #include "display/ScrollState.h"
 #include "display/UFrameHost.h"
 #include "display/UMainActions.h"
+#include "editor/IEditor.h"
 #include "lyrics/UMp3Tag.h"
 #include "lyrics/USearchAgent.h"
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
 #include "toolkit/MouseGesture.h"
+#include "toolkit/WheelAccumulator.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -80,7 +82,8 @@ class TFormCantrel : public QWidget,
                      public config::ISettingsView,
                      public config::IPreferencesHost,
                      public database::IUploadHost,
-                     public database::IProcessMessages {
+                     public database::IProcessMessages,
+                     public editor::IEditorHost {
 public:
     // The design size of the client area and the smallest size.
     static constexpr int kDesignWidth = 825;
@@ -105,7 +108,9 @@ public:
     void AddToCancelList(const std::string& songName) override;
     void RemoveFromCancelList(const std::string& songName) override;
     bool IsInCancelList(const std::string& songName) const;
-    // One step of the display loop; a failure propagates (the loop's timer stops on it).
+    // One step of the display loop: polls the player when 100 ms have passed since the last poll, advances
+    // the scene clock, draws the scene if it looks different and schedules the next step for when the
+    // picture will next change by itself. A failure propagates (the loop stops on it for good).
     void DisplayLoopStep();
     // The manual web search address for the current song.
     std::string ManualSearchAddressForSong() const;
@@ -135,6 +140,8 @@ public:
     QAction* Action(const std::string& name) const;
     int PopupMenuTag() const { return PopupMenuTag_; }
     bool DisplayLoopRunning() const;
+    // Whether a frame is due before the next poll (the picture changes by itself).
+    bool FrameScheduled() const;
     QTimer TimerAfterLoaded;
     QTimer TimerResizeEvent;
     QTimer TimerHideDownlaodLabel;
@@ -147,9 +154,16 @@ public:
 
     // ---- Submission host ----
     std::int32_t GetSongLength() override { return Session_.GetSongLength(); }
-    bool EditorVisible() override { return false; }
+    bool EditorVisible() override { return Editor_ && Editor_->EditorVisible(); }
     void ProcessMessages() override;
     database::TUploadLyric& Submission() { return *UploadLyric_; }
+
+    // ---- The timing editor and its host ----
+    editor::IEditor& Editor() { return *Editor_; }
+    void ReturnToLyricView() override;
+    int SceneViewWidth() override;
+    std::string LyricsDir() override;
+    std::string LyricsBaseName(const std::string& songName) override;
 
     // ---- Song change and agent replies ----
     void AgentReply(const lyrics::TAgentRecord& reply) override;
@@ -166,7 +180,9 @@ public:
     void TurnSearchInternetOn() override;
     bool ShowSongInfo() const override;
     int DisplayMode() const override;
-    bool StaysOnTop() const override { return StaysOnTop_; }
+    // The state the window really has (the button shows it): off where the platform cannot keep a window on
+    // top.
+    bool StaysOnTop() const override { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
     bool IsMaximized() const override;
     std::string SearchNoticeText() const override;
     std::string SubmitCaption() const override;
@@ -268,7 +284,12 @@ private:
     void FormShow();
     void CreateActions();
     void CreatePopupMenu();
-    void RenderTimerTimer();
+    // Runs a step of the display loop; a failure stops the loop for good and leaves the window open.
+    void GuardedLoopStep(bool poll);
+    void StopDisplayLoopForGood();
+    // Starts the frame timer for the next change the scene makes by itself (the glide, the fades, the next
+    // line, turning buttons); nothing while it stands still.
+    void ScheduleNextFrame();
     // Draws the scene again when it looks different from the last drawing.
     void RedrawIfChanged();
     void TimerAfterLoadedTimer();
@@ -278,6 +299,12 @@ private:
     void FormKeyDown(TMainAction action);
     void SceneMouseUp(Qt::MouseButton button, int x, int y);
     void ToggleMaximized();
+    // Moves the window with the cursor while the left button drags it; true when the window manager took
+    // over.
+    bool DragWindow();
+    static bool CanStayOnTop();
+    // One notch of the wheel: on the lyrics, else seeking (right button held) or the volume.
+    void WheelStep(bool lyrics, bool down, const TShiftState& shift);
     void GestureInterpretation(const std::string& gesture);
     void ButtonProgress(int index, double deltaTime);
     void ShowNotice(const std::string& text);
@@ -306,6 +333,7 @@ private:
     lyrics::TMp3Tag Mp3Tag_;
     lyrics::TTextLyrics Lyrics_;
     std::unique_ptr<database::TUploadLyric> UploadLyric_;
+    editor::IEditor* Editor_ = nullptr; // a child window, deleted before the objects it uses
     std::unique_ptr<TMainScene> Scene_;
     TGLSceneViewer* GLSceneViewerMain_ = nullptr;
     TScrollState Scroll_;
@@ -323,14 +351,32 @@ private:
     config::ISettingsDialogView* PreferencesView_ = nullptr;
     std::unique_ptr<TCubeVisualization> Visualization_;
 
-    QTimer* RenderTimer_ = nullptr; // made at the first showing
+    // The display loop, started at the first showing: the player poll every 100 ms, and a one-shot frame
+    // timer for the next change of the picture.
+    QTimer* PollTimer_ = nullptr;
+    QTimer* FrameTimer_ = nullptr;
+    bool LoopFailed_ = false;
+    // The song clock as the last frame saw it, to tell a poll that set it anew.
+    struct TSongClock {
+        int Kind = 0;
+        bool Paused = false;
+        std::string Title;
+        std::int64_t Base = 0;
+    };
+    TSongClock SongClock() const;
+    // Shown: switched on and not in the Minimal mode.
+    bool VisualizationShown() const;
+    bool SongClockMoved() const;
+    TSongClock LastSongClock_;
     std::uint32_t LastPollTick_ = 0;
     std::uint64_t LastSceneLook_ = 0;
     int ViewMode_ = 0;
     int DragOffsetX_ = 0;
     int DragOffsetY_ = 0;
     int PopupMenuTag_ = 0;
-    bool StaysOnTop_ = false;
+    bool SystemMoveStarted_ = false; // the window manager moves the window until the button is released
+    toolkit::TWheelAccumulator Wheel_;
+    int WheelTarget_ = -1;
     bool Shown_ = false;
     bool LoadingPlaced_ = false;
     int SceneViewRightMargin_ = 15;

@@ -1,12 +1,13 @@
 #include "display/UMainActions.h"
 
-#include "toolkit/AsciiText.h"
+#include "config/USettings.h"
+#include "toolkit/UrlText.h"
 
 #include <QtCore/qnamespace.h>
 
 namespace display {
 
-const char* const kProductSite = "http://www.cantrel.org";
+const char* const kProductSite = config::kProductSite;
 
 std::string PlayerSetupHelpAddress() {
     return std::string(kProductSite) + "/modules.php?name=FAQ&myfaq=yes&id_cat=5&categories=Player+Setup";
@@ -14,6 +15,10 @@ std::string PlayerSetupHelpAddress() {
 
 std::string HelpAddress() {
     return std::string(kProductSite) + "/modules.php?name=doc_running";
+}
+
+std::string EditorHelpAddress() {
+    return std::string(kProductSite) + "/modules.php?name=doc_editor";
 }
 
 TMainAction KeyAction(const TKeyPress& press) {
@@ -150,44 +155,9 @@ const std::vector<TMenuItem>& PopupMenu() {
     return menu;
 }
 
-std::string URLEncode(const std::string& text, bool spaceAsPlus) {
-    static const char hex[] = "0123456789ABCDEF";
-    std::string result;
-    result.reserve(text.size() * 3);
-    for (unsigned char c : text) {
-        if ((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9')) {
-            result += char(c);
-        } else if (c == ' ' && spaceAsPlus) {
-            result += '+';
-        } else {
-            result += '%';
-            result += hex[c >> 4];
-            result += hex[c & 15];
-        }
-    }
-    return result;
-}
-
-namespace {
-
-// Replaces every occurrence of the pattern, ignoring ASCII letter case, without rescanning what was put in.
-std::string ReplaceAllIgnoringCase(const std::string& text, const std::string& pattern,
-                                   const std::string& with) {
-    const std::string haystack = toolkit::LowerAscii(text), needle = toolkit::LowerAscii(pattern);
-    std::string result;
-    std::size_t from = 0;
-    for (std::size_t at; (at = haystack.find(needle, from)) != std::string::npos; from = at + needle.size())
-        result += text.substr(from, at - from) + with;
-    return result + text.substr(from);
-}
-
-} // namespace
-
 std::string ManualSearchAddress(const std::string& searchUrlTemplate, const std::string& artist,
                                 const std::string& title, const std::string& song) {
-    std::string address = ReplaceAllIgnoringCase(searchUrlTemplate, "%Artist%", URLEncode(artist, false));
-    address = ReplaceAllIgnoringCase(address, "%Title%", URLEncode(title, false));
-    return ReplaceAllIgnoringCase(address, "%Song%", URLEncode(song, false));
+    return toolkit::FillAddressTemplate(searchUrlTemplate, artist, title, song);
 }
 
 } // namespace display

@@ -4,6 +4,8 @@
 // The main window (UMain) carries the actions out; keeping the tables here lets them be read and tested
 // on their own.
 
+#include "toolkit/UrlText.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -82,10 +84,10 @@ const std::vector<TMenuItem>& PopupMenu();
 extern const char* const kProductSite;
 std::string PlayerSetupHelpAddress();
 std::string HelpAddress();
+std::string EditorHelpAddress();
 
-// Percent-encodes every byte except ASCII letters and digits, as two upper-case hexadecimal digits; a
-// space becomes "+" when spaceAsPlus is set, otherwise "%20".
-std::string URLEncode(const std::string& text, bool spaceAsPlus);
+// Percent-encoding of the address templates (toolkit/UrlText.h).
+using toolkit::URLEncode;
 
 // The manual web search address: the template with every "%Artist%", then every "%Title%", then every
 // "%Song%" (letter case ignored) replaced by the encoded artist, title and song (spaces as "%20").

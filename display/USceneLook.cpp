@@ -1,9 +1,13 @@
 #include "display/USceneLook.h"
 
+#include "toolkit/GLArrowLine.h"
 #include "toolkit/GLBitmapFont.h"
 #include "toolkit/GLCamera.h"
+#include "toolkit/GLCube.h"
 #include "toolkit/GLHUDText.h"
+#include "toolkit/GLLightSource.h"
 #include "toolkit/GLScene.h"
+#include "toolkit/GLTorus.h"
 
 #include <cmath>
 #include <functional>
@@ -33,7 +37,7 @@ public:
         Add(v.Z, step);
     }
     void Add(const TColorVector& c) {
-        constexpr float step = 1.0f / 64;
+        constexpr float step = 1.0f / 256; // a level of an 8-bit colour channel
         Add(c.R, step);
         Add(c.G, step);
         Add(c.B, step);
@@ -49,6 +53,43 @@ private:
 constexpr float kPixel = 0.5f;   // screen texts, in pixels
 constexpr float kUnit = 0.0005f; // scene units
 constexpr float kDegree = 0.25f; // angles
+
+// The sizes of solids, and what a light gives.
+void AddShape(TLookHash& look, const TGLBaseSceneObject& object) {
+    switch (object.Kind()) {
+    case TGLObjectKind::Torus: {
+        const auto& torus = static_cast<const TGLTorus&>(object);
+        look.Add(torus.MajorRadius, kUnit);
+        look.Add(torus.MinorRadius, kUnit);
+        look.Add(std::uint64_t(torus.Rings));
+        look.Add(std::uint64_t(torus.Sides));
+        break;
+    }
+    case TGLObjectKind::Cube: {
+        const auto& cube = static_cast<const TGLCube&>(object);
+        look.Add(TVector3{cube.CubeWidth, cube.CubeHeight, cube.CubeDepth}, kUnit);
+        break;
+    }
+    case TGLObjectKind::ArrowLine: {
+        const auto& arrow = static_cast<const TGLArrowLine&>(object);
+        look.Add(TVector3{arrow.Height, arrow.BottomRadius, arrow.TopRadius}, kUnit);
+        look.Add(TVector3{arrow.TopArrowHeadHeight, arrow.TopArrowHeadRadius, 0}, kUnit);
+        look.Add(std::uint64_t(arrow.Slices));
+        break;
+    }
+    case TGLObjectKind::LightSource: {
+        const auto& light = static_cast<const TGLLightSource&>(object);
+        look.Add(std::uint64_t(light.Shining));
+        look.Add(light.SpotCutOff, kDegree);
+        look.Add(light.Ambient);
+        look.Add(light.Diffuse);
+        look.Add(light.Specular);
+        break;
+    }
+    default:
+        break;
+    }
+}
 
 void AddObject(TLookHash& look, const TGLBaseSceneObject& object) {
     look.Add(std::uint64_t(object.Visible));
@@ -78,6 +119,7 @@ void AddObject(TLookHash& look, const TGLBaseSceneObject& object) {
             look.Add(solid->Material.Emission);
             look.Add(solid->Material.Specular);
         }
+        AddShape(look, object);
     }
     look.Add(std::uint64_t(object.Count()));
     for (int i = 0; i < object.Count(); ++i)
@@ -86,13 +128,20 @@ void AddObject(TLookHash& look, const TGLBaseSceneObject& object) {
 
 } // namespace
 
-std::uint64_t SceneLook(const TGLScene& scene, const TGLCamera* camera) {
+std::uint64_t SceneLook(const TGLScene& scene, const TGLCamera* camera, const TColorVector& background) {
     TLookHash look;
     AddObject(look, scene.Objects);
+    look.Add(background);
     if (camera) {
+        look.Add(std::uint64_t(reinterpret_cast<std::uintptr_t>(camera)));
+        look.Add(std::uint64_t(camera->CameraStyle));
         look.Add(camera->SceneScale, 1e-6f);
         look.Add(camera->FocalLength, kUnit);
-        look.Add(std::uint64_t(reinterpret_cast<std::uintptr_t>(camera)));
+        look.Add(camera->DepthOfView, kUnit);
+        look.Add(camera->NearPlaneBias, kUnit);
+        // Where it stands and looks, wherever in the scene its place and target come from.
+        for (float m : camera->ViewMatrix().M)
+            look.Add(m, kUnit);
     }
     return look.Value();
 }

@@ -1,12 +1,14 @@
 #pragma once
 // A fingerprint of what a scene looks like through a camera: visibility, positions, orientations, scales,
-// colours, texts and fonts of every shown object, each rounded finer than the eye follows in motion (half a
-// pixel for screen texts, 1/64 for colour components). The display loop advances the scene every tick
-// but draws it again only when the fingerprint changed, so a song at rest does not keep a core busy.
+// colours, texts and fonts of every shown object, each rounded finer than the eye sees (half a pixel for
+// screen texts, one level of an 8-bit channel for colours). The display loop draws the scene again only when
+// the fingerprint changed, so a step that changes nothing visible costs no frame.
 //
-// Screen texts, lights and the camera are read as they are drawn; solids by their place, turn and
-// material. Two scenes that look alike give the same value; any visible change gives another (up to hash
-// collisions, which would only delay a frame until the next change).
+// Everything the renderer reads is in it: screen texts as they are drawn; solids by their place, turn, size
+// and material; lights; the camera; the background. Two scenes that look alike give the same value; any
+// visible change gives another (up to hash collisions, which would only delay a frame until the next change).
+
+#include "toolkit/GLVectorGeometry.h"
 
 #include <cstdint>
 
@@ -17,6 +19,7 @@ class TGLScene;
 
 namespace display {
 
-std::uint64_t SceneLook(const toolkit::TGLScene& scene, const toolkit::TGLCamera* camera);
+std::uint64_t SceneLook(const toolkit::TGLScene& scene, const toolkit::TGLCamera* camera,
+                        const toolkit::TColorVector& background = {0, 0, 0, 1});
 
 } // namespace display

@@ -46,6 +46,14 @@ public:
     // without a message loop of its own).
     virtual void ProcessPending() = 0;
 
+    // Waits until records may be waiting for ProcessPending or timeoutMs pass, for a program whose loop has
+    // nothing else to wait on (the search agent). It may return early.
+    virtual void WaitForRecords(int timeoutMs) = 0;
+
+    // True while a side listens under the class (on Windows: a window of the class exists), so a program
+    // can tell that its peer is gone, also after a crash that left no word.
+    virtual bool IsListening(const std::string& className) = 0;
+
     // Starts a program with no arguments, shown normally, without waiting for it. False when it cannot start.
     virtual bool StartProgram(const std::string& path) = 0;
 };

@@ -2,6 +2,8 @@
 
 #include "toolkit/CodePage.h"
 
+#include "platform/DurableFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -61,7 +63,61 @@ bool IsFileReadOnly(const std::string& path) {
     return !probe.is_open();
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error) {
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error,
+                        TFileAccess access) {
+    const auto fail = [&](const std::string& text) {
+        if (error)
+            *error = text;
+        return false;
+    };
+    if (path.empty())
+        return fail("No file name");
+    std::error_code ec;
+    // A link (a settings file kept with the user's other dotfiles) stays where it is: the file it points to
+    // is replaced, beside itself, so the rename stays on one file system.
+    fs::path target = FilePath(path);
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+        if (hops == 40)
+            return fail("Too many symbolic links: " + DisplayPath(path));
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec)
+            return fail("Cannot read the link " + DisplayPath(PathString(target)));
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    const std::string targetPath = PathString(target);
+    const bool existed = fs::exists(target, ec);
+    if (existed && !fs::is_regular_file(target, ec))
+        return fail("Not a file: " + DisplayPath(targetPath));
+    if (existed && IsFileReadOnly(targetPath))
+        return fail("The file is read-only: " + DisplayPath(targetPath));
+
+    const bool ownerOnly = access == TFileAccess::OwnerOnly;
+    const std::string temporaryPath = targetPath + ".~new";
+    const fs::path temporary = FilePath(temporaryPath);
+    fs::remove(temporary, ec); // a leftover of an interrupted write, never followed if it is a link
+    std::string writeError;
+    if (!platform::WriteFileToDisk(temporaryPath, bytes, ownerOnly, &writeError)) {
+        fs::remove(temporary, ec);
+        return fail("Cannot write " + DisplayPath(path) + ": " + writeError);
+    }
+    // The new file keeps the old one's mode; a private file never gains rights for others.
+    if (existed) {
+        auto perms = fs::status(target, ec).permissions();
+        if (!ec) {
+            if (ownerOnly)
+                perms &= fs::perms::owner_all;
+            fs::permissions(temporary, perms, ec);
+        }
+    }
+    std::string moveError;
+    if (!platform::MoveFileReplacing(temporaryPath, targetPath, &moveError)) {
+        fs::remove(temporary, ec);
+        return fail("Cannot replace " + DisplayPath(path) + ": " + moveError);
+    }
+    return true;
+}
+
+bool WriteNewFile(const std::string& path, const std::string& bytes, std::string* error) {
     const auto fail = [&](const std::string& text) {
         if (error)
             *error = text;
@@ -71,43 +127,35 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
         return fail("No file name");
     const fs::path target = FilePath(path);
     std::error_code ec;
-    const bool existed = fs::exists(target, ec);
-    if (existed && !fs::is_regular_file(target, ec))
-        return fail("Not a file: " + DisplayPath(path));
-    if (existed && IsFileReadOnly(path))
-        return fail("The file is read-only: " + DisplayPath(path));
-
+    if (fs::exists(fs::symlink_status(target, ec)))
+        return fail("The file exists: " + DisplayPath(path));
     const fs::path temporary = FilePath(path + ".~new");
     {
         std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
         if (!out.is_open())
             return fail("Cannot create " + DisplayPath(PathString(temporary)));
         out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out.good()) {
-            out.close();
-            fs::remove(temporary, ec);
-            return fail("Cannot write " + DisplayPath(PathString(temporary)));
-        }
         out.close();
         if (out.fail()) {
             fs::remove(temporary, ec);
             return fail("Cannot write " + DisplayPath(PathString(temporary)));
         }
     }
-    // The new file keeps the old one's permissions (a file holding a password stays private).
-    if (existed) {
-        const auto perms = fs::status(target, ec).permissions();
+    std::error_code linkError;
+    fs::create_hard_link(temporary, target, linkError);
+    if (!linkError) {
+        fs::remove(temporary, ec);
+        return true;
+    }
+    if (!fs::exists(fs::symlink_status(target, ec))) {
+        fs::rename(temporary, target, ec);
         if (!ec)
-            fs::permissions(temporary, perms, ec);
+            return true;
     }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return fail("Cannot replace " + DisplayPath(path) + ": " + ec.message());
-    }
-    return true;
+    std::error_code ignored;
+    fs::remove(temporary, ignored);
+    return fail(fs::exists(fs::symlink_status(target, ignored)) ? "The file exists: " + DisplayPath(path)
+                                                                : "Cannot create " + DisplayPath(path));
 }
 
 bool EnsureFolder(const std::string& path) {

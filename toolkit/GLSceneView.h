@@ -20,6 +20,9 @@ public:
     int Width = 1;
     int Height = 1;
     TColorVector BackgroundColor{0, 0, 0, 1};
+    // Device pixels per pixel of the view (set by whoever draws it); the lyrics are placed on whole device
+    // pixels.
+    double PixelRatio = 1;
 
     // Projection times view matrix of the camera at the current size (the identity without a camera).
     TMatrix4 ViewProjection() const;

@@ -63,7 +63,7 @@ std::string Snapshot(const TSettings& s) {
       << "\nShowSongInfo=" << s.ShowSongInfo() << "\nDisplayMode=" << s.DisplayMode()
       << "\nFadeLyrics=" << s.FadeLyrics() << "\nFadeRatio=" << s.FadeRatio() << "\nCharset=" << s.Charset()
       << "\nSearchUrl=" << s.SearchUrl() << "\nSearchLyricDirectory=" << s.SearchLyricDirectory()
-      << "\nUsername=" << s.Username() << "\nPassword=" << s.Password()
+      << "\nUsername=" << s.Username() << "\nPassword=" << s.Password() << "\nLrclibUrl=" << s.LrclibUrl()
       << "\nPinnedPlayer=" << s.PinnedPlayer() << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
     return o.str();
 }
@@ -84,6 +84,7 @@ std::string ExpectedFirstSave(const std::string& cantrel) {
            "CloseCantrelAgentOnExit=1\r\nExcludeTextInBrackets=1\r\nRemoveTrackNumber=1\r\n"
            "SearchUrl=http://www.google.com/search?q=%22%Artist%%22%20%22%Title%%22%20lyrics&hl=en\r\n"
            "[Versevault]\r\nUsername=\r\nPassword=\r\n"
+           "[Lrclib]\r\nUrl=https://lrclib.net\r\n"
            "[Player]\r\nPinnedPlayer=\r\n"
            "[FormSettings]\r\nWidth=800\r\nHeight=600\r\n";
 }
@@ -221,6 +222,10 @@ TEST(Settings, ValuesFromTheFile) {
              EXPECT_EQ(s.SearchUrl(), "http://x/?q=%Song%");
          },
          {"ShowSongInfo=0", "ShowButton2=0", "SearchUrl=http://x/?q=%Song%"}},
+        {"the open lyric database's address",
+         "[Lrclib]\nUrl=http://127.0.0.1:8080\n",
+         [](auto& s, auto&) { EXPECT_EQ(s.LrclibUrl(), "http://127.0.0.1:8080"); },
+         {"Url=http://127.0.0.1:8080"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
@@ -330,6 +335,37 @@ TEST(Settings, FailedUserFiltersSaveStillSavesTheLists) {
     ASSERT_EQ(w.view.warnings.size(), 1u);
     EXPECT_EQ(w.view.warnings[0], "Unable to write to " + w.cantrel + "UserFilters.ini");
     EXPECT_EQ(w.ReadIni("CancelList.txt"), "Song\r\n");
+}
+
+TEST(Settings, TheSettingsFileIsPrivateAndALinkToItStays) {
+    namespace fs = std::filesystem;
+    TWorld w;
+    const auto ownerReadWrite = fs::perms::owner_read | fs::perms::owner_write;
+    const bool modes = platform::PathSeparator() == '/';
+    w.settings->LoadSettings();
+    w.settings->SetPassword("secret");
+    ASSERT_TRUE(w.settings->SaveSettings());
+    if (modes) {
+        EXPECT_EQ(fs::status(w.cantrel + "Settings.ini").permissions(), ownerReadWrite);
+    }
+
+    // The user keeps the file with other dotfiles and links it into the settings folder.
+    const std::string kept = w.temp / "Settings.kept.ini";
+    fs::rename(w.cantrel + "Settings.ini", kept);
+    fs::permissions(kept, ownerReadWrite | fs::perms::group_read | fs::perms::others_read);
+    std::error_code ec;
+    fs::create_symlink(kept, w.cantrel + "Settings.ini", ec);
+    if (ec)
+        GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    w.Restart().LoadSettings();
+    EXPECT_EQ(w.settings->Password(), "secret");
+    w.settings->SetUsername("someone");
+    ASSERT_TRUE(w.settings->SaveSettings());
+    EXPECT_TRUE(fs::is_symlink(w.cantrel + "Settings.ini"));
+    EXPECT_NE(TTempFolder::ReadFile(kept).find("Username=someone\r\n"), std::string::npos);
+    if (modes) {
+        EXPECT_EQ(fs::status(kept).permissions(), ownerReadWrite);
+    }
 }
 
 TEST(Settings, NothingIsSavedBeforeLoading) {

@@ -10,6 +10,7 @@
 #include <zlib.h>
 
 #include <cstdlib>
+#include <thread>
 
 using namespace database;
 using database::test::TTestHttpServer;
@@ -279,6 +280,100 @@ TEST_F(IEHTTPServer, ClosedPortGivesAnEmptyReply) {
     http.ExecuteURL("http://127.0.0.1:" + std::to_string(port) + "/");
     EXPECT_TRUE(http.ResponseLines().empty());
     EXPECT_EQ(http.LastWorkerError(), "Could not connect to server 127.0.0.1");
+}
+
+// The search agent's use: the reply's status, body and type, its own User-Agent, escapes kept as built, a
+// limit on the whole request, a smaller size cap, and a cancel from another thread that ends a request at
+// once.
+TEST_F(IEHTTPServer, StatusBodyUserAgentAndKeptEscapes) {
+    Server.Get("/api/get", [](const httplib::Request&, httplib::Response& res) {
+        res.status = 404;
+        res.set_content("{\"code\":404}\n{}", "application/json");
+    });
+    Server.Start();
+
+    TIEHTTP http;
+    http.SetUserAgent("CantrelAgent/2.4 (http://www.cantrel.org)");
+    http.SetKeepEscapes(true);
+    http.ExecuteURL(Server.Address("/api/get?artist_name=Simon%20%26%20Garfunkel&track_name=1%2B1%3D2"));
+    EXPECT_EQ(http.StatusCode(), 404);
+    EXPECT_EQ(http.ResponseBody(), "{\"code\":404}\n{}");
+    EXPECT_EQ(http.ResponseContentType(), "application/json");
+    EXPECT_FALSE(http.TimedOut());
+    const auto records = Server.Records();
+    ASSERT_EQ(records.size(), 1u);
+    EXPECT_EQ(records[0].UserAgent, "CantrelAgent/2.4 (http://www.cantrel.org)");
+    // One value each: the escaped "&", "+" and "=" stayed escaped on the way.
+    EXPECT_EQ(records[0].Params.size(), 2u);
+    EXPECT_EQ(records[0].Params.find("artist_name")->second, "Simon & Garfunkel");
+    EXPECT_EQ(records[0].Params.find("track_name")->second, "1+1=2");
+}
+
+TEST_F(IEHTTPServer, TotalLimitEndsATricklingReply) {
+    Server.Get("/slow", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content_provider(20 * 6, "text/plain", [](size_t offset, size_t, httplib::DataSink& sink) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(300));
+            const std::string piece = "line" + std::to_string(offset / 6 % 10) + "\n";
+            return sink.write(piece.data(), piece.size());
+        });
+    });
+    Server.Start();
+
+    TIEHTTP http;
+    http.SetTimeout(1);
+    http.SetTotalTimeout(1);
+    const auto start = std::chrono::steady_clock::now();
+    http.ExecuteURL(Server.Address("/slow"));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(4));
+    EXPECT_FALSE(http.LastWorkerError().empty());
+}
+
+TEST_F(IEHTTPServer, SmallerSizeCap) {
+    Server.Get("/page", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content(std::string(100000, 'x'), "text/html");
+    });
+    Server.Start();
+
+    TIEHTTP http;
+    http.SetMaxReplyBytes(1000);
+    http.ExecuteURL(Server.Address("/page"));
+    EXPECT_EQ(http.ResponseBody().size(), 1000u);
+    EXPECT_EQ(http.StatusCode(), 200);
+    EXPECT_FALSE(http.LastWorkerError().empty());
+}
+
+TEST_F(IEHTTPServer, CancelFromAnotherThreadEndsTheRequestAtOnce) {
+    Server.Get("/silent", [this](const httplib::Request&, httplib::Response& res) {
+        Server.HoldUntilReleased(std::chrono::seconds(20));
+        res.set_content("too late", "text/plain");
+    });
+    Server.Get("/quick", [](const httplib::Request&, httplib::Response& res) {
+        res.set_content("quick", "text/plain");
+    });
+    Server.Start();
+
+    TIEHTTP http;
+    http.SetTimeout(30);
+    std::thread canceller([&http] {
+        std::this_thread::sleep_for(std::chrono::milliseconds(300));
+        http.Cancel();
+    });
+    const auto start = std::chrono::steady_clock::now();
+    http.ExecuteURL(Server.Address("/silent"));
+    const auto took = std::chrono::steady_clock::now() - start;
+    canceller.join();
+    EXPECT_LT(took, std::chrono::milliseconds(1500));
+    EXPECT_TRUE(http.Cancelled());
+    EXPECT_TRUE(http.ResponseLines().empty());
+    EXPECT_EQ(http.StatusCode(), 0);
+
+    // Cancelled stays cancelled until reset: the next request does not go out.
+    http.ExecuteURL(Server.Address("/quick"));
+    EXPECT_TRUE(http.ResponseLines().empty());
+    http.ResetCancel();
+    http.ExecuteURL(Server.Address("/quick"));
+    EXPECT_EQ(http.ResponseLines(), std::vector<std::string>{"quick"});
+    Server.Release();
 }
 
 // A certificate nobody vouches for (self-signed, made here) ends the request like a failed connection.

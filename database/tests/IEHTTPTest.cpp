@@ -113,6 +113,9 @@ TEST(IEHTTP, UrlParsing) {
     // The address handed to the library escapes again what may not stand in it.
     EXPECT_EQ(RequestAddress(CrackUrl("http://h/p%20q?a=%C3%A9 b"), true), "http://h:80/p%20q?a=%C3%A9%20b");
     EXPECT_EQ(RequestAddress(CrackUrl("https://h?a=1"), false), "https://h:443/");
+    // As given: escapes and "+" stay, only what may not stand in an address is escaped.
+    EXPECT_EQ(EscapeAddressBytes("http://h/p?a=A%26B+c d\xC3\xA9\"<>|"),
+              "http://h/p?a=A%26B+c%20d%C3%A9%22%3C%3E%7C");
 }
 
 TEST(IEHTTP, MultipartVariablesAndBody) {

@@ -1,7 +1,6 @@
 // The submission's decisions and helpers, without a network.
 
 #include "database/UUploadLyric.h"
-#include "database/TEditorPanes.h"
 #include "database/tests/UploadWorld.h"
 #include "toolkit/RoundLength.h"
 
@@ -93,38 +92,6 @@ TEST(UploadHelpers, PlainTextDropsTheDownloadNote) {
     };
     for (const auto& [pane, text] : cases)
         EXPECT_EQ(SubmissionPlainText(pane), text) << pane.back();
-}
-
-TEST(EditorPanes, ClockTextAndLrcLine) {
-    const std::pair<int, const char*> times[] = {
-        {0, "0:00.00"},         {1999, "0:01.99"}, {62500, "1:02.50"},  {5940000, "99:00.00"},
-        {6000000, "100:00.00"}, {-1, "0:00.00"},   {607450, "10:07.45"}};
-    for (const auto& [ms, text] : times)
-        EXPECT_EQ(TimeToText(ms), text) << ms;
-    EXPECT_EQ(LrcLine("3:07.45", "Hello"), "[03:07.45]Hello");
-    EXPECT_EQ(LrcLine("12:03.10", "x"), "[12:03.10]x");
-    EXPECT_EQ(LrcLine("99:00.00", ""), "[99:00.00]");
-    EXPECT_EQ(LrcLine("100:00.00", "y"), "[100:00.00]y");
-}
-
-TEST(EditorPanes, FillFromDocument) {
-    lyrics::TTextLyrics doc;
-    doc.SongName = "Blur - Song 2";
-    TEditorPanes panes = FillPanes(doc);
-    EXPECT_EQ(panes.Timing, std::vector<std::string>{"0:00.00"});
-    EXPECT_EQ(panes.Lyric, std::vector<std::string>{"[Blur - Song 2]"});
-
-    doc.ParseText("[00:01.50]One\r\nTwo\r\n[01:02.03]Three");
-    ASSERT_TRUE(doc.Timestamped);
-    panes = FillPanes(doc);
-    EXPECT_TRUE(panes.TimestampMode);
-    EXPECT_EQ(panes.Timing, (std::vector<std::string>{"0:01.50", "1:02.03", "1:02.03"}));
-    EXPECT_EQ(panes.Lyric, (std::vector<std::string>{"One", "Two", "Three"}));
-
-    doc.ParseText("One\r\nTwo\r\nThree");
-    panes = FillPanes(doc);
-    EXPECT_FALSE(panes.TimestampMode);
-    EXPECT_EQ(panes.Timing, (std::vector<std::string>{"0:00.00", "99:00.00", "99:00.00"}));
 }
 
 TEST(UploadLogic, CanSubmit) {

@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <map>
 #include <unordered_map>
 #include <vector>
 
@@ -30,6 +31,7 @@ namespace {
 
 constexpr float kPi = 3.14159265358979323846f;
 constexpr int kMaxLights = 8;
+constexpr std::size_t kMaxShapes = 64;
 
 void SetColor(GLenum face, GLenum what, const TColorVector& c) {
     const GLfloat v[4] = {c.R, c.G, c.B, c.A};
@@ -86,6 +88,24 @@ void DrawCube(const TGLCube& c) {
     glEnd();
 }
 
+// Whether a solid of the scene is shown (hidden parents hide their children).
+bool HasVisibleSolid(const TGLBaseSceneObject& o) {
+    if (!o.Visible)
+        return false;
+    switch (o.Kind()) {
+    case TGLObjectKind::Torus:
+    case TGLObjectKind::Cube:
+    case TGLObjectKind::ArrowLine:
+        return true;
+    default:
+        break;
+    }
+    for (int i = 0; i < o.Count(); ++i)
+        if (HasVisibleSolid(o.Child(i)))
+            return true;
+    return false;
+}
+
 } // namespace
 
 struct TGLSceneViewer::TRenderer {
@@ -102,6 +122,9 @@ struct TGLSceneViewer::TRenderer {
     std::vector<GLuint> PageTextures; // one per page of the glyph cache
     GLUquadric* Quadric = nullptr;
     std::vector<std::uint8_t> Upload; // reused upload buffer
+    // Solids drawn once into display lists, by their shape: a frame replays them instead of computing every
+    // vertex again.
+    std::map<std::vector<float>, GLuint> Shapes;
 
     ~TRenderer() {
         // The context is current here (the viewer makes it so before destroying us).
@@ -112,6 +135,31 @@ struct TGLSceneViewer::TRenderer {
             glDeleteTextures(GLsizei(PageTextures.size()), PageTextures.data());
         if (Quadric)
             gluDeleteQuadric(Quadric);
+        for (const auto& shape : Shapes)
+            glDeleteLists(shape.second, 1);
+    }
+
+    // Draws a shape from its display list, made by `draw` the first time the shape is seen.
+    template <class TDraw> void DrawShape(std::vector<float> key, TDraw&& draw) {
+        auto it = Shapes.find(key);
+        if (it == Shapes.end()) {
+            // Shapes come from a handful of scene objects; should they keep changing, the lists start over.
+            if (Shapes.size() >= kMaxShapes) {
+                for (const auto& shape : Shapes)
+                    glDeleteLists(shape.second, 1);
+                Shapes.clear();
+            }
+            const GLuint list = glGenLists(1);
+            if (!list) {
+                draw();
+                return;
+            }
+            glNewList(list, GL_COMPILE);
+            draw();
+            glEndList();
+            it = Shapes.emplace(std::move(key), list).first;
+        }
+        glCallList(it->second);
     }
 
     void DrawArrow(const TGLArrowLine& a) {
@@ -138,18 +186,25 @@ struct TGLSceneViewer::TRenderer {
         glPushMatrix();
         glMultMatrixf(o.LocalMatrix().M.data());
         switch (o.Kind()) {
-        case TGLObjectKind::Torus:
-            ApplyMaterial(static_cast<const TGLTorus&>(o).Material);
-            DrawTorus(static_cast<const TGLTorus&>(o));
+        case TGLObjectKind::Torus: {
+            const auto& torus = static_cast<const TGLTorus&>(o);
+            ApplyMaterial(torus.Material);
+            DrawShape({0, torus.MajorRadius, torus.MinorRadius, float(torus.Rings), float(torus.Sides)},
+                      [&] { DrawTorus(torus); });
             break;
+        }
         case TGLObjectKind::Cube:
             ApplyMaterial(static_cast<const TGLCube&>(o).Material);
             DrawCube(static_cast<const TGLCube&>(o));
             break;
-        case TGLObjectKind::ArrowLine:
-            ApplyMaterial(static_cast<const TGLArrowLine&>(o).Material);
-            DrawArrow(static_cast<const TGLArrowLine&>(o));
+        case TGLObjectKind::ArrowLine: {
+            const auto& arrow = static_cast<const TGLArrowLine&>(o);
+            ApplyMaterial(arrow.Material);
+            DrawShape({1, arrow.Height, arrow.BottomRadius, arrow.TopRadius, arrow.TopArrowHeadHeight,
+                       arrow.TopArrowHeadRadius, float(arrow.Slices)},
+                      [&] { DrawArrow(arrow); });
             break;
+        }
         default:
             break;
         }
@@ -319,7 +374,10 @@ struct TGLSceneViewer::TRenderer {
         const float sx = text.Scale.X, sy = text.Scale.Y;
         const float tw = float(texture->Width), th = float(texture->Height);
         const std::string& s = text.Text;
-        float top = text.Position.Y;
+        // Each line starts on a whole device pixel, so a text that moves does not shimmer.
+        const float ratio = float(Glyphs.DevicePixelRatio());
+        auto snap = [ratio](float v) { return std::round(v * ratio) / ratio; };
+        float top = snap(text.Position.Y);
         glBegin(GL_QUADS);
         std::size_t begin = 0;
         while (begin <= s.size()) {
@@ -329,7 +387,7 @@ struct TGLSceneViewer::TRenderer {
             std::size_t lineEnd = end;
             if (lineEnd > begin && s[lineEnd - 1] == '\r')
                 --lineEnd;
-            float x = text.LineLeft(float(font.TextWidth(s, begin, lineEnd)) * sx);
+            float x = snap(text.LineLeft(float(font.TextWidth(s, begin, lineEnd)) * sx));
             for (std::size_t i = begin; i < lineEnd; ++i) {
                 const unsigned char code = static_cast<unsigned char>(s[i]);
                 const int index = font.GlyphIndex(code);
@@ -349,7 +407,7 @@ struct TGLSceneViewer::TRenderer {
                 }
                 x += float(font.CharAdvance(code)) * sx;
             }
-            top += float(font.CharHeight()) * sy;
+            top = snap(top + float(font.CharHeight()) * sy);
             begin = end + 1;
         }
         glEnd();
@@ -369,6 +427,7 @@ TGLSceneViewer::TGLSceneViewer(platform::IClock& clock, QWidget* parent)
     : QOpenGLWidget(parent), Clock_(clock) {
     Renderer_ = std::make_unique<TRenderer>(GlyphCache_);
     GlyphCache_.SetDevicePixelRatio(devicePixelRatioF());
+    View_.PixelRatio = devicePixelRatioF();
     QSurfaceFormat format;
     format.setRenderableType(QSurfaceFormat::OpenGL);
     format.setProfile(QSurfaceFormat::CompatibilityProfile);
@@ -436,6 +495,7 @@ void TGLSceneViewer::resizeEvent(QResizeEvent* event) {
     // The view's size is known before the first frame is drawn, for layout and picking.
     View_.Width = std::max(event->size().width(), 1);
     View_.Height = std::max(event->size().height(), 1);
+    View_.PixelRatio = devicePixelRatioF();
     QOpenGLWidget::resizeEvent(event);
 }
 
@@ -448,12 +508,15 @@ void TGLSceneViewer::RenderFrame(bool wait) {
     View_.Height = std::max(height(), 1);
     const qreal ratio = devicePixelRatioF();
     GlyphCache_.SetDevicePixelRatio(ratio);
+    View_.PixelRatio = ratio;
     glViewport(0, 0, GLsizei(std::lround(View_.Width * ratio)), GLsizei(std::lround(View_.Height * ratio)));
     const TColorVector& bg = View_.BackgroundColor;
     glClearColor(bg.R, bg.G, bg.B, bg.A);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    // Depth and lighting only when a solid is drawn; the texts alone need neither.
+    const bool solids = View_.Scene && View_.Camera && HasVisibleSolid(View_.Scene->Objects);
+    glClear(solids ? GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT : GL_COLOR_BUFFER_BIT);
 
-    if (View_.Scene && View_.Camera) {
+    if (solids) {
         glMatrixMode(GL_PROJECTION);
         glLoadMatrixf(View_.Camera->ProjectionMatrix(View_.Width, View_.Height).M.data());
         glMatrixMode(GL_MODELVIEW);

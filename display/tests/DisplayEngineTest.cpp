@@ -15,6 +15,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -391,7 +392,8 @@ TEST_F(DisplayEngineTest, HighlightsTheCurrentLineOnly) {
 
 TEST_F(DisplayEngineTest, ScrollTargetWithAndWithoutSmoothing) {
     // Fading: the lines are placed at the unclamped target, line 0 at y = 5 - target with
-    // target = L x h - separator / 2 (+ the glide). L = 22.5, separator at 168.
+    // target = L x h - separator / 2 (+ the glide). L = 22.5, separator at 168. The target and each line's
+    // distance from line 0 are put on whole pixels (halves up).
     struct {
         const char* what;
         bool smooth;
@@ -415,9 +417,9 @@ TEST_F(DisplayEngineTest, ScrollTargetWithAndWithoutSmoothing) {
         At(c.at);
         Engine.UpdateFrame(0.012, 1);
         ASSERT_EQ(Engine.CurrentLine, c.h) << c.what;
-        const double target = 22.5 * c.h - 84 + c.glide * 22.5;
-        EXPECT_NEAR(Line(0).Position.Y, 5 - target, 1e-3) << c.what;
-        EXPECT_NEAR(Line(3).Position.Y, 5 - target + 3 * 22.5, 1e-3) << c.what;
+        const double target = std::floor(22.5 * c.h - 84 + c.glide * 22.5 + 0.5);
+        EXPECT_FLOAT_EQ(Line(0).Position.Y, float(5 - target)) << c.what;
+        EXPECT_FLOAT_EQ(Line(3).Position.Y, float(5 - target + 68)) << c.what; // 3 x 22.5 = 67.5
     }
     // Without Scroll the text never moves by itself.
     Settings.SetScroll(false);
@@ -427,6 +429,74 @@ TEST_F(DisplayEngineTest, ScrollTargetWithAndWithoutSmoothing) {
     At(12000);
     Engine.UpdateFrame(0.012, 1);
     EXPECT_FLOAT_EQ(Line(0).Position.Y, y);
+}
+
+// The engine tells when the lyrics next look different by themselves: walking the song from one such
+// instant to the next, every line stands still until then and then moves by exactly one device pixel (or
+// the current line changes), for a glide at pixel ratios 1 and 2; without a glide, the fades step once per
+// pixel a glide would move; plain lyrics never change by themselves.
+TEST_F(DisplayEngineTest, NextChangeIsTheNextDevicePixelOfTheGlide) {
+    for (const double ratio : {1.0, 2.0}) {
+        View.PixelRatio = ratio;
+        Settings.SetScrollSmooth(true);
+        Load(SongWithBlank(), true);
+        LayOut();
+        std::int32_t at = 1500;
+        At(at);
+        Engine.UpdateFrame(0.012, 1);
+        int changes = 0, lineChanges = 0;
+        while (at < 12000) {
+            const std::int64_t next = Engine.NextChangePosition();
+            ASSERT_GT(next, at) << ratio;
+            const float y = Line(0).Position.Y, alpha = Line(2).ModulateColor.A;
+            const int line = Engine.CurrentLine;
+            if (next - 1 > at) {
+                At(std::int32_t(next - 1));
+                Engine.UpdateFrame(0.012, 1);
+                ASSERT_EQ(Line(0).Position.Y, y) << ratio << " at " << next - 1;
+                ASSERT_EQ(Engine.CurrentLine, line) << ratio << " at " << next - 1;
+            }
+            at = std::int32_t(next);
+            At(at);
+            Engine.UpdateFrame(0.012, 1);
+            const float step = std::fabs(Line(0).Position.Y - y) * float(ratio);
+            if (Engine.CurrentLine != line) {
+                ++lineChanges;
+                EXPECT_LE(step, 1.0f) << ratio << " at " << at;
+            } else {
+                ASSERT_FLOAT_EQ(step, 1.0f) << ratio << " at " << at;
+                EXPECT_LT(std::fabs(Line(2).ModulateColor.A - alpha), 0.02f) << ratio << " at " << at;
+            }
+            ++changes;
+        }
+        EXPECT_EQ(lineChanges, 4) << ratio; // B, the blank line, C and D
+        // 1.5 s to 12 s glides from line 1 - 1/4 to line 5 - 1/2: 4.25 lines of 22.5 pixels.
+        EXPECT_NEAR(changes - lineChanges, 4.25 * 22.5 * ratio, 2) << ratio;
+    }
+    View.PixelRatio = 1;
+
+    // Fades without a glide step once per 22.5 pixels of a line: every 89 ms for 2 s lines.
+    Settings.SetScrollSmooth(false);
+    Load(SongWithBlank(), true);
+    LayOut();
+    At(1500);
+    Engine.UpdateFrame(0.012, 1);
+    EXPECT_EQ(Engine.NextChangePosition(), 1500 + 89);
+
+    // The last line fades for the rest of the song; once it is fully there, only the song's end is left.
+    Settings.SetFadeLyrics(false);
+    Load(SongWithBlank(), true);
+    LayOut();
+    At(1500);
+    Engine.UpdateFrame(0.012, 1);
+    EXPECT_EQ(Engine.NextChangePosition(), 3001); // B becomes current: no fades, no glide
+    At(14000);
+    Engine.UpdateFrame(0.012, 1);
+    EXPECT_EQ(Engine.NextChangePosition(), -1);
+
+    Load({{"A", -1}, {"B", 5940000}}, false);
+    LayOut();
+    EXPECT_EQ(Engine.NextChangePosition(), -1);
 }
 
 TEST_F(DisplayEngineTest, ScrollPositionClampsWithAndWithoutFading) {
@@ -586,7 +656,7 @@ TEST_F(DisplayEngineTest, MinimalModePlaceholderStandsAtMidHeight) {
     // so a short text is pushed down by page - content - 1 = 168 - 90 - 1 pixels.
     Load({{"A", -1}, {"B", 5940000}}, false, true);
     LayOut();
-    EXPECT_FLOAT_EQ(Line(1).Position.Y, 5 + 77 + 22.5f);
+    EXPECT_FLOAT_EQ(Line(1).Position.Y, 5 + 77 + 23); // 22.5 on a whole pixel
 }
 
 TEST_F(DisplayEngineTest, LayoutPlacesAnchorsMarksAndTheScrollBar) {

@@ -17,6 +17,7 @@
 #include "platform/fake/FakeWinamp.h"
 #include "player/AmpI.h"
 #include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
 
 #include "QtTestApp.h"
 
@@ -24,17 +25,24 @@
 #include <QCursor>
 #include <QMenu>
 #include <QTest>
+#include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
+#include <functional>
+#include <map>
 #include <random>
 
 namespace fs = std::filesystem;
 using namespace display;
 
 namespace {
+
+// Waits on conditions end after this long at most (a loaded machine can take seconds to show a window).
+constexpr int kLongWaitMs = 20000;
 
 class MainWindowTest : public ::testing::Test {
 protected:
@@ -70,8 +78,10 @@ protected:
         Amp->LengthSeconds = lengthSeconds;
     }
 
-    // Creates and shows the window and waits for its first showing.
-    TFormCantrel& Open() {
+    // Creates and shows the window and waits for its first showing. With `holdFirstPoll`, the first poll
+    // (about a second after creation) waits until the test starts TimerAfterLoaded itself.
+    // `created` looks at the window right after its creation, before the showing (which takes its time).
+    TFormCantrel& Open(bool holdFirstPoll = false, const std::function<void(TFormCantrel&)>& created = {}) {
         TMainWindowServices services;
         services.Session = &Session;
         services.Clock = &Clock;
@@ -81,6 +91,10 @@ protected:
         services.OpenAddress = [this](const std::string& address) { Opened.push_back(address); };
         services.ShowWarning = [this](const std::string& message) { Warnings.push_back(message); };
         Window = std::make_unique<TFormCantrel>(services);
+        if (holdFirstPoll)
+            Window->TimerAfterLoaded.stop();
+        if (created)
+            created(*Window);
         Window->OnPopupMenu = [this](QPoint) { ++Popups; };
         Window->show();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(Window.get()));
@@ -139,17 +153,21 @@ TEST_F(MainWindowTest, StartsTheAgentAndShowsTheFrame) {
 TEST_F(MainWindowTest, MissingAgentIsReported) {
     fs::remove(Folder / "Cantrel" / "CantrelAgent");
     fs::remove(Folder / "Cantrel" / "CantrelAgent.exe");
-    TFormCantrel& w = Open();
+    bool hideTimerStarted = false;
+    TFormCantrel& w = Open(
+        false, [&](TFormCantrel& created) { hideTimerStarted = created.TimerHideDownlaodLabel.isActive(); });
     EXPECT_TRUE(MainChannel.Started.empty());
     EXPECT_EQ(Notice(), "Search Agent not found");
-    EXPECT_TRUE(w.TimerHideDownlaodLabel.isActive());
+    EXPECT_TRUE(hideTimerStarted);
+    // The notice goes when its timer ends.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !w.TimerHideDownlaodLabel.isActive(); }, kLongWaitMs));
+    EXPECT_FALSE(NoticeShown());
 }
 
 TEST_F(MainWindowTest, StartUpWithoutPlayerShowsNoPlayerDetected) {
     TFormCantrel& w = Open();
-    EXPECT_TRUE(w.TimerAfterLoaded.isActive());
-    QTest::qWait(1300); // the first poll, about a second after creation
-    EXPECT_FALSE(w.TimerAfterLoaded.isActive());
+    // The first poll, about a second after creation (however long the showing took).
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !w.TimerAfterLoaded.isActive(); }, kLongWaitMs));
     EXPECT_EQ(w.windowTitle().toStdString(), "No Player Detected");
     EXPECT_EQ(LineTexts()[1], "No Player Detected"); // below the blank line the display puts on top
     EXPECT_FALSE(w.Lyrics().Found);
@@ -446,19 +464,30 @@ TEST_F(MainWindowTest, ManualSearchAddressForTheSong) {
 }
 
 TEST_F(MainWindowTest, PopupMenuHoldsEveryItemAndDisablesWhatIsNotThereYet) {
-    TFormCantrel& w = Open();
-    QStringList captions;
-    for (QAction* a : w.PopupMenuWidget().actions())
-        captions << (a->isSeparator() ? "-" : a->text());
-    EXPECT_EQ(
-        captions.join("|").toStdString(),
-        "Preferences..|Edit Lyrics..|-|Display Mode|Fade in lyrics|Playback|Player|Character set|-|Search|"
-        "Manual Search..|-|&Submit Lyric..|-|Player Setup Help|Cantrel Help..|-|E&xit");
-    EXPECT_TRUE(w.Action("ActionPreferences")->isEnabled());
-    EXPECT_FALSE(w.Action("ActionEdit")->isEnabled());
-    EXPECT_FALSE(w.Action("ActionUploadLyric")->isEnabled());
-    EXPECT_EQ(w.Action("Prev1")->shortcut().toString().toStdString(), "Z");
-    EXPECT_EQ(w.Action("ManualSearch1")->shortcut().toString().toStdString(), "Ctrl+Shift+S");
+    TFormCantrel& w = Open(true);
+    // Before and after the first poll (which finds no player here): the same items, only the submit item's
+    // caption is the one the song update sets, without the accelerator.
+    for (const bool polled : {false, true}) {
+        if (polled) {
+            w.TimerAfterLoaded.start(0);
+            ASSERT_TRUE(QTest::qWaitFor([&] { return !w.TimerAfterLoaded.isActive(); }, kLongWaitMs));
+        }
+        QStringList captions;
+        for (QAction* a : w.PopupMenuWidget().actions())
+            captions << (a->isSeparator() ? "-" : a->text());
+        const std::string submit = polled ? "Submit Lyric.." : "&Submit Lyric..";
+        EXPECT_EQ(captions.join("|").toStdString(), "Preferences..|Edit Lyrics..|-|Display Mode|Fade in "
+                                                    "lyrics|Playback|Player|Character set|-|Search|"
+                                                    "Manual Search..|-|" +
+                                                        submit +
+                                                        "|-|Player Setup Help|Cantrel Help..|-|E&xit")
+            << polled;
+        EXPECT_TRUE(w.Action("ActionPreferences")->isEnabled()) << polled;
+        EXPECT_TRUE(w.Action("ActionEdit")->isEnabled()) << polled;
+        EXPECT_FALSE(w.Action("ActionUploadLyric")->isEnabled()) << polled;
+        EXPECT_EQ(w.Action("Prev1")->shortcut().toString().toStdString(), "Z");
+        EXPECT_EQ(w.Action("ManualSearch1")->shortcut().toString().toStdString(), "Ctrl+Shift+S");
+    }
 
     // The display mode items act through the settings, which check them again.
     w.Action("Karaoke1")->trigger();
@@ -601,6 +630,100 @@ TEST_F(MainWindowTest, MarksDoubleClickAndEsc) {
     EXPECT_FALSE(w.isVisible());
 }
 
+TEST_F(MainWindowTest, AMaximisedWindowStaysSoAcrossSongChangesAndSavesItsNormalSize) {
+    WriteLyrics("Band - Tune.txt", "One\r\nTwo\r\nThree\r\n");
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    w.resize(700, 300);
+    QTest::qWait(20);
+    const QSize normal = w.size();
+    emit w.SceneViewer().DoubleClick(400, 100);
+    ASSERT_TRUE(w.windowState() & Qt::WindowMaximized);
+    const QSize maximised = w.size();
+
+    // Song changes relayout the window (with lyrics found, then without).
+    Play(200);
+    ASSERT_TRUE(w.Lyrics().Found);
+    Amp->SetCaption("2. Other Band - Other Tune - Winamp");
+    Play(200);
+    w.Settings().SetShowButtons(true); // a relayout of its own
+    EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(w.size(), maximised);
+    EXPECT_FALSE(w.Frame().BordersActive());
+
+    w.close();
+    const std::string form = *toolkit::ReadFileBytes((Folder / "Cantrel" / "FormSettings.ini").string());
+    EXPECT_NE(form.find("Width=" + std::to_string(normal.width()) + "\r\n"), std::string::npos) << form;
+    EXPECT_NE(form.find("Height=" + std::to_string(normal.height()) + "\r\n"), std::string::npos) << form;
+    EXPECT_NE(form.find("State=2\r\n"), std::string::npos) << form;
+
+    // Esc brings back the normal window.
+    Window->show();
+    QTest::keyClick(Window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(Window->windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(Window->Frame().BordersActive());
+}
+
+TEST_F(MainWindowTest, FineWheelPartsActOncePerNotch) {
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    const auto turn = [&](int delta) {
+        const QPointF at(300, 100);
+        QWheelEvent event(at, w.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::ShiftModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w, &event);
+    };
+    // Shift and the wheel set the volume: one command per 120 units.
+    struct TTurn {
+        const char* name;
+        std::vector<int> deltas;
+        std::vector<std::uintptr_t> commands;
+    };
+    const std::vector<std::uintptr_t> none;
+    const TTurn turns[] = {
+        {"one notch", {120}, {player::AMP_VOLUME_UP}},
+        {"three parts of 40", {40, 40, 40}, {player::AMP_VOLUME_UP}},
+        {"fifteen parts of 8", std::vector<int>(15, 8), {player::AMP_VOLUME_UP}},
+        {"down in parts", {-60, -60}, {player::AMP_VOLUME_DOWN}},
+        {"a wobble", {60, -60, 60, -60}, none},
+        {"two notches at once", {-240}, {player::AMP_VOLUME_DOWN, player::AMP_VOLUME_DOWN}},
+    };
+    for (const TTurn& t : turns) {
+        SCOPED_TRACE(t.name);
+        Amp->Commands.clear();
+        for (int delta : t.deltas)
+            turn(delta);
+        EXPECT_EQ(Amp->Commands, t.commands);
+    }
+}
+
+TEST_F(MainWindowTest, StayOnTopKeepsTheWindowShown) {
+    TFormCantrel& w = Open();
+    const WId id = w.winId();
+    int hides = 0;
+    struct THideCounter : QObject {
+        int& Count;
+        explicit THideCounter(int& count) : Count(count) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Hide)
+                ++Count;
+            return false;
+        }
+    } counter(hides);
+    w.installEventFilter(&counter);
+    w.ToggleStayOnTop();
+    EXPECT_TRUE(w.StaysOnTop());
+    EXPECT_TRUE(w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    w.ToggleStayOnTop();
+    EXPECT_FALSE(w.StaysOnTop());
+    EXPECT_FALSE(w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(hides, 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.winId(), id);
+    w.removeEventFilter(&counter);
+}
+
 TEST_F(MainWindowTest, PlaybackButtonsSpinHalfATurn) {
     WriteSettings("[General]\r\nAnimateButtons=1\r\n[Display]\r\nShowButtons=1\r\n");
     TFormCantrel& w = Open();
@@ -641,12 +764,137 @@ TEST_F(MainWindowTest, PlaybackButtonsSpinHalfATurn) {
 }
 
 TEST_F(MainWindowTest, DisplayLoopStopsForGoodOnAFailure) {
+    // A frame that fails in the loop's own timers, and one that fails where layout, keys or the mouse
+    // advance the scene clock: either stops the loop for the rest of the run, and the window stays open.
+    for (const bool fromLayout : {false, true}) {
+        TFormCantrel& w = Open();
+        ASSERT_TRUE(w.DisplayLoopRunning());
+        int frames = 0;
+        w.Scene().GLCadencer1.OnProgress = [&](double, double) {
+            ++frames;
+            throw std::runtime_error("broken frame");
+        };
+        if (fromLayout)
+            w.RunResize(); // lays the window out, which advances the clock
+        ASSERT_TRUE(QTest::qWaitFor([&] { return !w.DisplayLoopRunning(); }, kLongWaitMs)) << fromLayout;
+        EXPECT_EQ(frames, 1) << fromLayout;
+        // For good: neither the timers nor another advance run a frame again.
+        w.AdvanceSceneClock();
+        w.RunResize();
+        QTest::qWait(300);
+        EXPECT_EQ(frames, 1) << fromLayout;
+        EXPECT_FALSE(w.DisplayLoopRunning()) << fromLayout;
+        EXPECT_FALSE(w.FrameScheduled()) << fromLayout;
+        EXPECT_TRUE(w.isVisible()) << fromLayout;
+    }
+}
+
+// Counts the paints of the scene view and of the frame's image controls by name.
+class TPaintCounter : public QObject {
+public:
+    explicit TPaintCounter(QWidget& view) : View_(view) { qApp->installEventFilter(this); }
+    ~TPaintCounter() override { qApp->removeEventFilter(this); }
+    int View = 0;
+    std::map<std::string, int> Controls;
+    void Reset() {
+        View = 0;
+        Controls.clear();
+    }
+    int ControlPaints() const {
+        int sum = 0;
+        for (const auto& entry : Controls)
+            sum += entry.second;
+        return sum;
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            if (watched == &View_)
+                ++View;
+            else if (dynamic_cast<TSkinImage*>(watched))
+                ++Controls[watched->objectName().toStdString()];
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    QWidget& View_;
+};
+
+// A paused song with lyrics draws nothing and schedules no frame; each kind of change draws exactly what
+// it changes: the scene view once for a change of the scene, the scroll thumb or the status strip alone for
+// theirs. A property the change detection missed would draw nothing.
+TEST_F(MainWindowTest, RedrawsOnlyWhatChanged) {
+    QCursor::setPos(1279, 1023); // no hovering
+    std::string lyrics;
+    for (int i = 0; i < 30; ++i)
+        lyrics += "[00:" + std::to_string(10 + i) + ".00]Line " + std::to_string(i) + "\r\n";
+    WriteLyrics("Band - Tune [190].lrc", lyrics);
+    WriteSettings("[Display]\r\nShowButtons=1\r\n");
+    StartWinamp("1. Band - Tune - Winamp", 20000, 185);
+    Amp->IsPlaying = 3; // paused
     TFormCantrel& w = Open();
-    ASSERT_TRUE(w.DisplayLoopRunning());
-    w.Scene().GLCadencer1.OnProgress = [](double, double) { throw std::runtime_error("broken frame"); };
-    QTest::qWait(60);
-    EXPECT_FALSE(w.DisplayLoopRunning());
-    EXPECT_TRUE(w.isVisible());
+    // The first layout and the first poll are done, and the poll has seen the song and its pause.
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return !w.TimerResizeEvent.isActive() && !w.TimerAfterLoaded.isActive(); }, kLongWaitMs));
+    for (int i = 0; i < 3; ++i) {
+        Clock.Advance(200);
+        w.DisplayLoopStep();
+    }
+    ASSERT_TRUE(w.Lyrics().Found);
+    ASSERT_TRUE(Session.Paused());
+    ASSERT_TRUE(w.Frame().Control("ScrollThumb")->isVisible());
+    TPaintCounter paints(w.SceneViewer());
+    QTest::qWait(200); // what the steps above asked for is drawn
+
+    paints.Reset();
+    QTest::qWait(1000);
+    EXPECT_EQ(paints.View, 0);
+    EXPECT_EQ(paints.ControlPaints(), 0);
+    EXPECT_FALSE(w.FrameScheduled());
+    EXPECT_TRUE(w.DisplayLoopRunning());
+
+    toolkit::TGLHUDText& line = static_cast<toolkit::TGLHUDText&>(
+        w.Scene().GLHUDTextNoTimestampContainer->Child(w.DisplayEngine().CurrentLine + 1));
+    toolkit::TGLHUDText& notice = *w.Scene().GLHUDTextNoTimestampDownloading;
+    const struct {
+        const char* what;
+        std::function<void()> change;
+        int view;
+        const char* control; // the one control drawn, if any
+    } cases[] = {
+        {"nothing", [] {}, 0, nullptr},
+        {"a line's text", [&] { line.Text = "Other words"; }, 1, nullptr},
+        {"a line's colour", [&] { line.ModulateColor.R -= 0.25f; }, 1, nullptr},
+        {"the notice shown", [&] { notice.Visible = true; }, 1, nullptr},
+        {"the notice's alpha", [&] { notice.ModulateColor.A -= 0.25f; }, 1, nullptr},
+        {"the notice moved", [&] { notice.Position.Y -= 3; }, 1, nullptr},
+        {"a button turned", [&] { w.Scene().GLTorusPlay->PitchAngle += 10; }, 1, nullptr},
+        {"the pressed thumb", [&] { w.Frame().PaintScrollThumb(true); }, 0, "ScrollThumb"},
+        {"the strip's text",
+         [&] {
+             w.Lyrics().SongName = "Band - Other Tune";
+             w.Frame().PaintSongInfo();
+         },
+         0, "StatusStrip"},
+    };
+    for (const auto& c : cases) {
+        paints.Reset();
+        c.change();
+        w.AdvanceSceneClock();
+        (void)QTest::qWaitFor(
+            [&] { return paints.View >= c.view && paints.ControlPaints() >= (c.control ? 1 : 0); },
+            kLongWaitMs);
+        QTest::qWait(150); // nothing more comes
+        EXPECT_EQ(paints.View, c.view) << c.what;
+        if (c.control) {
+            EXPECT_EQ(paints.ControlPaints(), 1) << c.what;
+            EXPECT_EQ(paints.Controls[c.control], 1) << c.what;
+        } else {
+            EXPECT_EQ(paints.ControlPaints(), 0) << c.what;
+        }
+    }
 }
 
 } // namespace

@@ -9,7 +9,8 @@ if(NOT result EQUAL 0)
 endif()
 set(missing)
 foreach(file cantrel.exe tl_plugin.dll README.txt Cantrel/charset_english14.gsf Cantrel/charset_english22.gsf
-    Cantrel/charset_centraleurope14.gsf Cantrel/charset_russian22.gsf Cantrel/charset_greek14.gsf)
+    Cantrel/charset_centraleurope14.gsf Cantrel/charset_russian22.gsf Cantrel/charset_greek14.gsf
+    Cantrel/CantrelAgent.exe Cantrel/Filters.ini)
   string(FIND "\n${listing}" "\n${file}\n" at)
   if(at EQUAL -1)
     list(APPEND missing ${file})

@@ -1,11 +1,13 @@
 # cantrel-windows.zip (MinGW cross build with the Qt layer): the program, its settings folder with the lyric
-# fonts (and the search agent once it is built), the Windows Media Player plugin and a short README.
+# fonts, the search agent with its site list, the Windows Media Player plugin and a short README.
 #   cmake --build build-mingw --target package     (or cpack in the build folder)
 install(TARGETS cantrel RUNTIME DESTINATION .)
 get_property(font_files GLOBAL PROPERTY CANTREL_FONT_FILES)
 install(FILES ${font_files} DESTINATION Cantrel)
 if(TARGET CantrelAgent)
   install(TARGETS CantrelAgent RUNTIME DESTINATION Cantrel)
+  get_property(agent_files GLOBAL PROPERTY CANTREL_AGENT_FILES)
+  install(FILES ${agent_files} DESTINATION Cantrel)
 endif()
 if(TARGET tl_plugin)
   install(TARGETS tl_plugin RUNTIME DESTINATION .)

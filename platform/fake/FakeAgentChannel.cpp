@@ -35,6 +35,10 @@ std::intptr_t TFakeAgentChannel::SendRecord(const std::string& toClass, const vo
     return answer;
 }
 
+bool TFakeAgentChannel::IsListening(const std::string& className) {
+    return Hub_.Listeners_.count(className) != 0;
+}
+
 bool TFakeAgentChannel::StartProgram(const std::string& path) {
     Started.push_back(path);
     return StartSucceeds;

@@ -24,6 +24,8 @@ public:
     std::intptr_t SendRecord(const std::string& toClass, const void* data, std::size_t size) override;
     int EventHandle() const override { return -1; }
     void ProcessPending() override {}
+    void WaitForRecords(int) override {}
+    bool IsListening(const std::string& className) override;
     bool StartProgram(const std::string& path) override;
 
     std::vector<std::string> Started; // every program path given to StartProgram, in order

@@ -11,13 +11,18 @@ TFakeWinamp::TFakeWinamp(TFakeWindowSystem& windows, const std::string& caption,
     : Windows_(windows) {
     if (withMediaMonkey)
         MainWindow_ = Windows_.AddWindow("TFMainWindow", "MediaMonkey");
-    Window_ = Windows_.AddWindow("Winamp v1.x", caption,
-                                 [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { return Handle(m, w, l); });
+    Window_ = Windows_.AddWindow(
+        "Winamp v1.x", caption,
+        [this](std::uint32_t m, std::uintptr_t w, std::intptr_t l) { return Handle(m, w, l); });
 }
 
-TFakeWinamp::~TFakeWinamp() { Quit(); }
+TFakeWinamp::~TFakeWinamp() {
+    Quit();
+}
 
-void TFakeWinamp::SetCaption(const std::string& caption) { Windows_.SetCaption(Window_, caption); }
+void TFakeWinamp::SetCaption(const std::string& caption) {
+    Windows_.SetCaption(Window_, caption);
+}
 
 void TFakeWinamp::Quit() {
     if (Window_ != kNoWindow)
@@ -45,7 +50,9 @@ std::intptr_t TFakeWinamp::Handle(std::uint32_t message, std::uintptr_t wParam, 
     case 104:
         return IsPlaying;
     case 105:
-        return wParam == 0 ? PositionMs : LengthSeconds;
+        if (wParam != 0)
+            return LengthSeconds;
+        return PositionSource ? PositionSource() : PositionMs;
     case 106:
         Seeks.push_back(std::int32_t(wParam));
         PositionMs = std::int32_t(wParam);

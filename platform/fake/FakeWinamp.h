@@ -6,6 +6,7 @@
 #include "platform/fake/FakeWindowSystem.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -34,6 +35,9 @@ public:
     std::int32_t LengthSeconds = 0;  // query 105, data 1
     std::int32_t PlaylistLength = 1; // query 124
     std::int32_t PlaylistPos = 0;    // query 125
+    // When set, query 105 answers the position it gives instead of PositionMs (a player whose position runs
+    // with the real time, read only when asked).
+    std::function<std::int32_t()> PositionSource;
 
     std::vector<std::uintptr_t> Commands; // WM_COMMAND numbers received, in order
     std::vector<std::int32_t> Seeks;      // query 106 targets, in order

@@ -211,6 +211,26 @@ void TLinuxAgentChannel::ProcessPending() {
     }
 }
 
+void TLinuxAgentChannel::WaitForRecords(int timeoutMs) {
+    if (ListenFd_ < 0) {
+        const timespec pause{timeoutMs / 1000, long(timeoutMs % 1000) * 1000000L};
+        nanosleep(&pause, nullptr);
+        return;
+    }
+    pollfd p{ListenFd_, POLLIN, 0};
+    poll(&p, 1, timeoutMs);
+}
+
+bool TLinuxAgentChannel::IsListening(const std::string& className) {
+    // A socket file left by a process that died refuses the connection; a live side accepts it, reads no
+    // header and closes it again without an answer.
+    const int fd = ConnectTo(SocketPath(className));
+    if (fd < 0)
+        return false;
+    close(fd);
+    return true;
+}
+
 void TLinuxAgentChannel::Serve(int connection) {
     ucred peer{};
     socklen_t peerSize = sizeof peer;

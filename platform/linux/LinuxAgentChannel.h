@@ -28,6 +28,8 @@ public:
     std::intptr_t SendRecord(const std::string& toClass, const void* data, std::size_t size) override;
     int EventHandle() const override { return ListenFd_; }
     void ProcessPending() override;
+    void WaitForRecords(int timeoutMs) override;
+    bool IsListening(const std::string& className) override;
     bool StartProgram(const std::string& path) override;
 
     // The folder the sockets live in; empty when no safe folder could be found.

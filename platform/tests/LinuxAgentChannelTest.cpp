@@ -115,6 +115,7 @@ TEST_F(LinuxAgentChannelTest, StaleSocketFileIsReplacedLiveOneIsNot) {
         EXPECT_FALSE(
             second.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(2); }));
         EXPECT_TRUE(fs::exists(Folder + "/TFormTest")); // the failed attempt leaves the live socket alone
+        EXPECT_TRUE(second.IsListening("TFormTest"));   // how the agent watches the main window
     }
     // A socket file whose owner died without cleaning up.
     const int fd = socket(AF_UNIX, SOCK_STREAM, 0);
@@ -124,6 +125,8 @@ TEST_F(LinuxAgentChannelTest, StaleSocketFileIsReplacedLiveOneIsNot) {
     ASSERT_EQ(bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
     close(fd);
     TLinuxAgentChannel third(Folder);
+    EXPECT_FALSE(third.IsListening("TFormTest")); // a dead side's socket file counts as nobody
+    EXPECT_FALSE(third.IsListening("TFormNobody"));
     EXPECT_TRUE(third.Listen("TFormTest", [](const std::uint8_t*, std::size_t) { return std::intptr_t(3); }));
 
     // A regular file of that name is not ours to delete.

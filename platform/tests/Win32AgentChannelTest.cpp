@@ -26,7 +26,10 @@ TEST(Win32AgentChannel, DeliversRecordAndReturnsAnswer) {
     EXPECT_FALSE(second->Listen("TFormCantrelTest",
                                 [](const std::uint8_t*, std::size_t) { return std::intptr_t(1); }));
 
+    // The agent watches the main window this way.
+    EXPECT_TRUE(sender->IsListening("TFormCantrelTest"));
     receiver->StopListening();
+    EXPECT_FALSE(sender->IsListening("TFormCantrelTest"));
     EXPECT_EQ(sender->SendRecord("TFormCantrelTest", record.data(), record.size()), 0);
 }
 

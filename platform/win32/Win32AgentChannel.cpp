@@ -80,6 +80,16 @@ public:
         }
     }
 
+    void WaitForRecords(int timeoutMs) override {
+        // Records are messages sent to our window: wake when new input arrives for the thread (only new
+        // input, so a message of another window left in the queue cannot make this return at once forever).
+        MsgWaitForMultipleObjectsEx(0, nullptr, DWORD(timeoutMs), QS_ALLINPUT, 0);
+    }
+
+    bool IsListening(const std::string& className) override {
+        return !className.empty() && FindWindowA(className.c_str(), nullptr) != nullptr;
+    }
+
     bool StartProgram(const std::string& path) override {
         const HINSTANCE result =
             ShellExecuteW(nullptr, L"open", win32::Utf8ToWide(path).c_str(), nullptr, nullptr, SW_SHOWNORMAL);

@@ -32,6 +32,8 @@ using platform::fake_winamp::TField;
 namespace {
 
 constexpr std::int32_t kWinampPaused = 3;
+// Virtual keys of the keyboard.
+constexpr std::uint32_t kKeyEnter = 0x0D, kKeyCtrl = 0x11, kKeyAlt = 0x12;
 constexpr int kStatusRows = 70; // the bottom rows: notice, playback buttons and status strip
 
 // What a picture of the window shows, by colour.
@@ -259,4 +261,58 @@ TEST(CantrelProgram, TheAgentDownloadsMissingLyrics) {
     ASSERT_TRUE(run.Program.Close());
     EXPECT_TRUE(WaitUntil(
         [&] { return ReadFile(run.Folder.Path("agent.log")).find("Close\t") != std::string::npos; }, 10000));
+}
+
+TEST(CantrelProgram, TheTimingEditorStampsTheLinesAndSavesThemAsLrc) {
+    TRun run("run-editor");
+    run.Folder.Write("Cantrel/Settings.ini", "[Display]\r\nShowButtons=1\r\n");
+    run.Folder.Write("Cantrel/lyrics/Cantrel Test - Timed Song.txt", "First line\r\nSecond line\r\n");
+    ConfigureAgent(run.Folder, "notfound", 0);
+    ASSERT_TRUE(run.StartPlayer("1. Cantrel Test - Timed Song - Winamp", 200, 3000));
+    ASSERT_TRUE(run.Program.Start(run.Folder.Path("cantrel.exe").string(), run.Folder.Path().string()));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return run.Program.Caption().find("Cantrel Test - Timed Song") != std::string::npos; }, 30000))
+        << "caption: " << run.Program.Caption();
+
+    // Ctrl+E opens the editor beside the main window's edit view.
+    platform::WindowHandle editor = platform::kNoWindow;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            run.Program.TypeKeys(run.Program.Window(), {kKeyCtrl, 'E'});
+            return WaitUntil(
+                [&] {
+                    return (editor = run.Program.FindWindowByCaption("Edit Lyrics")) != platform::kNoWindow;
+                },
+                2000);
+        },
+        20000))
+        << "no editor window";
+
+    // Enter stamps the caret line with the play position and goes down a line; the display put a blank line
+    // on top of the lyrics, which is stamped first. Typed keys arrive when the program gets to them, so each
+    // stamp is followed by X (play), and the player is moved on once that command has arrived.
+    run.Player.ClearRecords();
+    const std::int32_t stamps[] = {3000, 6000, 9000};
+    for (std::size_t i = 0; i < std::size(stamps); ++i) {
+        SCOPED_TRACE(stamps[i]);
+        run.Player.Set(TField::PositionMs, stamps[i]);
+        ASSERT_TRUE(run.Program.TypeKeys(editor, {kKeyEnter}));
+        ASSERT_TRUE(run.Program.TypeKeys(editor, {'X'}));
+        ASSERT_EQ(run.WaitForCommands(i + 1).size(), i + 1);
+        EXPECT_EQ(run.Player.Commands().back(), player::AMP_PLAY);
+    }
+    // Alt+O is "&Ok": the lyrics go into the lyrics folder under the song's name and its rounded length.
+    ASSERT_TRUE(run.Program.TypeKeys(editor, {kKeyAlt, 'O'}));
+    const fs::path saved = run.Folder.Path("Cantrel/lyrics/Cantrel Test - Timed Song [200].lrc");
+    EXPECT_TRUE(WaitUntil([&] { return fs::exists(saved); }, 10000)) << "nothing saved";
+    EXPECT_EQ(ReadFile(saved), "[00:03.00]\r\n[00:06.00]First line\r\n[00:09.00]Second line\r\n");
+
+    // The editor closes, and the reload shows the timed lyrics: at 11 s "Second line" is the current line.
+    run.Player.Set(TField::PositionMs, 11000);
+    EXPECT_TRUE(WaitUntil(
+        [&] { return run.Program.FindWindowByCaption("Edit Lyrics") == platform::kNoWindow; }, 10000));
+    EXPECT_TRUE(run.WaitForPicture([](const TPictureFacts& f) { return f.YellowWidth() > 20; }))
+        << "yellow " << run.Last.YellowWidth() << " px";
+
+    ASSERT_TRUE(run.Program.Close());
 }

@@ -14,6 +14,26 @@ struct TSearch {
     HWND Found;
 };
 
+struct TCaptionSearch {
+    DWORD ProcessId;
+    const std::string* Caption;
+    HWND Found;
+};
+
+BOOL CALLBACK FindShownWindowByCaption(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<TCaptionSearch*>(data);
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    if (owner != search->ProcessId || !IsWindowVisible(window))
+        return TRUE;
+    char caption[256] = {};
+    GetWindowTextA(window, caption, int(sizeof caption));
+    if (*search->Caption != caption)
+        return TRUE;
+    search->Found = window;
+    return FALSE;
+}
+
 BOOL CALLBACK FindShownWindow(HWND window, LPARAM data) {
     auto* search = reinterpret_cast<TSearch*>(data);
     DWORD owner = 0;
@@ -102,6 +122,42 @@ void TProgramProcess::PressKey(std::uint32_t virtualKey) {
     const LPARAM up = LPARAM(down | (1u << 30) | (1u << 31));
     PostMessageA(ToHwnd(Window_), WM_KEYDOWN, WPARAM(virtualKey), down);
     PostMessageA(ToHwnd(Window_), WM_KEYUP, WPARAM(virtualKey), up);
+}
+
+WindowHandle TProgramProcess::FindWindowByCaption(const std::string& caption) const {
+    if (!Process_)
+        return kNoWindow;
+    TCaptionSearch search{ProcessId_, &caption, nullptr};
+    EnumWindows(&FindShownWindowByCaption, reinterpret_cast<LPARAM>(&search));
+    return search.Found ? reinterpret_cast<WindowHandle>(search.Found) : kNoWindow;
+}
+
+bool TProgramProcess::TypeKeys(WindowHandle window, const std::vector<std::uint32_t>& virtualKeys) {
+    const HWND target = ToHwnd(window);
+    if (window == kNoWindow || !IsWindow(target))
+        return false;
+    SetForegroundWindow(target);
+    const DWORD asked = GetTickCount();
+    while (GetForegroundWindow() != target) {
+        if (GetTickCount() - asked > 5000)
+            return false;
+        Sleep(20);
+        SetForegroundWindow(target);
+    }
+    std::vector<INPUT> inputs;
+    const auto add = [&inputs](std::uint32_t key, bool up) {
+        INPUT input{};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = WORD(key);
+        input.ki.wScan = WORD(MapVirtualKeyA(key, MAPVK_VK_TO_VSC));
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        inputs.push_back(input);
+    };
+    for (std::uint32_t key : virtualKeys)
+        add(key, false);
+    for (auto key = virtualKeys.rbegin(); key != virtualKeys.rend(); ++key)
+        add(*key, true);
+    return SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
 bool TProgramProcess::Close(int timeoutMs) {

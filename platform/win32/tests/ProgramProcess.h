@@ -44,6 +44,12 @@ public:
 
     // A key press and release of a virtual key, posted to the window as the keyboard would deliver it.
     void PressKey(std::uint32_t virtualKey);
+    // A shown top-level window of the program with exactly this caption (a dialog it opened), or kNoWindow.
+    WindowHandle FindWindowByCaption(const std::string& caption) const;
+    // Keys typed on the keyboard into the window, which is brought to the front first: all pressed in
+    // order (the first ones held, as Ctrl or Alt are), then released in reverse order. Unlike a posted key,
+    // the program sees the modifiers held. False when the window cannot be brought to the front.
+    bool TypeKeys(WindowHandle window, const std::vector<std::uint32_t>& virtualKeys);
     // Asks the window to close and waits for the process to end; true when it ended by itself with code 0.
     bool Close(int timeoutMs = 30000);
     void Kill();

@@ -3,23 +3,12 @@
 // one clock text per line, the lyric pane the line's text. The editor fills its panes with them, and the
 // submission builds its form from them without showing the editor.
 
-#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace lyrics {
+
 class TTextLyrics;
-}
-
-namespace database {
-
-// The clock text m:ss.cc of a time in milliseconds, truncated to hundredths; minutes unpadded (one, two
-// or more digits). Negative times count as 0.
-std::string TimeToText(std::int32_t ms);
-
-// The LRC line of a timing pane line and a lyric line: "[" + clock text + "]" + lyric, the clock text
-// given a leading "0" when its ":" is the second character.
-std::string LrcLine(const std::string& timing, const std::string& lyric);
 
 struct TEditorPanes {
     std::vector<std::string> Timing;
@@ -29,7 +18,10 @@ struct TEditorPanes {
 
 // The panes of a document: one line per document line (clock text of its time, its text); for a
 // document without lines "0:00.00" and "[" + SongName + "]". Without timestamps the timing pane reads
-// "0:00.00" on the first line and "99:00.00" on every other.
-TEditorPanes FillPanes(const lyrics::TTextLyrics& document);
+// "0:00.00" on the first line and "99:00.00" on every other (see RemovedTimestamps).
+TEditorPanes FillPanes(const TTextLyrics& document);
 
-} // namespace database
+// The timing pane of n lines without timestamps: "0:00.00", then "99:00.00" on every other line.
+std::vector<std::string> RemovedTimestamps(std::size_t lineCount);
+
+} // namespace lyrics

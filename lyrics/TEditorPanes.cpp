@@ -1,0 +1,33 @@
+#include "lyrics/TEditorPanes.h"
+
+#include "lyrics/ClockText.h"
+#include "lyrics/UTextLyrics.h"
+
+namespace lyrics {
+
+TEditorPanes FillPanes(const TTextLyrics& document) {
+    TEditorPanes panes;
+    panes.Timing.reserve(document.Lines.size());
+    panes.Lyric.reserve(document.Lines.size());
+    for (const auto& line : document.Lines) {
+        panes.Timing.push_back(TimeToText(line.Time));
+        panes.Lyric.push_back(line.Text);
+    }
+    if (document.Lines.empty()) {
+        panes.Timing.push_back(kZeroTimeText);
+        panes.Lyric.push_back("[" + document.SongName + "]");
+    }
+    panes.TimestampMode = document.Timestamped;
+    if (!panes.TimestampMode)
+        panes.Timing = RemovedTimestamps(panes.Timing.size());
+    return panes;
+}
+
+std::vector<std::string> RemovedTimestamps(std::size_t lineCount) {
+    std::vector<std::string> timing(lineCount, kEndTimeText);
+    if (!timing.empty())
+        timing.front() = kZeroTimeText;
+    return timing;
+}
+
+} // namespace lyrics
