@@ -1,5 +1,7 @@
 #include "config/USettings.h"
 
+#include "toolkit/AsciiText.h"
+
 #include "config/ISettingsView.h"
 #include "config/TSongList.h"
 #include "toolkit/CodePage.h"
@@ -160,6 +162,10 @@ void TSettings::LoadSettings() {
     view_.HideVisualizationCheck();
     SetHighlightLine(ini.ReadBool("Display", "HighlightLine", true));
     SetFadeLyrics(ini.ReadBool("Display", "FadeLyrics", true));
+    SetHighlightWords(ini.ReadBool("Display", "HighlightWords", true));
+    songOffsets_.clear();
+    for (const std::string& song : ini.KeyNames("LyricsOffsets"))
+        SetSongOffset(song, ini.ReadInteger("LyricsOffsets", song, 0));
     SetFadeRatio(ini.ReadInteger("Display", "FadeRatio", 100));
     SetDisplayMode(ini.ReadInteger("Display", "DisplayMode", 0));
 
@@ -222,6 +228,11 @@ bool TSettings::SaveSettings() {
     ini.WriteBool("Display", "HighlightLine", highlightLine_);
     ini.WriteInteger("Display", "DisplayMode", displayMode_);
     ini.WriteBool("Display", "FadeLyrics", fadeLyrics_);
+    // Added to the file only once it is turned off, so a first save holds the original set of keys.
+    if (!highlightWords_ || ini.Find("Display", "HighlightWords"))
+        ini.WriteBool("Display", "HighlightWords", highlightWords_);
+    for (const auto& [key, entry] : songOffsets_)
+        ini.WriteInteger("LyricsOffsets", entry.first, entry.second);
     ini.WriteInteger("Display", "FadeRatio", fadeRatio_);
     ini.WriteBool("Lyrics", "SearchID3v2", searchID3v2_);
     ini.WriteBool("Lyrics", "SearchLyrics3", searchLyrics3_);
@@ -428,6 +439,24 @@ void TSettings::SetFadeLyrics(bool value) {
         view_.UpdateSong();
 }
 
+void TSettings::SetHighlightWords(bool value) {
+    highlightWords_ = value;
+}
+
+std::int32_t TSettings::SongOffset(const std::string& song) const {
+    const auto it = songOffsets_.find(toolkit::LowerAscii(song));
+    return it == songOffsets_.end() ? 0 : it->second.second;
+}
+
+void TSettings::SetSongOffset(const std::string& song, std::int32_t offset) {
+    if (song.empty())
+        return;
+    auto& entry = songOffsets_[toolkit::LowerAscii(song)];
+    if (entry.first.empty())
+        entry.first = song;
+    entry.second = offset;
+}
+
 void TSettings::SetFadeRatio(int value) {
     // A value beyond the slider's range is limited to it even when the slider does not move.
     value = Limit(value, kFadeSliderMin, kFadeSliderMax);
@@ -440,7 +469,9 @@ void TSettings::SetFadeRatio(int value) {
 }
 
 void TSettings::SetCharset(const std::string& value) {
+    const bool changed = value != charset_;
     charset_ = value;
+    view_.ShowCharset(value);
     const int page = CodePageOfCharset(value);
     const bool pageChanged = page != toolkit::ActiveCodePage();
     toolkit::SetActiveCodePage(page);
@@ -454,6 +485,9 @@ void TSettings::SetCharset(const std::string& value) {
         view_.UseSystemLyricFont(small ? 14 : 22);
     else
         view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
+    // Whoever chose it (the menu or the dialog), what is shown now is read again in the new code page.
+    if (changed && loaded_)
+        view_.ReadSongAgain();
 }
 
 void TSettings::SetUsername(const std::string& value) {

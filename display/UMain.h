@@ -12,6 +12,7 @@
 
 #include "config/ISettingsView.h"
 #include "config/TSongList.h"
+#include "config/ui/IPreferencesHost.h"
 #include "database/IEHTTP3.h"
 #include "database/UUploadLyric.h"
 #include "display/IDisplayHost.h"
@@ -41,8 +42,9 @@ class QMenu;
 class QSocketNotifier;
 
 namespace config {
+class TFormSettings;
 class TSettings;
-}
+} // namespace config
 namespace database::ui {
 class TUploadLyric;
 }
@@ -53,6 +55,7 @@ class IClock;
 
 namespace display {
 
+class TCubeVisualization;
 class TDisplayTextNoTimestamp;
 class TGLSceneViewer;
 class TMainScene;
@@ -80,6 +83,7 @@ class TFormCantrel : public QWidget,
                      public IFrameHost,
                      public IDisplayHost,
                      public config::ISettingsView,
+                     public config::IPreferencesHost,
                      public database::IUploadHost,
                      public database::IProcessMessages,
                      public editor::IEditorHost {
@@ -98,7 +102,7 @@ public:
     void UpdateSong() override;
     void SearchLyrics(int site) override;
     void SearchAgain() override;
-    // The character set menu: the setting, then the title and the lyrics read again in the new code page.
+    // The character set menu: the setting, which reads the title and the lyrics again in the new code page.
     void ChooseCharset(const std::string& charset);
     // Switches between the lyric view (1) and the edit view (3); false when that view is already on.
     bool SetViewMode(int mode);
@@ -113,6 +117,10 @@ public:
     void DisplayLoopStep();
     // The manual web search address for the current song.
     std::string ManualSearchAddressForSong() const;
+    // The live offset control: moves the timestamped lyrics shown by delta ms (positive: earlier), shows the
+    // offset briefly and keeps it: in the lyrics file's "[offset:]" tag, or, for lyrics from the song's own
+    // tags, in the settings by song.
+    void ShiftLyrics(std::int32_t delta);
     // Runs what a key, a gesture or a menu item asks for.
     void RunAction(TMainAction action);
     // Fills the "Player" submenu with the players on the session bus (done each time it opens).
@@ -132,6 +140,9 @@ public:
     toolkit::TMouseGesture& Gesture() { return JvMouseGesture1_; }
     QMenu& PopupMenuWidget() { return *JvPopupMenuMain_; }
     QWidget& LoadingPanel() { return *PanelLoading_; }
+    config::TFormSettings& Preferences() { return *Preferences_; }
+    // The visualization below the lyrics (recreated when its radius changes).
+    TCubeVisualization& Visualization() { return *Visualization_; }
     // The action of a menu item or action list entry by its name ("ActionSearch", "Prev1" ...).
     QAction* Action(const std::string& name) const;
     int PopupMenuTag() const { return PopupMenuTag_; }
@@ -239,14 +250,14 @@ public:
     void RedrawInternetIndicator() override;
     void LoadLyricFont(const std::string& fileName, int size) override;
     void UseSystemLyricFont(int size) override;
+    void ReadSongAgain() override;
     bool IsMainWindowNormal() override;
     int MainWindowWidth() override { return width(); }
     int MainWindowHeight() override { return height(); }
     void SetMainWindowSize(int width, int height) override;
     void ShowWarning(const std::string& message) override;
     void PinPlayer(const std::string& key) override;
-    // ---- Settings view: the preferences dialog's part, passed on once the dialog exists ----
-    void SetPreferencesView(config::ISettingsView* dialog) { PreferencesView_ = dialog; }
+    // ---- Settings view: the preferences dialog's part, passed on to the dialog ----
     void ShowVersion(const std::string& caption) override;
     void ShowLyricsDir(const std::string& path) override;
     void ShowCheck(config::TSettingsCheckBox box, bool checked) override;
@@ -263,6 +274,12 @@ public:
     void ShowUsername(const std::string& text) override;
     void ShowPassword(const std::string& text) override;
     void ShowFilters(const config::TFilterList& filters) override;
+    void ShowCharset(const std::string& charset) override;
+
+    // ---- Preferences host ----
+    void TextSizeChosen() override;
+    std::string ProductSite() const override;
+    std::string DatabaseSite() const override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -340,7 +357,9 @@ private:
     QMenu* PlayerMenu_ = nullptr;
     std::atomic<bool> PlayerNewsPending_{false};
     std::map<std::string, QAction*> Actions_;
-    config::ISettingsView* PreferencesView_ = nullptr;
+    config::TFormSettings* Preferences_ = nullptr;
+    config::ISettingsDialogView* PreferencesView_ = nullptr;
+    std::unique_ptr<TCubeVisualization> Visualization_;
 
     // The display loop, started at the first showing: the player poll every 100 ms, and a one-shot frame
     // timer for the next change of the picture.
@@ -355,6 +374,8 @@ private:
         std::int64_t Base = 0;
     };
     TSongClock SongClock() const;
+    // Shown: switched on and not in the Minimal mode.
+    bool VisualizationShown() const;
     bool SongClockMoved() const;
     TSongClock LastSongClock_;
     std::uint32_t LastPollTick_ = 0;

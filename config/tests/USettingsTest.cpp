@@ -443,6 +443,34 @@ TEST(Settings, RoundTripOfEveryKey) {
     toolkit::SetActiveCodePage(1252);
 }
 
+TEST(Settings, HighlightWordsAndSongOffsets) {
+    TWorld w;
+    TSettings& s = *w.settings;
+    s.LoadSettings();
+    EXPECT_TRUE(s.HighlightWords());
+    EXPECT_EQ(s.SongOffset("A - B"), 0);
+    s.SetSongOffset("A - B", 300);
+    s.SetSongOffset("a - b", -200); // letter case ignored: the same song
+    s.SetSongOffset("C = D", 100);  // no key of a profile file: kept for the run only
+    s.SetSongOffset("[E] - F", 100);
+    s.SetSongOffset("G - H", 0);
+    EXPECT_EQ(s.SongOffset("A - B"), -200);
+    EXPECT_EQ(s.SongOffset("C = D"), 100);
+    ASSERT_TRUE(s.SaveSettings());
+    EXPECT_EQ(w.ReadIni().find("HighlightWords"), std::string::npos); // on, the default: not written
+    EXPECT_NE(w.ReadIni().find("[LyricsOffsets]\r\nA - B=-200\r\nG - H=0\r\n"), std::string::npos);
+
+    TSettings& again = w.Restart();
+    again.LoadSettings();
+    EXPECT_EQ(again.SongOffset("A - B"), -200);
+    EXPECT_EQ(again.SongOffset("C = D"), 0);
+    again.SetHighlightWords(false);
+    ASSERT_TRUE(again.SaveSettings());
+    w.Restart().LoadSettings();
+    EXPECT_FALSE(w.settings->HighlightWords());
+    EXPECT_EQ(w.settings->SongOffset("a - B"), -200);
+}
+
 TEST(Settings, GarbageFilesGiveDefaults) {
     TWorld reference;
     reference.settings->LoadSettings();
@@ -491,6 +519,26 @@ TEST(Settings, LyricsFolderWithAnyCharactersIsFoundAgain) {
         EXPECT_EQ(w.settings->LyricsDir(), folder) << charset;
         EXPECT_TRUE(std::filesystem::is_directory(toolkit::FilePath(w.settings->LyricsDir()))) << charset;
     }
+    toolkit::SetActiveCodePage(1252);
+}
+
+// After loading, a new character set (from the menu or the dialog) has what is shown read again; the same
+// one again only reloads the font.
+TEST(Settings, CharsetChangeAfterLoadingReadsTheSongAgain) {
+    TWorld w;
+    w.WriteIni("[General]\r\nCharset=charset_english\r\n");
+    w.settings->LoadSettings();
+    EXPECT_EQ(w.view.charset, "charset_english");
+    for (const auto& call : w.view.calls)
+        EXPECT_NE(call, "ReadSongAgain"); // loading reads nothing again
+    w.view.Clear();
+    w.settings->SetCharset("charset_unicode");
+    EXPECT_EQ(w.view.calls, (std::vector<std::string>{"ShowCharset(charset_unicode)",
+                                                      "UseSystemLyricFont(14)", "ReadSongAgain"}));
+    w.view.Clear();
+    w.settings->SetCharset("charset_unicode");
+    EXPECT_EQ(w.view.calls,
+              (std::vector<std::string>{"ShowCharset(charset_unicode)", "UseSystemLyricFont(14)"}));
     toolkit::SetActiveCodePage(1252);
 }
 
@@ -614,7 +662,9 @@ TEST(Settings, SetterEffectsOnTheView) {
          {"EnableFadeSlider(1)", "ShowCheck(FadeLyrics,1)", "CheckFadeMenuItem(1)"}},
         {"FadeRatio", [](auto& s, auto&) { s.SetFadeRatio(5); }, {"ShowFadeSlider(10)"}},
         {"FadeRatio where the slider is", [](auto& s, auto&) { s.SetFadeRatio(100); }, {}},
-        {"Charset", [](auto& s, auto&) { s.SetCharset("charset_greek"); }, {"LoadLyricFont(14)"}},
+        {"Charset before loading",
+         [](auto& s, auto&) { s.SetCharset("charset_greek"); },
+         {"ShowCharset(charset_greek)", "LoadLyricFont(14)"}},
         {"Username and Password",
          [](auto& s, auto&) {
              s.SetUsername("u");

@@ -2,7 +2,7 @@
 
 #include "config/USettings.h"
 #include "database/UUploadLyric.h"
-#include "toolkit/CodePage.h"
+#include "ui/UActiveText.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -17,17 +17,10 @@
 
 namespace database::ui {
 
+using ::ui::FromActive;
+using ::ui::ToActive;
+
 namespace {
-
-QString FromActive(const std::string& text) {
-    const std::u16string wide = toolkit::CodePageToUtf16(text, toolkit::ActiveCodePage());
-    return QString::fromUtf16(wide.data(), qsizetype(wide.size()));
-}
-
-std::string ToActive(const QString& text) {
-    return toolkit::Utf16ToActive(
-        std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())));
-}
 
 // The destinations in the order of the choice box, with the settings' names.
 struct TDestination {
