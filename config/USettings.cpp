@@ -464,7 +464,9 @@ void TSettings::SetFadeRatio(int value) {
 }
 
 void TSettings::SetCharset(const std::string& value) {
+    const bool changed = value != charset_;
     charset_ = value;
+    view_.ShowCharset(value);
     const int page = CodePageOfCharset(value);
     const bool pageChanged = page != toolkit::ActiveCodePage();
     toolkit::SetActiveCodePage(page);
@@ -478,6 +480,9 @@ void TSettings::SetCharset(const std::string& value) {
         view_.UseSystemLyricFont(small ? 14 : 22);
     else
         view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
+    // Whoever chose it (the menu or the dialog), what is shown now is read again in the new code page.
+    if (changed && loaded_)
+        view_.ReadSongAgain();
 }
 
 void TSettings::SetUsername(const std::string& value) {
