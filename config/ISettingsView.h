@@ -33,6 +33,7 @@ enum class TSettingsCheckBox {
     ExcludeTextInBrackets,
     RemoveTrackNumber,
     VisEnableBeatDetection,
+    HighlightWords,
 };
 
 // The preferences dialog's controls.
@@ -64,6 +65,8 @@ public:
     virtual void EnableFadeSlider(bool enabled) = 0;
     virtual void ShowUsername(const std::string& text) = 0;
     virtual void ShowPassword(const std::string& text) = 0;
+    // The open lyric database's base address.
+    virtual void ShowLrclibUrl(const std::string& url) = 0;
     // Refills the search-site list: one item per site, caption Url, check mark Enabled, comment
     // Description.
     virtual void ShowFilters(const TFilterList& filters) = 0;

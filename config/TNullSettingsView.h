@@ -24,6 +24,7 @@ public:
     void EnableFadeSlider(bool) override {}
     void ShowUsername(const std::string&) override {}
     void ShowPassword(const std::string&) override {}
+    void ShowLrclibUrl(const std::string&) override {}
     void ShowFilters(const TFilterList&) override {}
     void ShowCharset(const std::string&) override {}
     void ShowWarning(const std::string&) override {}

@@ -307,6 +307,8 @@ void TSettings::SetShowButtons(bool value) {
 void TSettings::SetHighlightLine(bool value) {
     highlightLine_ = value;
     view_.ShowCheck(TSettingsCheckBox::HighlightLine, value);
+    // Words light up within the highlighted line only.
+    view_.EnableCheck(TSettingsCheckBox::HighlightWords, value);
 }
 
 void TSettings::SetScroll(bool value) {
@@ -441,6 +443,7 @@ void TSettings::SetFadeLyrics(bool value) {
 
 void TSettings::SetHighlightWords(bool value) {
     highlightWords_ = value;
+    view_.ShowCheck(TSettingsCheckBox::HighlightWords, value);
 }
 
 std::int32_t TSettings::SongOffset(const std::string& song) const {
@@ -501,7 +504,16 @@ void TSettings::SetPassword(const std::string& value) {
 }
 
 void TSettings::SetLrclibUrl(const std::string& value) {
-    lrclibUrl_ = value;
+    // Spaces around a pasted address are no part of it.
+    const auto first = value.find_first_not_of(" \t");
+    lrclibUrl_ = first == std::string::npos ? std::string()
+                                            : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    view_.ShowLrclibUrl(lrclibUrl_);
+}
+
+const std::string& TSettings::LrclibUrl() const {
+    static const std::string kDefault = kDefaultLrclibUrl;
+    return lrclibUrl_.empty() ? kDefault : lrclibUrl_;
 }
 
 void TSettings::SetVersevaultUrl(const std::string& value) {

@@ -104,8 +104,8 @@ public:
     bool SearchLyricDirectory() const { return searchLyricDirectory_; }
     const std::string& Username() const { return username_; }
     const std::string& Password() const { return password_; } // plain text
-    // The open lyric database (LRCLIB API): its base address, [Lrclib] Url.
-    const std::string& LrclibUrl() const { return lrclibUrl_; }
+    // The open lyric database (LRCLIB API): its base address, [Lrclib] Url; the default while it is empty.
+    const std::string& LrclibUrl() const;
     // The account's lyric database: scheme and host, [Versevault] Url.
     const std::string& VersevaultUrl() const { return versevaultUrl_; }
     // Where submissions go: kPublishToVersevault, kPublishToLrclib or kPublishToBoth.

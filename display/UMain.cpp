@@ -1604,6 +1604,10 @@ void TFormCantrel::ShowPassword(const std::string& text) {
     if (PreferencesView_)
         PreferencesView_->ShowPassword(text);
 }
+void TFormCantrel::ShowLrclibUrl(const std::string& url) {
+    if (PreferencesView_)
+        PreferencesView_->ShowLrclibUrl(url);
+}
 void TFormCantrel::ShowFilters(const config::TFilterList& filters) {
     if (PreferencesView_)
         PreferencesView_->ShowFilters(filters);

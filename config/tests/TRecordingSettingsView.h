@@ -26,6 +26,8 @@ inline const char* CheckBoxName(TSettingsCheckBox box) {
         return "ShowButtons";
     case TSettingsCheckBox::HighlightLine:
         return "HighlightLine";
+    case TSettingsCheckBox::HighlightWords:
+        return "HighlightWords";
     case TSettingsCheckBox::Scroll:
         return "Scroll";
     case TSettingsCheckBox::ScrollSmooth:
@@ -107,6 +109,7 @@ public:
     }
     void ShowUsername(const std::string& text) override { Record("ShowUsername(" + (username = text) + ")"); }
     void ShowPassword(const std::string& text) override { Record("ShowPassword(" + (password = text) + ")"); }
+    void ShowLrclibUrl(const std::string& url) override { Record("ShowLrclibUrl(" + url + ")"); }
     void ShowFilters(const TFilterList& filters) override {
         filterCaptions.clear();
         for (const auto& site : filters.Items())

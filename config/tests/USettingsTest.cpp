@@ -585,7 +585,7 @@ TEST(Settings, SetterEffectsOnTheView) {
         {"LyricsDir", [](auto& s, auto&) { s.SetLyricsDir("/l"); }, {"ShowLyricsDir(/l)"}},
         {"a plain check box",
          [](auto& s, auto&) { s.SetHighlightLine(true); },
-         {"ShowCheck(HighlightLine,1)"}},
+         {"ShowCheck(HighlightLine,1)", "EnableCheck(HighlightWords,1)"}},
         {"Scroll off disables smooth scrolling",
          [](auto& s, auto&) { s.SetScroll(false); },
          {"ShowCheck(Scroll,0)", "EnableCheck(ScrollSmooth,0)"}},

@@ -40,7 +40,7 @@ using ui::ToActive;
 
 constexpr int kClientWidth = 565;
 constexpr int kClientHeight = 389;
-constexpr int kCheckBoxCount = int(TSettingsCheckBox::VisEnableBeatDetection) + 1;
+constexpr int kCheckBoxCount = int(TSettingsCheckBox::HighlightWords) + 1;
 
 const char* const kOnlySomePlayers = "*Only available for some players";
 
@@ -259,6 +259,8 @@ QWidget* TFormSettings::MakeDisplayPage() {
     auto* timed = new QVBoxLayout(timedGroup);
     timed->addWidget(AddCheck(TSettingsCheckBox::HighlightLine, "JvCheckBoxHighlightCurrentLine",
                               "Highlight Current Line", &TSettings::SetHighlightLine));
+    timed->addWidget(AddCheck(TSettingsCheckBox::HighlightWords, "CheckBoxHighlightWords",
+                              "Highlight Words (enhanced LRC)", &TSettings::SetHighlightWords));
     timed->addWidget(AddCheck(TSettingsCheckBox::Scroll, "JvCheckBoxScrollLyrics", "Scroll Lyrics",
                               &TSettings::SetScroll));
     timed->addWidget(AddCheck(TSettingsCheckBox::ScrollSmooth, "JvCheckBoxSmoothScrolling",
@@ -406,13 +408,21 @@ QWidget* TFormSettings::MakeInternetPage() {
     grid->setColumnStretch(0, 1);
     inside->addWidget(account);
 
-    // The addresses of the lyric databases (the account's database, LRCLIB) and where submissions are
-    // published belong here, beside the account; their settings come with the submission dialog. Hidden
-    // while it holds nothing.
+    // The addresses of the lyric databases, beside the account: LRCLIB, the open database the search agent
+    // asks and submissions can go to. An empty field stands for its usual address.
     auto* databases = new QGroupBox("Lyric Databases");
     databases->setObjectName("GroupBoxDatabases");
-    new QGridLayout(databases);
-    databases->hide();
+    auto* databasesGrid = new QGridLayout(databases);
+    databasesGrid->setVerticalSpacing(2);
+    EditLrclibUrl_ = new QLineEdit;
+    EditLrclibUrl_->setObjectName("EditLrclibUrl");
+    EditLrclibUrl_->setPlaceholderText(QString::fromLatin1(config::kDefaultLrclibUrl));
+    connect(EditLrclibUrl_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { Settings_.SetLrclibUrl(ToActive(text)); });
+    auto* lrclibLabel = new QLabel("LRCLIB address:");
+    lrclibLabel->setBuddy(EditLrclibUrl_);
+    databasesGrid->addWidget(lrclibLabel, 0, 0);
+    databasesGrid->addWidget(EditLrclibUrl_, 0, 1);
     inside->addWidget(databases);
 
     // The search-site list: the web sites the search agent tries, in order, when the lyric database has
@@ -716,6 +726,13 @@ void TFormSettings::ShowUsername(const std::string& text) {
     const QString shown = FromActive(text);
     if (EditVersevaultUsername_->text() != shown)
         EditVersevaultUsername_->setText(shown);
+}
+
+void TFormSettings::ShowLrclibUrl(const std::string& url) {
+    // The field keeps what the user types (spaces and all) while it means the same address.
+    const QString shown = FromActive(url);
+    if (EditLrclibUrl_->text().trimmed() != shown)
+        EditLrclibUrl_->setText(shown);
 }
 
 void TFormSettings::ShowPassword(const std::string& text) {

@@ -79,6 +79,7 @@ public:
     void EnableFadeSlider(bool enabled) override;
     void ShowUsername(const std::string& text) override;
     void ShowPassword(const std::string& text) override;
+    void ShowLrclibUrl(const std::string& url) override;
     void ShowFilters(const TFilterList& filters) override;
     void ShowCharset(const std::string& charset) override;
 
@@ -134,6 +135,7 @@ private:
     // Internet
     QLineEdit* EditVersevaultUsername_ = nullptr;
     QLineEdit* EditVersevaultPassword_ = nullptr;
+    QLineEdit* EditLrclibUrl_ = nullptr;
     QTreeWidget* JvListView1_ = nullptr;
     // About
     QLabel* JvLabelVersion_ = nullptr;

@@ -114,6 +114,9 @@ public:
     void ShowPassword(const std::string& t) override {
         PASS(ShowPassword, t);
     }
+    void ShowLrclibUrl(const std::string& t) override {
+        PASS(ShowLrclibUrl, t);
+    }
     void ShowFilters(const TFilterList& f) override {
         PASS(ShowFilters, f);
     }
@@ -243,6 +246,7 @@ TEST_F(PreferencesDialogTest, CaptionsMarksAndHints) {
         {"JvCheckBoxLyricsSearchInternet", "Search Internet for Lyrics"},
         {"JvCheckBoxRemoveTrackNumber", "Remove Track number in search"},
         {"JvCheckBoxVisEnableBeatDetection", "Enable Beat Detection"},
+        {"CheckBoxHighlightWords", "Highlight Words (enhanced LRC)"},
     };
     for (const auto& c : cases)
         EXPECT_EQ(Find<QCheckBox>(c.name)->text().toStdString(), c.caption);
@@ -262,8 +266,18 @@ TEST_F(PreferencesDialogTest, CaptionsMarksAndHints) {
     auto* password = Find<QLineEdit>("EditVersevaultPassword");
     EXPECT_EQ(password->echoMode(), QLineEdit::Password);
     EXPECT_EQ(password->style()->styleHint(QStyle::SH_LineEdit_PasswordCharacter, nullptr, password), '*');
-    // The place for the lyric databases' addresses is there and stays hidden while it holds nothing.
-    EXPECT_TRUE(Find<QGroupBox>("GroupBoxDatabases")->isHidden());
+    // The lyric databases' addresses: LRCLIB's, shown and edited, empty for the usual address.
+    EXPECT_FALSE(Find<QGroupBox>("GroupBoxDatabases")->isHidden());
+    auto* lrclib = Find<QLineEdit>("EditLrclibUrl");
+    EXPECT_EQ(lrclib->text().toStdString(), "https://lrclib.net");
+    QTest::keyClick(lrclib, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(lrclib, " http://127.0.0.1:8080 ");
+    EXPECT_EQ(Settings->LrclibUrl(), "http://127.0.0.1:8080");
+    EXPECT_EQ(lrclib->text().toStdString(), " http://127.0.0.1:8080 ");
+    QTest::keyClick(lrclib, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(lrclib, Qt::Key_Backspace);
+    EXPECT_TRUE(lrclib->text().isEmpty());
+    EXPECT_EQ(Settings->LrclibUrl(), "https://lrclib.net");
     auto* header = Sites()->headerItem();
     EXPECT_EQ(header->text(0).toStdString(), "Website");
     EXPECT_EQ(header->text(1).toStdString(), "Comment");
@@ -306,6 +320,7 @@ TEST_F(PreferencesDialogTest, EveryControlAndItsSetter) {
         CHECK_CASE("JvCheckBoxDisplayVisualization", ShowVisualization, SetShowVisualization, false),
         CHECK_CASE("JvCheckBoxDisplayButtons", ShowButtons, SetShowButtons, false),
         CHECK_CASE("JvCheckBoxHighlightCurrentLine", HighlightLine, SetHighlightLine, true),
+        CHECK_CASE("CheckBoxHighlightWords", HighlightWords, SetHighlightWords, true),
         CHECK_CASE("JvCheckBoxSmoothScrolling", ScrollSmooth, SetScrollSmooth, true),
         CHECK_CASE("JvCheckBoxLyricsSearchId3v2tag", SearchID3v2, SetSearchID3v2, true),
         CHECK_CASE("JvCheckBoxLyricsSearchLyrics3Tag", SearchLyrics3, SetSearchLyrics3, true),
