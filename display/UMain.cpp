@@ -57,6 +57,7 @@ const char* const kFormSection = "TFormCantrel";
 constexpr std::uint32_t kPollMs = 100;    // the player poll
 constexpr std::uint32_t kPollSlackMs = 5; // how early the poll timer may fire and still poll
 constexpr int kAnimationFrameMs = 16;     // frames while buttons turn
+constexpr int kEditFrameMs = 40;          // frames of the edit view while the song plays
 constexpr std::int64_t kClockJumpMs = 20; // a song clock moved by more than this was set anew
 constexpr std::int64_t kLongestFrameWaitMs = 3600000;
 
@@ -374,6 +375,9 @@ void TFormCantrel::ScheduleNextFrame() {
         const int ms = std::max(kAnimationFrameMs, Settings_->UpdateTimeMs());
         delay = delay < 0 ? ms : std::min(delay, ms);
     }
+    // The edit view's play clock (hundredths) and current line move while the song plays.
+    if (ViewMode_ == 3 && Session_.AmpKind() != player::akNone && !Session_.Paused())
+        delay = delay < 0 ? kEditFrameMs : std::min(delay, kEditFrameMs);
     // The lyrics change by themselves only while the song clock runs.
     const std::int64_t next = ViewMode_ == 1 ? DisplayEngine_->NextChangePosition() : -1;
     if (next >= 0 && Session_.AmpKind() != player::akNone && !Session_.Paused()) {
@@ -385,6 +389,10 @@ void TFormCantrel::ScheduleNextFrame() {
         FrameTimer_->stop();
     else
         FrameTimer_->start(delay);
+}
+
+int TFormCantrel::FrameWaitMs() const {
+    return FrameTimer_ && FrameTimer_->isActive() ? FrameTimer_->interval() : -1;
 }
 
 void TFormCantrel::RedrawIfChanged() {

@@ -143,6 +143,8 @@ public:
     config::TFormSettings& Preferences() { return *Preferences_; }
     // The visualization below the lyrics (recreated when its radius changes).
     TCubeVisualization& Visualization() { return *Visualization_; }
+    // Ms until the next frame the window has set itself (-1: none, it waits for a poll or an event).
+    int FrameWaitMs() const;
     // The action of a menu item or action list entry by its name ("ActionSearch", "Prev1" ...).
     QAction* Action(const std::string& name) const;
     int PopupMenuTag() const { return PopupMenuTag_; }

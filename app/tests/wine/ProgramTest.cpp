@@ -34,7 +34,7 @@ namespace {
 
 constexpr std::int32_t kWinampPaused = 3;
 // Virtual keys of the keyboard.
-constexpr std::uint32_t kKeyEnter = 0x0D, kKeyCtrl = 0x11, kKeyAlt = 0x12;
+constexpr std::uint32_t kKeyEnter = 0x0D, kKeyCtrl = 0x11, kKeyAlt = 0x12, kKeyEscape = 0x1B;
 constexpr int kStatusRows = 70; // the bottom rows: notice, playback buttons and status strip
 
 // What a picture of the window shows, by colour.
@@ -373,4 +373,40 @@ TEST(CantrelProgram, TheSubmitIndicatorOpensTheDialogThatSendsTheLyrics) {
     ASSERT_TRUE(run.Program.Close());
     EXPECT_NE(ReadFile(run.Folder.Path("Cantrel/Upload.txt")).find("cantrel test - plain song"),
               std::string::npos);
+}
+
+// The preferences dialog opens from Ctrl+P as a window of its own, closes with Escape and opens again; what
+// it changes is saved with the settings when the program ends.
+TEST(CantrelProgram, ThePreferencesDialogOpensAndCloses) {
+    TRun run("run-preferences");
+    run.Folder.Write("Cantrel/Settings.ini", "[Display]\r\nShowButtons=1\r\n");
+    ConfigureAgent(run.Folder, "notfound", 0);
+    ASSERT_TRUE(run.StartPlayer("1. Cantrel Test - Timed Song - Winamp", 200, 3000));
+    ASSERT_TRUE(run.Program.Start(run.Folder.Path("cantrel.exe").string(), run.Folder.Path().string()));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return run.Program.Caption().find("Cantrel Test - Timed Song") != std::string::npos; }, 30000))
+        << "caption: " << run.Program.Caption();
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        platform::WindowHandle dialog = platform::kNoWindow;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                run.Program.TypeKeys(run.Program.Window(), {kKeyCtrl, 'P'});
+                return WaitUntil(
+                    [&] {
+                        return (dialog = run.Program.FindWindowByCaption("Cantrel Preferences")) !=
+                               platform::kNoWindow;
+                    },
+                    2000);
+            },
+            20000))
+            << "no preferences window";
+        ASSERT_TRUE(run.Program.TypeKeys(dialog, {kKeyEscape}));
+        EXPECT_TRUE(WaitUntil(
+            [&] { return run.Program.FindWindowByCaption("Cantrel Preferences") == platform::kNoWindow; },
+            10000));
+    }
+    ASSERT_TRUE(run.Program.Close());
+    EXPECT_NE(ReadFile(run.Folder.Path("Cantrel/Settings.ini")).find("[Lrclib]"), std::string::npos);
 }
