@@ -67,6 +67,8 @@ public:
     virtual void ShowPassword(const std::string& text) = 0;
     // The open lyric database's base address.
     virtual void ShowLrclibUrl(const std::string& url) = 0;
+    // The account's lyric database address.
+    virtual void ShowVersevaultUrl(const std::string& url) = 0;
     // Refills the search-site list: one item per site, caption Url, check mark Enabled, comment
     // Description.
     virtual void ShowFilters(const TFilterList& filters) = 0;

@@ -25,6 +25,7 @@ public:
     void ShowUsername(const std::string&) override {}
     void ShowPassword(const std::string&) override {}
     void ShowLrclibUrl(const std::string&) override {}
+    void ShowVersevaultUrl(const std::string&) override {}
     void ShowFilters(const TFilterList&) override {}
     void ShowCharset(const std::string&) override {}
     void ShowWarning(const std::string&) override {}

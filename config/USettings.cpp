@@ -503,11 +503,15 @@ void TSettings::SetPassword(const std::string& value) {
     view_.ShowPassword(value);
 }
 
-void TSettings::SetLrclibUrl(const std::string& value) {
-    // Spaces around a pasted address are no part of it.
+// Spaces around a pasted address are no part of it.
+std::string TSettings::Trimmed(const std::string& value) {
     const auto first = value.find_first_not_of(" \t");
-    lrclibUrl_ = first == std::string::npos ? std::string()
-                                            : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    return first == std::string::npos ? std::string()
+                                      : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+}
+
+void TSettings::SetLrclibUrl(const std::string& value) {
+    lrclibUrl_ = Trimmed(value);
     view_.ShowLrclibUrl(lrclibUrl_);
 }
 
@@ -517,7 +521,13 @@ const std::string& TSettings::LrclibUrl() const {
 }
 
 void TSettings::SetVersevaultUrl(const std::string& value) {
-    versevaultUrl_ = value;
+    versevaultUrl_ = Trimmed(value);
+    view_.ShowVersevaultUrl(versevaultUrl_);
+}
+
+const std::string& TSettings::VersevaultUrl() const {
+    static const std::string kDefault = kDefaultVersevaultUrl;
+    return versevaultUrl_.empty() ? kDefault : versevaultUrl_;
 }
 
 void TSettings::SetPublishTo(const std::string& value) {

@@ -107,7 +107,7 @@ public:
     // The open lyric database (LRCLIB API): its base address, [Lrclib] Url; the default while it is empty.
     const std::string& LrclibUrl() const;
     // The account's lyric database: scheme and host, [Versevault] Url.
-    const std::string& VersevaultUrl() const { return versevaultUrl_; }
+    const std::string& VersevaultUrl() const;
     // Where submissions go: kPublishToVersevault, kPublishToLrclib or kPublishToBoth.
     const std::string& PublishTo() const { return publishTo_; }
     // The key of the player on the session bus the user pinned ("mpv", "vlc"); empty for the automatic
@@ -224,6 +224,7 @@ private:
     std::string username_;
     std::string password_;
     std::string lrclibUrl_ = kDefaultLrclibUrl;
+    static std::string Trimmed(const std::string& value);
     std::string versevaultUrl_ = kDefaultVersevaultUrl;
     std::string publishTo_ = kPublishToVersevault;
     std::string pinnedPlayer_;

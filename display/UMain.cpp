@@ -1616,6 +1616,10 @@ void TFormCantrel::ShowLrclibUrl(const std::string& url) {
     if (PreferencesView_)
         PreferencesView_->ShowLrclibUrl(url);
 }
+void TFormCantrel::ShowVersevaultUrl(const std::string& url) {
+    if (PreferencesView_)
+        PreferencesView_->ShowVersevaultUrl(url);
+}
 void TFormCantrel::ShowFilters(const config::TFilterList& filters) {
     if (PreferencesView_)
         PreferencesView_->ShowFilters(filters);

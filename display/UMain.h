@@ -276,6 +276,7 @@ public:
     void ShowUsername(const std::string& text) override;
     void ShowPassword(const std::string& text) override;
     void ShowLrclibUrl(const std::string& url) override;
+    void ShowVersevaultUrl(const std::string& url) override;
     void ShowFilters(const config::TFilterList& filters) override;
     void ShowCharset(const std::string& charset) override;
 

@@ -110,6 +110,7 @@ public:
     void ShowUsername(const std::string& text) override { Record("ShowUsername(" + (username = text) + ")"); }
     void ShowPassword(const std::string& text) override { Record("ShowPassword(" + (password = text) + ")"); }
     void ShowLrclibUrl(const std::string& url) override { Record("ShowLrclibUrl(" + url + ")"); }
+    void ShowVersevaultUrl(const std::string& url) override { Record("ShowVersevaultUrl(" + url + ")"); }
     void ShowFilters(const TFilterList& filters) override {
         filterCaptions.clear();
         for (const auto& site : filters.Items())

@@ -408,8 +408,8 @@ QWidget* TFormSettings::MakeInternetPage() {
     grid->setColumnStretch(0, 1);
     inside->addWidget(account);
 
-    // The addresses of the lyric databases, beside the account: LRCLIB, the open database the search agent
-    // asks and submissions can go to. An empty field stands for its usual address.
+    // The addresses of the lyric databases, beside the account: the account's database, and LRCLIB, the open
+    // database the search agent asks and submissions can go to. An empty field stands for the usual address.
     auto* databases = new QGroupBox("Lyric Databases");
     databases->setObjectName("GroupBoxDatabases");
     auto* databasesGrid = new QGridLayout(databases);
@@ -421,8 +421,17 @@ QWidget* TFormSettings::MakeInternetPage() {
             [this](const QString& text) { Settings_.SetLrclibUrl(ToActive(text)); });
     auto* lrclibLabel = new QLabel("LRCLIB address:");
     lrclibLabel->setBuddy(EditLrclibUrl_);
-    databasesGrid->addWidget(lrclibLabel, 0, 0);
-    databasesGrid->addWidget(EditLrclibUrl_, 0, 1);
+    EditVersevaultUrl_ = new QLineEdit;
+    EditVersevaultUrl_->setObjectName("EditVersevaultUrl");
+    EditVersevaultUrl_->setPlaceholderText(QString::fromLatin1(config::kDefaultVersevaultUrl));
+    connect(EditVersevaultUrl_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { Settings_.SetVersevaultUrl(ToActive(text)); });
+    auto* versevaultLabel = new QLabel("Versevault address:");
+    versevaultLabel->setBuddy(EditVersevaultUrl_);
+    databasesGrid->addWidget(versevaultLabel, 0, 0);
+    databasesGrid->addWidget(EditVersevaultUrl_, 0, 1);
+    databasesGrid->addWidget(lrclibLabel, 1, 0);
+    databasesGrid->addWidget(EditLrclibUrl_, 1, 1);
     inside->addWidget(databases);
 
     // The search-site list: the web sites the search agent tries, in order, when the lyric database has
@@ -726,6 +735,15 @@ void TFormSettings::ShowUsername(const std::string& text) {
     const QString shown = FromActive(text);
     if (EditVersevaultUsername_->text() != shown)
         EditVersevaultUsername_->setText(shown);
+}
+
+void TFormSettings::ShowVersevaultUrl(const std::string& url) {
+    const QString shown = FromActive(url);
+    if (EditVersevaultUrl_->text().trimmed() != shown)
+        EditVersevaultUrl_->setText(shown);
+    // The account note links to the database's site.
+    if (auto* link = findChild<QLabel*>("LinkDatabaseSite"))
+        link->setText(LinkText(Settings_.VersevaultUrl()));
 }
 
 void TFormSettings::ShowLrclibUrl(const std::string& url) {

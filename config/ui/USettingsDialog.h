@@ -80,6 +80,7 @@ public:
     void ShowUsername(const std::string& text) override;
     void ShowPassword(const std::string& text) override;
     void ShowLrclibUrl(const std::string& url) override;
+    void ShowVersevaultUrl(const std::string& url) override;
     void ShowFilters(const TFilterList& filters) override;
     void ShowCharset(const std::string& charset) override;
 
@@ -136,6 +137,7 @@ private:
     QLineEdit* EditVersevaultUsername_ = nullptr;
     QLineEdit* EditVersevaultPassword_ = nullptr;
     QLineEdit* EditLrclibUrl_ = nullptr;
+    QLineEdit* EditVersevaultUrl_ = nullptr;
     QTreeWidget* JvListView1_ = nullptr;
     // About
     QLabel* JvLabelVersion_ = nullptr;

@@ -117,6 +117,9 @@ public:
     void ShowLrclibUrl(const std::string& t) override {
         PASS(ShowLrclibUrl, t);
     }
+    void ShowVersevaultUrl(const std::string& t) override {
+        PASS(ShowVersevaultUrl, t);
+    }
     void ShowFilters(const TFilterList& f) override {
         PASS(ShowFilters, f);
     }
@@ -277,6 +280,12 @@ TEST_F(PreferencesDialogTest, CaptionsMarksAndHints) {
     QTest::keyClick(lrclib, Qt::Key_A, Qt::ControlModifier);
     QTest::keyClick(lrclib, Qt::Key_Backspace);
     EXPECT_TRUE(lrclib->text().isEmpty());
+    auto* versevault = Find<QLineEdit>("EditVersevaultUrl");
+    EXPECT_EQ(versevault->text().toStdString(), "https://versevault.example.org");
+    QTest::keyClick(versevault, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClicks(versevault, "http://127.0.0.1:9090");
+    EXPECT_EQ(Settings->VersevaultUrl(), "http://127.0.0.1:9090");
+    EXPECT_NE(Find<QLabel>("LinkDatabaseSite")->text().indexOf("http://127.0.0.1:9090"), -1);
     EXPECT_EQ(Settings->LrclibUrl(), "https://lrclib.net");
     auto* header = Sites()->headerItem();
     EXPECT_EQ(header->text(0).toStdString(), "Website");
