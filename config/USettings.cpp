@@ -237,7 +237,8 @@ bool TSettings::SaveSettings() {
         ini.WriteInteger("FormSettings", "Height", view_.MainWindowHeight());
     }
     std::string error;
-    if (!toolkit::SaveProfileFile(ini, settingsFileName_, &error)) {
+    // The file holds the account's password: the owner alone may read it.
+    if (!toolkit::SaveProfileFile(ini, settingsFileName_, &error, toolkit::TFileAccess::OwnerOnly)) {
         view_.ShowWarning(error);
         ok = false;
     }

@@ -27,6 +27,7 @@
 #include <QSocketNotifier>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <QWindow>
 
 #include <algorithm>
 #include <cstdio>
@@ -525,6 +526,13 @@ void TFormCantrel::StartDeferredResize() {
 }
 
 void TFormCantrel::ForceRelayout() {
+    // A resize would end the maximised (or full-screen, or minimised) state, and the normal size would then
+    // be lost: such a window is laid out again at the size it has.
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowFullScreen | Qt::WindowMinimized)) {
+        QResizeEvent event(size(), size());
+        QCoreApplication::sendEvent(this, &event);
+        return;
+    }
     resize(width() + 1, height());
     resize(width() - 1, height());
 }
@@ -760,14 +768,25 @@ void TFormCantrel::AgentReply(const lyrics::TAgentRecord& reply) {
     }
 }
 
+bool TFormCantrel::CanStayOnTop() {
+    // Wayland gives programs no say over the stacking of their windows.
+    return !QGuiApplication::platformName().startsWith("wayland");
+}
+
 void TFormCantrel::ToggleStayOnTop() {
-    StaysOnTop_ = !StaysOnTop_;
+    const bool onTop = !StaysOnTop() && CanStayOnTop();
     // The editor follows (the preferences and submission windows once they exist); then the main window.
-    Editor_->SetStayOnTop(StaysOnTop_);
-    const bool visible = isVisible();
-    setWindowFlag(Qt::WindowStaysOnTopHint, StaysOnTop_);
-    if (visible)
-        show();
+    Editor_->SetStayOnTop(onTop);
+    const Qt::WindowFlags flags =
+        onTop ? windowFlags() | Qt::WindowStaysOnTopHint : windowFlags() & ~Qt::WindowStaysOnTopHint;
+    if (QWindow* window = windowHandle()) {
+        // Changed on the shown window itself (a window-manager state on X11), which stays mapped: changing
+        // the widget's flags would hide it and show it again.
+        overrideWindowFlags(flags);
+        window->setFlags(flags);
+    } else {
+        setWindowFlags(flags);
+    }
     TimerResizeEvent.start();
 }
 
@@ -846,6 +865,7 @@ void TFormCantrel::SetSearchActionCaption(const std::string& caption) {
 }
 
 void TFormCantrel::SetDragOffset(int x, int y) {
+    SystemMoveStarted_ = false;
     DragOffsetX_ = x;
     DragOffsetY_ = y;
 }
@@ -922,6 +942,7 @@ void TFormCantrel::MainMouseDown(TMouseButton button, TShiftState, int x, int y)
         return;
     }
     const QPoint cursor = QCursor::pos();
+    SystemMoveStarted_ = false;
     DragOffsetX_ = cursor.x() - this->x();
     DragOffsetY_ = cursor.y() - this->y();
 }
@@ -929,10 +950,22 @@ void TFormCantrel::MainMouseDown(TMouseButton button, TShiftState, int x, int y)
 void TFormCantrel::MainMouseMove(TShiftState shift, int x, int y) {
     if (JvMouseGesture1_.Tracking())
         JvMouseGesture1_.Trail(x, y, Clock_.TickCount());
-    if (shift.Left && !isMaximized()) {
-        const QPoint cursor = QCursor::pos();
-        move(cursor.x() - DragOffsetX_, cursor.y() - DragOffsetY_);
+    if (shift.Left && !isMaximized())
+        DragWindow();
+}
+
+bool TFormCantrel::DragWindow() {
+    // The window manager moves the window where it can (Wayland ignores a program's own moves); the drag
+    // then belongs to it until the button is released. Elsewhere the window follows the cursor itself.
+    if (SystemMoveStarted_)
+        return true;
+    if (QWindow* window = windowHandle(); window && window->startSystemMove()) {
+        SystemMoveStarted_ = true;
+        return true;
     }
+    const QPoint cursor = QCursor::pos();
+    move(cursor.x() - DragOffsetX_, cursor.y() - DragOffsetY_);
+    return false;
 }
 
 void TFormCantrel::SceneMouseUp(Qt::MouseButton, int x, int y) {
@@ -1015,13 +1048,31 @@ void TFormCantrel::FormKeyDown(TMainAction action) {
 }
 
 void TFormCantrel::wheelEvent(QWheelEvent* event) {
-    const int delta = event->angleDelta().y();
     event->accept();
+    const int delta = event->angleDelta().y();
     if (delta == 0)
         return;
     const TShiftState shift = ShiftStateOf(event->modifiers(), event->buttons());
-    if (ViewMode_ != 0) {
-        if (delta < 0)
+    // Fine-step wheels and touchpads report a notch in parts: they are added up and act once per notch. A
+    // part-notch meant for one use (scrolling, font size, volume, seeking: the view and the keys and buttons
+    // held) is not carried over to another.
+    const bool lyrics = ViewMode_ != 0;
+    const int target =
+        (lyrics ? 1 : 0) | (shift.Right ? 2 : 0) | (shift.Ctrl ? 4 : 0) | (shift.Shift ? 8 : 0);
+    if (target != WheelTarget_) {
+        Wheel_.Reset();
+        WheelTarget_ = target;
+    }
+    // A runaway delta is bounded: no event acts more than a few notches.
+    constexpr int kMaxStepsPerEvent = 10;
+    const int steps = std::clamp(Wheel_.Add(delta), -kMaxStepsPerEvent, kMaxStepsPerEvent);
+    for (int i = 0; i < std::abs(steps); ++i)
+        WheelStep(lyrics, steps < 0, shift);
+}
+
+void TFormCantrel::WheelStep(bool lyrics, bool down, const TShiftState& shift) {
+    if (lyrics) {
+        if (down)
             DisplayEngine_->MouseWheelDown(shift);
         else
             DisplayEngine_->MouseWheelUp(shift);
@@ -1029,12 +1080,12 @@ void TFormCantrel::wheelEvent(QWheelEvent* event) {
     }
     // Before the first showing the window's own wheel handling applies.
     if (shift.Right) {
-        if (delta < 0)
+        if (down)
             Session_.PlayerBack5s();
         else
             Session_.PlayerForward5s();
         PopupMenuTag_ = 1;
-    } else if (delta < 0) {
+    } else if (down) {
         Session_.PlayerVolumeDown();
     } else {
         Session_.PlayerVolumeUp();

@@ -24,6 +24,7 @@
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
 #include "toolkit/MouseGesture.h"
+#include "toolkit/WheelAccumulator.h"
 
 #include <QTimer>
 #include <QWidget>
@@ -172,7 +173,9 @@ public:
     void TurnSearchInternetOn() override;
     bool ShowSongInfo() const override;
     int DisplayMode() const override;
-    bool StaysOnTop() const override { return StaysOnTop_; }
+    // The state the window really has (the button shows it): off where the platform cannot keep a window on
+    // top.
+    bool StaysOnTop() const override { return windowFlags().testFlag(Qt::WindowStaysOnTopHint); }
     bool IsMaximized() const override;
     std::string SearchNoticeText() const override;
     std::string SubmitCaption() const override;
@@ -283,6 +286,12 @@ private:
     void FormKeyDown(TMainAction action);
     void SceneMouseUp(Qt::MouseButton button, int x, int y);
     void ToggleMaximized();
+    // Moves the window with the cursor while the left button drags it; true when the window manager took
+    // over.
+    bool DragWindow();
+    static bool CanStayOnTop();
+    // One notch of the wheel: on the lyrics, else seeking (right button held) or the volume.
+    void WheelStep(bool lyrics, bool down, const TShiftState& shift);
     void GestureInterpretation(const std::string& gesture);
     void ButtonProgress(int index, double deltaTime);
     void ShowNotice(const std::string& text);
@@ -348,7 +357,9 @@ private:
     int DragOffsetX_ = 0;
     int DragOffsetY_ = 0;
     int PopupMenuTag_ = 0;
-    bool StaysOnTop_ = false;
+    bool SystemMoveStarted_ = false; // the window manager moves the window until the button is released
+    toolkit::TWheelAccumulator Wheel_;
+    int WheelTarget_ = -1;
     bool Shown_ = false;
     bool LoadingPlaced_ = false;
     int SceneViewRightMargin_ = 15;

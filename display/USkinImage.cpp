@@ -3,6 +3,9 @@
 #include <QMouseEvent>
 #include <QPainter>
 
+#include <algorithm>
+#include <cmath>
+
 namespace display {
 
 TSkinImage::TSkinImage(QWidget* parent, const QString& name) : QWidget(parent) {
@@ -16,12 +19,18 @@ TSkinImage::TSkinImage(QWidget* parent, const QString& name) : QWidget(parent) {
 void TSkinImage::SetBounds(int left, int top, int width, int height) {
     width = std::max(width, 1);
     height = std::max(height, 1);
-    if (width > Canvas_.width() || height > Canvas_.height()) {
-        QImage grown(std::max(width, Canvas_.width()), std::max(height, Canvas_.height()),
-                     QImage::Format_RGB32);
+    // The canvas holds device pixels: on a screen of two device pixels per view pixel the frame is painted at
+    // that resolution, not enlarged. Painting on it works in view pixels all the same.
+    const qreal ratio = std::max<qreal>(devicePixelRatioF(), 1);
+    const QSizeF have = Canvas_.deviceIndependentSize();
+    if (ratio != Canvas_.devicePixelRatio() || width > have.width() || height > have.height()) {
+        const int w = std::max(width, ratio == Canvas_.devicePixelRatio() ? int(have.width()) : 1);
+        const int h = std::max(height, ratio == Canvas_.devicePixelRatio() ? int(have.height()) : 1);
+        QImage grown(int(std::ceil(w * ratio)), int(std::ceil(h * ratio)), QImage::Format_RGB32);
+        grown.setDevicePixelRatio(ratio);
         grown.fill(Qt::black);
         QPainter painter(&grown);
-        painter.drawImage(0, 0, Canvas_);
+        painter.drawImage(QPointF(0, 0), Canvas_);
         painter.end();
         Canvas_ = grown;
     }
@@ -30,7 +39,11 @@ void TSkinImage::SetBounds(int left, int top, int width, int height) {
 
 void TSkinImage::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
-    painter.drawImage(event->rect(), Canvas_, event->rect());
+    const QRectF target(event->rect());
+    const qreal ratio = Canvas_.devicePixelRatio();
+    painter.drawImage(
+        target, Canvas_,
+        QRectF(target.x() * ratio, target.y() * ratio, target.width() * ratio, target.height() * ratio));
 }
 
 void TSkinImage::mousePressEvent(QMouseEvent* event) {

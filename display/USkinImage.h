@@ -18,7 +18,8 @@ public:
 
     TSkinImage(QWidget* parent, const QString& name);
 
-    // The canvas is as large as the control; it grows (keeping its painting) when the control does.
+    // The canvas is as large as the control, in device pixels (its device pixel ratio is the screen's); it
+    // grows (keeping its painting) when the control does.
     QImage& Canvas() { return Canvas_; }
     void SetBounds(int left, int top, int width, int height);
 

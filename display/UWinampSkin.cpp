@@ -9,6 +9,7 @@
 #include <QFontMetrics>
 #include <QPainter>
 #include <QWidget>
+#include <QWindow>
 
 #include <algorithm>
 #include <cmath>
@@ -467,10 +468,10 @@ int TWASkin::DownloadTextWidth() const {
 void TWASkin::StatusStripDown(QPoint position, Qt::MouseButton) {
     const int w = MainWindow_->width();
     const int width = DownloadTextWidth();
-    if (width >= 0 && position.y() > 0 && position.x() >= w - width - 20 &&
-        position.x() <= w - 20)
+    if (width >= 0 && position.y() > 0 && position.x() >= w - width - 20 && position.x() <= w - 20)
         Host_.OpenAddress(Host_.DownloadSource());
     const QPoint cursor = QCursor::pos();
+    SystemMoveStarted_ = false;
     Host_.SetDragOffset(cursor.x() - MainWindow_->x(), cursor.y() - MainWindow_->y());
 }
 
@@ -479,10 +480,16 @@ void TWASkin::StatusStripMove(QPoint position, Qt::MouseButtons buttons) {
     const int width = DownloadTextWidth();
     const bool overSource = width >= 0 && position.x() >= w - width - 20 && position.x() <= w - 20;
     StatusStrip_->setCursor(overSource ? Qt::PointingHandCursor : Qt::ArrowCursor);
-    if ((buttons & Qt::LeftButton) && !Host_.IsMaximized()) {
-        const QPoint cursor = QCursor::pos();
-        MainWindow_->move(cursor.x() - Host_.DragOffsetX(), cursor.y() - Host_.DragOffsetY());
+    if (!(buttons & Qt::LeftButton) || Host_.IsMaximized() || SystemMoveStarted_)
+        return;
+    // The window manager moves the window where it can (Wayland ignores a program's own moves) until the
+    // button is released; elsewhere the window follows the cursor.
+    if (QWindow* window = MainWindow_->windowHandle(); window && window->startSystemMove()) {
+        SystemMoveStarted_ = true;
+        return;
     }
+    const QPoint cursor = QCursor::pos();
+    MainWindow_->move(cursor.x() - Host_.DragOffsetX(), cursor.y() - Host_.DragOffsetY());
 }
 
 void TWASkin::SetBordersActive() {
@@ -506,6 +513,19 @@ void TWASkin::BorderDown(TSkinImage& border, QPoint position, Qt::MouseButton bu
     ResizeLeft_ = &border == LeftBorder_;
     ResizeRight_ = &border == RightBorder_ || (&border == BottomBorder_ && inWindow.x() >= w - 10);
     ResizeBottom_ = &border == BottomBorder_ || (&border == RightBorder_ && inWindow.y() >= h - 10);
+    // The window manager resizes the window where it can: a program's own setGeometry is ignored under
+    // Wayland, where growing by the top or left edge would move the other edge instead.
+    Qt::Edges edges;
+    if (ResizeTop_)
+        edges |= Qt::TopEdge;
+    if (ResizeLeft_)
+        edges |= Qt::LeftEdge;
+    if (ResizeRight_)
+        edges |= Qt::RightEdge;
+    if (ResizeBottom_)
+        edges |= Qt::BottomEdge;
+    QWindow* window = MainWindow_->windowHandle();
+    SystemResizeStarted_ = edges && window && window->startSystemResize(edges);
 }
 
 void TWASkin::BorderMove(TSkinImage& border, QPoint position, Qt::MouseButtons buttons) {
@@ -518,7 +538,7 @@ void TWASkin::BorderMove(TSkinImage& border, QPoint position, Qt::MouseButtons b
         border.setCursor(inWindow.x() >= w - 10 ? Qt::SizeFDiagCursor : Qt::SizeVerCursor);
     else if (&border == RightBorder_)
         border.setCursor(inWindow.y() >= h - 10 ? Qt::SizeFDiagCursor : Qt::SizeHorCursor);
-    if (!(buttons & Qt::LeftButton))
+    if (!(buttons & Qt::LeftButton) || SystemResizeStarted_)
         return;
     const QPoint delta = QCursor::pos() - ResizeStartCursor_;
     const QSize minimum = MainWindow_->minimumSize();

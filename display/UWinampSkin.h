@@ -133,6 +133,9 @@ private:
     QPoint ResizeStartCursor_;
     QRect ResizeStartGeometry_;
     bool ResizeLeft_ = false, ResizeTop_ = false, ResizeRight_ = false, ResizeBottom_ = false;
+    // The window manager moves or resizes the window until the button is released.
+    bool SystemResizeStarted_ = false;
+    bool SystemMoveStarted_ = false;
 
     // What the thumb and the strip show now, so that an unchanged picture is not painted again.
     QRect ThumbPainted_;

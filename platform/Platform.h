@@ -105,6 +105,10 @@ char PathSeparator();
 // ANSI code page to UTF-8 on Windows, unchanged on Linux.
 std::string PathFromSystemFileName(const std::string& bytes);
 
+// Lets a program without a console window of its own (Windows) print to the console it was started from, for
+// its --help and --version. Nothing to do on Linux.
+void AttachParentConsole();
+
 // True when the file carries both the hidden and the system attribute (never on Linux, which has neither).
 bool IsHiddenSystemFile(const std::string& path);
 

@@ -2,6 +2,8 @@
 
 #include "toolkit/CodePage.h"
 
+#include "platform/DurableFile.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
@@ -61,7 +63,8 @@ bool IsFileReadOnly(const std::string& path) {
     return !probe.is_open();
 }
 
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error) {
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error,
+                        TFileAccess access) {
     const auto fail = [&](const std::string& text) {
         if (error)
             *error = text;
@@ -69,51 +72,47 @@ bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::
     };
     if (path.empty())
         return fail("No file name");
-    const fs::path target = FilePath(path);
     std::error_code ec;
+    // A link (a settings file kept with the user's other dotfiles) stays where it is: the file it points to
+    // is replaced, beside itself, so the rename stays on one file system.
+    fs::path target = FilePath(path);
+    for (int hops = 0; fs::is_symlink(fs::symlink_status(target, ec)); ++hops) {
+        if (hops == 40)
+            return fail("Too many symbolic links: " + DisplayPath(path));
+        const fs::path link = fs::read_symlink(target, ec);
+        if (ec)
+            return fail("Cannot read the link " + DisplayPath(PathString(target)));
+        target = link.is_absolute() ? link : target.parent_path() / link;
+    }
+    const std::string targetPath = PathString(target);
     const bool existed = fs::exists(target, ec);
     if (existed && !fs::is_regular_file(target, ec))
-        return fail("Not a file: " + DisplayPath(path));
-    if (existed && IsFileReadOnly(path))
-        return fail("The file is read-only: " + DisplayPath(path));
+        return fail("Not a file: " + DisplayPath(targetPath));
+    if (existed && IsFileReadOnly(targetPath))
+        return fail("The file is read-only: " + DisplayPath(targetPath));
 
-    // The system's reason for a failed step, as the C library tells it.
-    const auto reason = [](int code) {
-        return code != 0 ? std::string(": ") + std::strerror(code) : std::string();
-    };
-    const fs::path temporary = FilePath(path + ".~new");
-    {
-        errno = 0;
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out.is_open())
-            return fail("Cannot write " + DisplayPath(path) + reason(errno));
-        out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-        out.flush();
-        if (!out.good()) {
-            const int code = errno;
-            out.close();
-            fs::remove(temporary, ec);
-            return fail("Cannot write " + DisplayPath(path) + reason(code));
-        }
-        errno = 0;
-        out.close();
-        if (out.fail()) {
-            const int code = errno;
-            fs::remove(temporary, ec);
-            return fail("Cannot write " + DisplayPath(path) + reason(code));
-        }
+    const bool ownerOnly = access == TFileAccess::OwnerOnly;
+    const std::string temporaryPath = targetPath + ".~new";
+    const fs::path temporary = FilePath(temporaryPath);
+    fs::remove(temporary, ec); // a leftover of an interrupted write, never followed if it is a link
+    std::string writeError;
+    if (!platform::WriteFileToDisk(temporaryPath, bytes, ownerOnly, &writeError)) {
+        fs::remove(temporary, ec);
+        return fail("Cannot write " + DisplayPath(path) + ": " + writeError);
     }
-    // The new file keeps the old one's permissions (a file holding a password stays private).
+    // The new file keeps the old one's mode; a private file never gains rights for others.
     if (existed) {
-        const auto perms = fs::status(target, ec).permissions();
-        if (!ec)
+        auto perms = fs::status(target, ec).permissions();
+        if (!ec) {
+            if (ownerOnly)
+                perms &= fs::perms::owner_all;
             fs::permissions(temporary, perms, ec);
+        }
     }
-    fs::rename(temporary, target, ec);
-    if (ec) {
-        std::error_code ignored;
-        fs::remove(temporary, ignored);
-        return fail("Cannot replace " + DisplayPath(path) + ": " + ec.message());
+    std::string moveError;
+    if (!platform::MoveFileReplacing(temporaryPath, targetPath, &moveError)) {
+        fs::remove(temporary, ec);
+        return fail("Cannot replace " + DisplayPath(path) + ": " + moveError);
     }
     return true;
 }

@@ -34,11 +34,19 @@ bool FileExists(const std::string& path);
 // opened for writing.
 bool IsFileReadOnly(const std::string& path);
 
-// Replaces the file's contents in one step: the bytes go to a new file beside it, which then takes the
-// old file's place by a rename, so a failure at any point leaves the previous file whole. A read-only
-// file is left alone and counts as a failure. On failure, error (when given) gets a short English text
-// naming the file and, where the system gives one, its reason ("Cannot write x: Permission denied").
-bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error = nullptr);
+// Who may read a file that is written.
+enum class TFileAccess {
+    Shared,   // as the system makes new files (the umask on Linux); a replaced file keeps its mode
+    OwnerOnly // the owner only (mode 0600 on Linux): files that hold a password
+};
+
+// Replaces the file's contents in one step: the bytes go to a new file beside it, flushed to the disk, which
+// then takes the old file's place by a rename, so a failure or a crash at any point leaves the previous file
+// whole. A symbolic link stays a link: the file it points to is the one replaced. A read-only file is left
+// alone and counts as a failure. On failure, error (when given) gets a short English text naming the file and,
+// where the system gives one, its reason ("Cannot write x: Permission denied").
+bool WriteFileReplacing(const std::string& path, const std::string& bytes, std::string* error = nullptr,
+                        TFileAccess access = TFileAccess::Shared);
 
 // Creates a file that does not exist yet, whole or not at all: the bytes go to a new file beside it, which
 // then takes the name only if no file has it (a hard link, which never replaces; where the file system has

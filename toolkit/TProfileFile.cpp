@@ -278,8 +278,9 @@ TProfileFile LoadProfileFile(const std::string& path) {
     return bytes ? TProfileFile(*bytes) : TProfileFile::Unreadable();
 }
 
-bool SaveProfileFile(const TProfileFile& profile, const std::string& path, std::string* error) {
-    if (profile.IsLocked() || !WriteFileReplacing(path, profile.Bytes())) {
+bool SaveProfileFile(const TProfileFile& profile, const std::string& path, std::string* error,
+                     TFileAccess access) {
+    if (profile.IsLocked() || !WriteFileReplacing(path, profile.Bytes(), nullptr, access)) {
         if (error)
             *error = "Unable to write to " + path;
         return false;

@@ -8,6 +8,8 @@
 //
 // The object owns a copy of the file's bytes split into lines. It is a value type: copy it freely.
 
+#include "toolkit/FileBytes.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -81,6 +83,8 @@ private:
 TProfileFile LoadProfileFile(const std::string& path);
 // Writes the profile in place of the file in one step (see WriteFileReplacing). On failure error gets the
 // text "Unable to write to " followed by the path.
-bool SaveProfileFile(const TProfileFile& profile, const std::string& path, std::string* error = nullptr);
+// access: who may read the file (see TFileAccess).
+bool SaveProfileFile(const TProfileFile& profile, const std::string& path, std::string* error = nullptr,
+                     TFileAccess access = TFileAccess::Shared);
 
 } // namespace toolkit

@@ -337,6 +337,37 @@ TEST(Settings, FailedUserFiltersSaveStillSavesTheLists) {
     EXPECT_EQ(w.ReadIni("CancelList.txt"), "Song\r\n");
 }
 
+TEST(Settings, TheSettingsFileIsPrivateAndALinkToItStays) {
+    namespace fs = std::filesystem;
+    TWorld w;
+    const auto ownerReadWrite = fs::perms::owner_read | fs::perms::owner_write;
+    const bool modes = platform::PathSeparator() == '/';
+    w.settings->LoadSettings();
+    w.settings->SetPassword("secret");
+    ASSERT_TRUE(w.settings->SaveSettings());
+    if (modes) {
+        EXPECT_EQ(fs::status(w.cantrel + "Settings.ini").permissions(), ownerReadWrite);
+    }
+
+    // The user keeps the file with other dotfiles and links it into the settings folder.
+    const std::string kept = w.temp / "Settings.kept.ini";
+    fs::rename(w.cantrel + "Settings.ini", kept);
+    fs::permissions(kept, ownerReadWrite | fs::perms::group_read | fs::perms::others_read);
+    std::error_code ec;
+    fs::create_symlink(kept, w.cantrel + "Settings.ini", ec);
+    if (ec)
+        GTEST_SKIP() << "no symbolic links here: " << ec.message();
+    w.Restart().LoadSettings();
+    EXPECT_EQ(w.settings->Password(), "secret");
+    w.settings->SetUsername("someone");
+    ASSERT_TRUE(w.settings->SaveSettings());
+    EXPECT_TRUE(fs::is_symlink(w.cantrel + "Settings.ini"));
+    EXPECT_NE(TTempFolder::ReadFile(kept).find("Username=someone\r\n"), std::string::npos);
+    if (modes) {
+        EXPECT_EQ(fs::status(kept).permissions(), ownerReadWrite);
+    }
+}
+
 TEST(Settings, NothingIsSavedBeforeLoading) {
     TWorld w;
     w.WriteIni("[General]\r\nFontSize=20\r\n");

@@ -1,11 +1,15 @@
 // Text on a screen of two device pixels per view pixel (QT_SCALE_FACTOR=2 under Xvfb): the glyphs are
 // rendered for the device, so the line is Qt's drawing at twice the text size and not a drawing at the
 // text size blown up. A program of its own, since the ratio is fixed when the application starts.
+#include "QtTestApp.h"
 #include "TextPictures.h"
+#include "display/USkinImage.h"
 
 #include <gtest/gtest.h>
 
 #include <QByteArray>
+#include <QPainter>
+#include <QWidget>
 
 using namespace display;
 using namespace display::testing;
@@ -47,4 +51,29 @@ TEST(HiDpiScreenshot, TextIsRenderedAtTheDevicePixelSize) {
         margins += likeQt - likeBlownUp;
     }
     EXPECT_GT(margins / 4, 0.04);
+}
+
+// The frame's canvases hold device pixels: what is painted on them in view pixels is drawn at the screen's
+// resolution, not enlarged.
+TEST(HiDpiScreenshot, FrameCanvasesHoldDevicePixels) {
+    qputenv("QT_SCALE_FACTOR", "2");
+    TestApp();
+    QWidget window;
+    auto* strip = new TSkinImage(&window, "StatusStrip");
+    strip->SetBounds(0, 0, 120, 17);
+    QImage& canvas = strip->Canvas();
+    EXPECT_DOUBLE_EQ(canvas.devicePixelRatio(), 2.0);
+    EXPECT_EQ(canvas.size(), QSize(240, 34));
+    canvas.fill(Qt::black);
+    QPainter painter(&canvas);
+    painter.fillRect(QRect(10, 5, 1, 1), Qt::white); // one view pixel
+    painter.end();
+    for (const QPoint device : {QPoint(20, 10), QPoint(21, 11)})
+        EXPECT_EQ(canvas.pixelColor(device), QColor(Qt::white)) << device.x() << "," << device.y();
+    EXPECT_EQ(canvas.pixelColor(22, 10), QColor(Qt::black));
+
+    // Growing keeps the painting and the ratio.
+    strip->SetBounds(0, 0, 300, 17);
+    EXPECT_EQ(strip->Canvas().size(), QSize(600, 34));
+    EXPECT_EQ(strip->Canvas().pixelColor(21, 11), QColor(Qt::white));
 }

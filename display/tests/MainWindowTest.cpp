@@ -17,6 +17,7 @@
 #include "platform/fake/FakeWinamp.h"
 #include "player/AmpI.h"
 #include "toolkit/CodePage.h"
+#include "toolkit/FileBytes.h"
 
 #include "QtTestApp.h"
 
@@ -24,6 +25,8 @@
 #include <QCursor>
 #include <QMenu>
 #include <QTest>
+#include <QWheelEvent>
+#include <QWindow>
 
 #include <gtest/gtest.h>
 
@@ -625,6 +628,100 @@ TEST_F(MainWindowTest, MarksDoubleClickAndEsc) {
     // A press in the top right 15 x 15 pixels closes.
     emit viewer.MouseDown(Qt::LeftButton, Qt::LeftButton, Qt::NoModifier, width - 5, 5);
     EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(MainWindowTest, AMaximisedWindowStaysSoAcrossSongChangesAndSavesItsNormalSize) {
+    WriteLyrics("Band - Tune.txt", "One\r\nTwo\r\nThree\r\n");
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    w.resize(700, 300);
+    QTest::qWait(20);
+    const QSize normal = w.size();
+    emit w.SceneViewer().DoubleClick(400, 100);
+    ASSERT_TRUE(w.windowState() & Qt::WindowMaximized);
+    const QSize maximised = w.size();
+
+    // Song changes relayout the window (with lyrics found, then without).
+    Play(200);
+    ASSERT_TRUE(w.Lyrics().Found);
+    Amp->SetCaption("2. Other Band - Other Tune - Winamp");
+    Play(200);
+    w.Settings().SetShowButtons(true); // a relayout of its own
+    EXPECT_TRUE(w.windowState() & Qt::WindowMaximized);
+    EXPECT_EQ(w.size(), maximised);
+    EXPECT_FALSE(w.Frame().BordersActive());
+
+    w.close();
+    const std::string form = *toolkit::ReadFileBytes((Folder / "Cantrel" / "FormSettings.ini").string());
+    EXPECT_NE(form.find("Width=" + std::to_string(normal.width()) + "\r\n"), std::string::npos) << form;
+    EXPECT_NE(form.find("Height=" + std::to_string(normal.height()) + "\r\n"), std::string::npos) << form;
+    EXPECT_NE(form.find("State=2\r\n"), std::string::npos) << form;
+
+    // Esc brings back the normal window.
+    Window->show();
+    QTest::keyClick(Window.get(), Qt::Key_Escape);
+    EXPECT_FALSE(Window->windowState() & Qt::WindowMaximized);
+    EXPECT_TRUE(Window->Frame().BordersActive());
+}
+
+TEST_F(MainWindowTest, FineWheelPartsActOncePerNotch) {
+    StartWinamp("1. Band - Tune - Winamp", 1000, 185);
+    TFormCantrel& w = Open();
+    Play(200);
+    const auto turn = [&](int delta) {
+        const QPointF at(300, 100);
+        QWheelEvent event(at, w.mapToGlobal(at), QPoint(), QPoint(0, delta), Qt::NoButton, Qt::ShiftModifier,
+                          Qt::NoScrollPhase, false);
+        QApplication::sendEvent(&w, &event);
+    };
+    // Shift and the wheel set the volume: one command per 120 units.
+    struct TTurn {
+        const char* name;
+        std::vector<int> deltas;
+        std::vector<std::uintptr_t> commands;
+    };
+    const std::vector<std::uintptr_t> none;
+    const TTurn turns[] = {
+        {"one notch", {120}, {player::AMP_VOLUME_UP}},
+        {"three parts of 40", {40, 40, 40}, {player::AMP_VOLUME_UP}},
+        {"fifteen parts of 8", std::vector<int>(15, 8), {player::AMP_VOLUME_UP}},
+        {"down in parts", {-60, -60}, {player::AMP_VOLUME_DOWN}},
+        {"a wobble", {60, -60, 60, -60}, none},
+        {"two notches at once", {-240}, {player::AMP_VOLUME_DOWN, player::AMP_VOLUME_DOWN}},
+    };
+    for (const TTurn& t : turns) {
+        SCOPED_TRACE(t.name);
+        Amp->Commands.clear();
+        for (int delta : t.deltas)
+            turn(delta);
+        EXPECT_EQ(Amp->Commands, t.commands);
+    }
+}
+
+TEST_F(MainWindowTest, StayOnTopKeepsTheWindowShown) {
+    TFormCantrel& w = Open();
+    const WId id = w.winId();
+    int hides = 0;
+    struct THideCounter : QObject {
+        int& Count;
+        explicit THideCounter(int& count) : Count(count) {}
+        bool eventFilter(QObject*, QEvent* event) override {
+            if (event->type() == QEvent::Hide)
+                ++Count;
+            return false;
+        }
+    } counter(hides);
+    w.installEventFilter(&counter);
+    w.ToggleStayOnTop();
+    EXPECT_TRUE(w.StaysOnTop());
+    EXPECT_TRUE(w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    w.ToggleStayOnTop();
+    EXPECT_FALSE(w.StaysOnTop());
+    EXPECT_FALSE(w.windowHandle()->flags().testFlag(Qt::WindowStaysOnTopHint));
+    EXPECT_EQ(hides, 0);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.winId(), id);
+    w.removeEventFilter(&counter);
 }
 
 TEST_F(MainWindowTest, PlaybackButtonsSpinHalfATurn) {

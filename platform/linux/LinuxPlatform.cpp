@@ -74,6 +74,8 @@ std::string PathFromSystemFileName(const std::string& bytes) {
     return bytes;
 }
 
+void AttachParentConsole() {}
+
 bool IsHiddenSystemFile(const std::string&) {
     return false;
 }

@@ -7,6 +7,7 @@
 #include <shlobj.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cwchar>
 #include <vector>
 
@@ -165,6 +166,14 @@ char PathSeparator() {
 
 std::string PathFromSystemFileName(const std::string& bytes) {
     return win32::AnsiToUtf8(bytes);
+}
+
+void AttachParentConsole() {
+    // A program started from a console window prints there; started otherwise, its output goes nowhere.
+    if (AttachConsole(ATTACH_PARENT_PROCESS)) {
+        std::freopen("CONOUT$", "w", stdout);
+        std::freopen("CONOUT$", "w", stderr);
+    }
 }
 
 bool IsHiddenSystemFile(const std::string& path) {
