@@ -74,6 +74,9 @@ public:
             const pid_t parent = getpid();
             Pid_ = fork();
             if (Pid_ == 0) {
+                // Its own process group: a Ctrl+C reaches this program, which then stops the server after
+                // the window is gone.
+                setpgid(0, 0);
                 prctl(PR_SET_PDEATHSIG, SIGKILL);
                 if (getppid() != parent)
                     _exit(1);
@@ -324,7 +327,7 @@ int main(int argc, char* argv[]) {
 
         QTimer stopCheck;
         QObject::connect(&stopCheck, &QTimer::timeout, [&] {
-            if (StopRequested || run.elapsed() >= endMs + 100)
+            if (StopRequested)
                 app.quit();
         });
         stopCheck.start(100);
@@ -406,6 +409,8 @@ int main(int argc, char* argv[]) {
             clockErrors.clear();
             cpuBefore = cpu;
             sampledAt = now;
+            if (now >= endMs - 1000)
+                app.quit();
         };
         QTimer sampleTimer;
         QObject::connect(&sampleTimer, &QTimer::timeout, sample);
