@@ -1,5 +1,7 @@
-// Cost of the lyric display for documents of 50 and 500 timestamped lines, and of a CJK page of 500 lines in
-// the UTF-8 character set, with the heap allocations each step makes (allocs/frame, expected 0):
+// Cost of the lyric display for documents of 50 and 500 timestamped lines, of a CJK page of 500 lines in
+// the UTF-8 character set, and of enhanced LRC pages (Words: every line with word times, the current line
+// highlighted word by word, in the UTF-8 character set), with the heap allocations each step makes
+// (allocs/frame, expected 0):
 //   BM_UpdateFrame  the engine's frame (current line, highlight, fade, scroll, visibility);
 //   BM_DrawFrame    the engine's frame and the renderer drawing it with OpenGL (needs a display: run under
 //                   xvfb-run; skipped without one); glyph renders and text shapings during the frames are
@@ -25,6 +27,7 @@
 
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
@@ -52,11 +55,11 @@ void operator delete(void* p, std::size_t) noexcept {
 
 namespace {
 
-enum TPage { Latin, Cjk };
+enum TPage { Latin, Cjk, Words };
 
 // A line of the song: Latin words, or twelve CJK ideographs drawn from a thousand.
 std::string LineText(TPage page, int i) {
-    if (page == Latin)
+    if (page != Cjk)
         return i % 7 == 6 ? "" : "A line of the song, number " + std::to_string(i);
     if (i % 7 == 6)
         return "";
@@ -106,7 +109,7 @@ struct TRig {
         Session.PollPlayer();
         Session.PollPlayer();
         SongStart = Clock.Now;
-        Settings.SetCharset(page == Cjk ? "charset_unicode" : "charset_english");
+        Settings.SetCharset(page == Latin ? "charset_english" : "charset_unicode");
         Settings.SelectTextSize(15 - 11);
         Settings.SetFadeLyrics(true);
         Settings.SetFadeRatio(100);
@@ -134,7 +137,22 @@ struct TRig {
             const int ms = 1000 + 2000 * i;
             char stamp[32];
             std::snprintf(stamp, sizeof stamp, "[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms / 10 % 100);
-            text += stamp + LineText(page, i) + "\r\n";
+            std::string line = LineText(page, i);
+            if (page == Words) { // a stamp before every word, 300 ms apart
+                std::string stamped;
+                int word = 0;
+                for (std::size_t at = 0, end; at < line.size(); at = end + 1) {
+                    end = std::min(line.find(' ', at), line.size());
+                    const int w = ms + 300 * word++;
+                    std::snprintf(stamp, sizeof stamp, "<%02d:%02d.%02d>", w / 60000, w / 1000 % 60,
+                                  w / 10 % 100);
+                    stamped += stamp + line.substr(at, end - at) + " ";
+                }
+                line = stamped;
+                std::snprintf(stamp, sizeof stamp, "[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60,
+                              ms / 10 % 100);
+            }
+            text += stamp + line + "\r\n";
         }
         Lyrics.ParseText(text);
         Lyrics.Found = true;
@@ -170,7 +188,7 @@ void BM_UpdateFrame(benchmark::State& state) {
     state.counters["allocs/frame"] =
         benchmark::Counter(double(gAllocations.load() - before) / double(state.iterations()));
 }
-BENCHMARK(BM_UpdateFrame)->Args({50, Latin})->Args({500, Latin})->Args({500, Cjk});
+BENCHMARK(BM_UpdateFrame)->Args({50, Latin})->Args({500, Latin})->Args({500, Cjk})->Args({500, Words});
 
 void BM_DrawFrame(benchmark::State& state) {
     if (!HaveDisplay()) {
@@ -181,10 +199,14 @@ void BM_DrawFrame(benchmark::State& state) {
     display::TGlyphCache& cache = rig.Viewer->GlyphCache();
     // Every line drawn once before, as the song has been played through once.
     auto& font = rig.Scene.GLWindowsBitmapFontTextNoTimestamp;
-    for (const auto& line : rig.Lyrics.Lines)
-        if (font.DrawsSystemFont())
-            cache.MeasureText(font.FontName(), font.SystemPixelSize(float(rig.Settings.TextSize()) / 14),
-                              line.Text);
+    for (const auto& line : rig.Lyrics.Lines) {
+        if (!font.DrawsSystemFont())
+            continue;
+        const int size = font.SystemPixelSize(float(rig.Settings.TextSize()) / 14);
+        cache.MeasureText(font.FontName(), size, line.Text);
+        for (const auto& word : line.Words) // the sung heads of the highlighted line
+            cache.MeasureText(font.FontName(), size, line.Text.substr(0, word.Start));
+    }
     rig.NextFrame();
     rig.Viewer->RenderFrame(true);
 
@@ -207,6 +229,7 @@ BENCHMARK(BM_DrawFrame)
     ->Args({50, Latin})
     ->Args({500, Latin})
     ->Args({500, Cjk})
+    ->Args({500, Words})
     ->Unit(benchmark::kMicrosecond);
 
 void BM_ShapePage(benchmark::State& state) {

@@ -1,5 +1,7 @@
 #include "config/USettings.h"
 
+#include "toolkit/AsciiText.h"
+
 #include "config/ISettingsView.h"
 #include "config/TSongList.h"
 #include "toolkit/CodePage.h"
@@ -159,6 +161,10 @@ void TSettings::LoadSettings() {
     view_.HideVisualizationCheck();
     SetHighlightLine(ini.ReadBool("Display", "HighlightLine", true));
     SetFadeLyrics(ini.ReadBool("Display", "FadeLyrics", true));
+    SetHighlightWords(ini.ReadBool("Display", "HighlightWords", true));
+    songOffsets_.clear();
+    for (const std::string& song : ini.KeyNames("LyricsOffsets"))
+        SetSongOffset(song, ini.ReadInteger("LyricsOffsets", song, 0));
     SetFadeRatio(ini.ReadInteger("Display", "FadeRatio", 100));
     SetDisplayMode(ini.ReadInteger("Display", "DisplayMode", 0));
 
@@ -219,6 +225,11 @@ bool TSettings::SaveSettings() {
     ini.WriteBool("Display", "HighlightLine", highlightLine_);
     ini.WriteInteger("Display", "DisplayMode", displayMode_);
     ini.WriteBool("Display", "FadeLyrics", fadeLyrics_);
+    // Added to the file only once it is turned off, so a first save holds the original set of keys.
+    if (!highlightWords_ || ini.Find("Display", "HighlightWords"))
+        ini.WriteBool("Display", "HighlightWords", highlightWords_);
+    for (const auto& [key, entry] : songOffsets_)
+        ini.WriteInteger("LyricsOffsets", entry.first, entry.second);
     ini.WriteInteger("Display", "FadeRatio", fadeRatio_);
     ini.WriteBool("Lyrics", "SearchID3v2", searchID3v2_);
     ini.WriteBool("Lyrics", "SearchLyrics3", searchLyrics3_);
@@ -421,6 +432,24 @@ void TSettings::SetFadeLyrics(bool value) {
     view_.CheckFadeMenuItem(value);
     if (view_.HasTimestampedLyrics())
         view_.UpdateSong();
+}
+
+void TSettings::SetHighlightWords(bool value) {
+    highlightWords_ = value;
+}
+
+std::int32_t TSettings::SongOffset(const std::string& song) const {
+    const auto it = songOffsets_.find(toolkit::LowerAscii(song));
+    return it == songOffsets_.end() ? 0 : it->second.second;
+}
+
+void TSettings::SetSongOffset(const std::string& song, std::int32_t offset) {
+    if (song.empty())
+        return;
+    auto& entry = songOffsets_[toolkit::LowerAscii(song)];
+    if (entry.first.empty())
+        entry.first = song;
+    entry.second = offset;
 }
 
 void TSettings::SetFadeRatio(int value) {

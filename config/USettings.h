@@ -16,6 +16,8 @@
 
 #include "config/TFilterList.h"
 
+#include <cstdint>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -85,6 +87,11 @@ public:
     bool ShowSongInfo() const { return showSongInfo_; }
     int DisplayMode() const { return displayMode_; } // 0 Default, 1 Minimal
     bool FadeLyrics() const { return fadeLyrics_; }
+    // The current line of lyrics with word times is highlighted word by word as it is sung.
+    bool HighlightWords() const { return highlightWords_; }
+    // The live offset of the lyrics of a song whose lyrics come from its own tags (those files are not
+    // rewritten): ms by song name, letter case ignored; 0 for a song without one.
+    std::int32_t SongOffset(const std::string& song) const;
     int FadeRatio() const { return fadeRatio_; }
     const std::string& Charset() const { return charset_; }
     const std::string& SearchUrl() const { return searchUrl_; }
@@ -128,6 +135,10 @@ public:
     void SetSearchLyricDirectory(bool value);
     void SetDisplayMode(int value);
     void SetFadeLyrics(bool value);
+    void SetHighlightWords(bool value);
+    // Kept for the run and written to the "LyricsOffsets" section of Settings.ini with the other settings; a
+    // song name that cannot be a key there (one with "=" or starting with "[") is kept for the run only.
+    void SetSongOffset(const std::string& song, std::int32_t offset);
     void SetFadeRatio(int value);
     void SetCharset(const std::string& value);
     void SetUsername(const std::string& value);
@@ -191,6 +202,8 @@ private:
     bool showSongInfo_ = false;
     int displayMode_ = 0;
     bool fadeLyrics_ = false;
+    bool highlightWords_ = true;
+    std::map<std::string, std::pair<std::string, std::int32_t>> songOffsets_; // lower-cased name -> name, ms
     int fadeRatio_ = 0;
     std::string charset_;
     std::string searchUrl_;

@@ -18,6 +18,7 @@ find_package(Qt6 REQUIRED COMPONENTS Test)
 cantrel_add_test(main_window_tests LABEL gui
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainActionsTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/WASkinTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/tests/MainWindowTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
+    ${CMAKE_SOURCE_DIR}/lyrics/tests/Fixtures.cpp
   LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test
   TIMEOUT 300)
 

@@ -170,8 +170,10 @@ double TDisplayTextNoTimestamp::SnapToDevicePixel(double value) const {
 }
 
 void TDisplayTextNoTimestamp::NoteChangeAt(std::int64_t position) {
-    if (NextChange_ < 0 || position < NextChange_)
-        NextChange_ = position;
+    // Kept on the song's clock, which the main window schedules by: the live shift moves the lyrics' times.
+    const std::int64_t song = std::max<std::int64_t>(0, position - Lyrics_.LiveShift);
+    if (NextChange_ < 0 || song < NextChange_)
+        NextChange_ = song;
 }
 
 void TDisplayTextNoTimestamp::UpdateFrame(double /*deltaTime*/, double /*newTime*/) {
@@ -181,14 +183,16 @@ void TDisplayTextNoTimestamp::UpdateFrame(double /*deltaTime*/, double /*newTime
     if (Lyrics_.Timestamped) {
         // The clock read may poll a paused player and so run a song change that rebuilds the lines:
         // the line count is taken after it.
-        const std::int32_t position = Session_.GetSongPosition();
+        const std::int32_t position = LyricPosition();
         const int n = LineCount();
         CurrentLine = Lyrics_.LineIndexAt(position);
-        if (HighlightedLine >= 0 && HighlightedLine < n)
+        if (HighlightedLine >= 0 && HighlightedLine < n) {
             Line(HighlightedLine).ModulateColor.B = kLineGrey;
+            Line(HighlightedLine).HighlightEnd = 0;
+        }
         HighlightedLine = CurrentLine;
         if (Settings_.HighlightLine() && CurrentLine >= 0 && CurrentLine < n)
-            Line(CurrentLine).ModulateColor.B = 0;
+            HighlightWords(position);
         // The next line becomes current once the position has passed its time.
         const auto& lines = Lyrics_.Lines;
         for (std::size_t i = std::size_t(std::max(CurrentLine + 1, 0)); i < lines.size(); ++i)
@@ -211,6 +215,32 @@ void TDisplayTextNoTimestamp::UpdateFrame(double /*deltaTime*/, double /*newTime
         TGLHUDText& line = Line(i);
         line.Visible = line.Position.Y > 2 && line.Position.Y < bottom;
     }
+}
+
+std::int32_t TDisplayTextNoTimestamp::LyricPosition() {
+    const std::int64_t position = std::int64_t(Session_.GetSongPosition()) + Lyrics_.LiveShift;
+    return std::int32_t(std::clamp<std::int64_t>(position, INT32_MIN, INT32_MAX));
+}
+
+void TDisplayTextNoTimestamp::HighlightWords(std::int32_t position) {
+    TGLHUDText& line = Line(CurrentLine);
+    const auto& lines = Lyrics_.Lines;
+    const lyrics::TLyricTextLine* words =
+        std::size_t(CurrentLine) < lines.size() ? &lines[std::size_t(CurrentLine)] : nullptr;
+    if (!Settings_.HighlightWords() || !words || words->Words.empty() || words->Text != line.Text) {
+        line.ModulateColor.B = 0; // the whole line
+        line.HighlightEnd = 0;
+        return;
+    }
+    // Sung so far: the text up to the word after the last one whose time has come (before the first word,
+    // the text ahead of it); the rest of the line stays grey until its word.
+    const int word = lyrics::TTextLyrics::WordIndexAt(*words, position);
+    const std::size_t next = std::size_t(word + 1);
+    line.HighlightColor = {line.ModulateColor.R, line.ModulateColor.G, 0, 1};
+    line.HighlightEnd = next < words->Words.size() ? words->Words[next].Start : words->Text.size();
+    // The next word lights up once the position has passed its time.
+    if (next < words->Words.size())
+        NoteChangeAt(std::int64_t(words->Words[next].Time) + 1);
 }
 
 void TDisplayTextNoTimestamp::UpdateFade(std::int32_t position) {
@@ -269,7 +299,7 @@ void TDisplayTextNoTimestamp::UpdateFade(std::int32_t position) {
 }
 
 void TDisplayTextNoTimestamp::AutoScroll() {
-    AutoScrollAt(Session_.GetSongPosition());
+    AutoScrollAt(LyricPosition());
 }
 
 void TDisplayTextNoTimestamp::AutoScrollAt(std::int32_t position) {
@@ -591,7 +621,9 @@ void TDisplayTextNoTimestamp::DoubleClick() {
     if (object && object->Kind() == TGLObjectKind::HUDText) {
         if (Lyrics_.Timestamped && IsLineObject(object) && object->Tag >= 0 &&
             std::size_t(object->Tag) < Lyrics_.Lines.size())
-            Session_.PlayerSeek(Lyrics_.Lines[std::size_t(object->Tag)].Time);
+            Session_.PlayerSeek(std::int32_t(std::clamp<std::int64_t>(
+                std::int64_t(Lyrics_.Lines[std::size_t(object->Tag)].Time) - Lyrics_.LiveShift, 0,
+                INT32_MAX)));
         return;
     }
     Host_.MainDoubleClick();

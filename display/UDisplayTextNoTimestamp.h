@@ -80,7 +80,7 @@ public:
     void DoubleClick();
 
     // The song position (ms) at which the lyrics next look different by themselves while the song plays,
-    // as the last frame found it: the next line becomes current, the glide reaches the next device pixel,
+    // as the last frame found it: the next line becomes current or its next word lights up, the glide reaches the next device pixel,
     // or, without a glide, the fades have moved as far as one device pixel of a glide would take. -1 when
     // nothing moves with the song clock (plain lyrics, or neither fades nor a glide). The main window draws
     // its next frame exactly then instead of polling the scene.
@@ -97,6 +97,10 @@ private:
     toolkit::TGLHUDText& Line(int index) const;
     bool IsLineObject(const toolkit::TGLBaseSceneObject* object) const;
     void UpdateFade(std::int32_t position);
+    // The song clock's position moved by the live offset: the position the lyric times are compared with.
+    std::int32_t LyricPosition();
+    // The words of the current line sung by the position, in the highlight colour.
+    void HighlightWords(std::int32_t position);
     void AutoScrollAt(std::int32_t position);
     void StoreScrollPosition(int value);
     void SetButtonBlue(int index, float blue);

@@ -9,6 +9,7 @@
 #include "display/UWinampSkin.h"
 #include "display/scene/GLSceneViewer.h"
 #include "lyrics/TextHelpers.h"
+#include "lyrics/ULrcOffset.h"
 #include "platform/AgentChannel.h"
 #include "platform/Platform.h"
 #include "toolkit/FileBytes.h"
@@ -30,6 +31,7 @@
 #include <QWindow>
 
 #include <algorithm>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 
@@ -39,6 +41,9 @@ namespace {
 
 const char* const kAgentNotRunning = "[CantrelAgent not running]";
 const char* const kDownloading = "Downloading..";
+// The live offset's step and its bounds (ms).
+constexpr std::int32_t kOffsetStep = 100;
+constexpr std::int32_t kMaxOffset = 600000;
 // Shown under the title when it names no song in the character set (every character became "?").
 const char* const kNoUsableSongName = "No lyrics: the title names no song in this character set";
 const char* const kErrorConnecting = "Error Connecting";
@@ -582,6 +587,9 @@ void TFormCantrel::UpdateSong() {
             SyncLookupSettings();
             found = Mp3Tag_.LoadForCurrentSong(Lyrics_);
             if (found) {
+                // Lyrics from the song's own tags keep their live offset in the settings.
+                if (Lyrics_.LyricsFileName.empty())
+                    Lyrics_.LiveShift = Settings_->SongOffset(Lyrics_.SongName);
                 Scene_->GLHUDTextNoTimestampDownloading->Visible = false;
                 DisplayEngine_->RebuildLines();
                 if (!Lyrics_.Timestamped) {
@@ -660,6 +668,23 @@ bool TFormCantrel::SubmitEnabled() const {
 
 bool TFormCantrel::AgentSearch(int site, std::int32_t lengthSeconds, bool timestamped) {
     return Agent_.Search(site, Lyrics_.SongName, lengthSeconds, timestamped);
+}
+
+void TFormCantrel::ShiftLyrics(std::int32_t delta) {
+    if (ViewMode_ == 3 || !Lyrics_.Found || !Lyrics_.Timestamped)
+        return;
+    const std::int64_t wanted = std::int64_t(Lyrics_.Offset) + Lyrics_.LiveShift + delta;
+    const auto total = std::int32_t(std::clamp<std::int64_t>(wanted, -kMaxOffset, kMaxOffset));
+    Lyrics_.LiveShift =
+        std::int32_t(std::clamp<std::int64_t>(std::int64_t(total) - Lyrics_.Offset, INT32_MIN, INT32_MAX));
+    std::string notice = lyrics::OffsetNotice(total);
+    if (Lyrics_.LyricsFileName.empty())
+        Settings_->SetSongOffset(Lyrics_.SongName, Lyrics_.LiveShift);
+    else if (!lyrics::SaveOffsetTag(Lyrics_.LyricsFileName, total))
+        notice += " (not saved)";
+    ShowNotice(notice);
+    TimerHideDownlaodLabel.start();
+    DisplayEngine_->UpdateFrame(0, Scene_->GLCadencer1.CurrentTime());
 }
 
 void TFormCantrel::ShowNotice(const std::string& text) {
@@ -1377,6 +1402,12 @@ void TFormCantrel::RunAction(TMainAction action) {
         break;
     case A::Help:
         OpenAddress(HelpAddress());
+        break;
+    case A::LyricsEarlier:
+        ShiftLyrics(kOffsetStep);
+        break;
+    case A::LyricsLater:
+        ShiftLyrics(-kOffsetStep);
         break;
     case A::RestoreFromMaximized:
     case A::ScrollUp:

@@ -110,6 +110,10 @@ public:
     void DisplayLoopStep();
     // The manual web search address for the current song.
     std::string ManualSearchAddressForSong() const;
+    // The live offset control: moves the timestamped lyrics shown by delta ms (positive: earlier), shows the
+    // offset briefly and keeps it: in the lyrics file's "[offset:]" tag, or, for lyrics from the song's own
+    // tags, in the settings by song.
+    void ShiftLyrics(std::int32_t delta);
     // Runs what a key, a gesture or a menu item asks for.
     void RunAction(TMainAction action);
     // Fills the "Player" submenu with the players on the session bus (done each time it opens).

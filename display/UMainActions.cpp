@@ -51,6 +51,12 @@ TMainAction KeyAction(const TKeyPress& press) {
         return TMainAction::Prev;
     case Qt::Key_F1:
         return TMainAction::Help;
+    // The main keyboard's plus and minus (the keypad's change the text size in the display engine).
+    case Qt::Key_Plus:
+    case Qt::Key_Equal:
+        return TMainAction::LyricsEarlier;
+    case Qt::Key_Minus:
+        return TMainAction::LyricsLater;
     case Qt::Key_F4:
         // Exactly Alt: any other modifier held as well keeps the window open.
         return press.Alt && !press.Shift && !press.Ctrl && !press.Meta ? TMainAction::Close
@@ -107,6 +113,8 @@ const std::vector<TMenuItem>& PopupMenu() {
              {"Back5seconds1", "Back 5 seconds", "Left", A::Back5s, false, {}},
              {"Fwd5seconds1", "Fwd 5 seconds", "Right", A::Forward5s, false, {}},
              {"Jumptofile1", "Jump to file..", "J", A::JumpToFile, false, {}},
+             {"LyricsEarlier1", "Lyrics earlier (+0.1 s)", "+", A::LyricsEarlier, false, {}},
+             {"LyricsLater1", "Lyrics later (-0.1 s)", "-", A::LyricsLater, false, {}},
          }},
         // The players on the session bus follow "Automatic" when the menu opens (the main window adds them).
         {"Player1",

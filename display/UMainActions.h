@@ -26,6 +26,8 @@ enum class TMainAction {
     Forward5s,
     Back5s,
     JumpToFile,
+    LyricsEarlier, // "+" (or "=", the same key unshifted): the live offset 100 ms up
+    LyricsLater,   // "-": 100 ms down
     // window
     RestoreFromMaximized, // Esc: only acts on a maximised window
     ScrollUp,             // Ctrl+Up: the display engine's wheel-up handling

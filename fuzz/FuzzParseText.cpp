@@ -1,4 +1,5 @@
-// Lyric file bytes through the decoder and the parser, and the document's invariants after it.
+// Lyric file bytes through the decoder and the parser, and the document's invariants after it: line times,
+// trimmed texts, word times of enhanced LRC lines and offsets.
 #include "lyrics/UTextLyrics.h"
 
 #include <cstddef>
@@ -24,6 +25,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
             std::abort();
         if (i > 0 || line.Time != lyrics::TTextLyrics::kNoTime)
             last = line.Time;
+        // Word times point into the text in order, and belong to timed lines only.
+        std::size_t start = 0;
+        for (const lyrics::TLyricWord& word : line.Words) {
+            if (word.Start < start || word.Start > line.Text.size() || word.Time < 0 ||
+                line.Time == lyrics::TTextLyrics::kNoTime)
+                std::abort();
+            start = word.Start;
+        }
+        for (std::int32_t position : {0, 1, 12400, INT32_MAX}) {
+            const int word = lyrics::TTextLyrics::WordIndexAt(line, position);
+            if (word < -1 || word >= static_cast<int>(line.Words.size()))
+                std::abort();
+        }
     }
     for (std::int32_t position : {0, 1, 83450, 5940000, INT32_MAX}) {
         const int index = doc.LineIndexAt(position);

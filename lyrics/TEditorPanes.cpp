@@ -11,7 +11,9 @@ TEditorPanes FillPanes(const TTextLyrics& document) {
     panes.Lyric.reserve(document.Lines.size());
     for (const auto& line : document.Lines) {
         panes.Timing.push_back(TimeToText(line.Time));
-        panes.Lyric.push_back(line.Text);
+        // Word times stay in the text as their stamps, in the time base of the timing pane, so that a line
+        // the user does not retime keeps them through a save.
+        panes.Lyric.push_back(lyrics::WordStampedText(line));
     }
     if (document.Lines.empty()) {
         panes.Timing.push_back(kZeroTimeText);

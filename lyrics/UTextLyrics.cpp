@@ -2,10 +2,13 @@
 
 #include "lyrics/TextHelpers.h"
 
+#include "toolkit/AsciiText.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/FileBytes.h"
 
+#include <algorithm>
 #include <cctype>
+#include <cstdio>
 #include <iterator>
 #include <map>
 #include <string_view>
@@ -25,13 +28,13 @@ std::string_view From(std::string_view s, std::size_t index) {
 // does.
 class TLineBuilder {
 public:
-    void Add(std::string_view text, std::int32_t time) {
+    void Add(std::string_view text, std::int32_t time, std::vector<TLyricWord> words = {}) {
         std::string trimmed = Trim(text);
         if (time == TTextLyrics::kNoTime) {
             Tail_.push_back(std::move(trimmed));
             return;
         }
-        auto it = Timed_.emplace(time, TNode{std::move(trimmed), {}});
+        auto it = Timed_.emplace(time, TNode{{std::move(trimmed), time, std::move(words)}, {}});
         auto next = std::next(it);
         std::vector<std::string>& group = next == Timed_.end() ? Tail_ : next->second.Before;
         it->second.Before = std::move(group);
@@ -42,21 +45,112 @@ public:
         lines.clear();
         for (auto& [time, node] : Timed_) {
             for (std::string& text : node.Before)
-                lines.push_back({std::move(text), TTextLyrics::kNoTime});
-            lines.push_back({std::move(node.Text), time});
+                lines.push_back({std::move(text), TTextLyrics::kNoTime, {}});
+            lines.push_back(std::move(node.Line));
         }
         for (std::string& text : Tail_)
-            lines.push_back({std::move(text), TTextLyrics::kNoTime});
+            lines.push_back({std::move(text), TTextLyrics::kNoTime, {}});
     }
 
 private:
     struct TNode {
-        std::string Text;
+        TLyricTextLine Line;
         std::vector<std::string> Before; // lines without time standing right before this one
     };
     std::multimap<std::int32_t, TNode> Timed_;
     std::vector<std::string> Tail_;
 };
+
+bool IsDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+bool IsAsciiLetter(char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+
+// A time stamp between open and close at the front of s: minutes of 1 to 3 digits, ":", two digits of
+// seconds, then optionally ".", "," or ":" and a fraction of 1 to 3 digits (".4" is 400 ms, ".45" 450 ms,
+// ".456" 456 ms). Returns the stamp's length with both brackets, or 0 when s does not start with one.
+std::size_t ReadStamp(std::string_view s, char open, char close, std::int32_t& time) {
+    if (s.empty() || s[0] != open)
+        return 0;
+    std::size_t i = 1;
+    std::int32_t minutes = 0;
+    while (i < s.size() && i <= 3 && IsDigit(s[i]))
+        minutes = minutes * 10 + (s[i++] - '0');
+    if (i == 1 || i + 3 > s.size() || s[i] != ':' || !IsDigit(s[i + 1]) || !IsDigit(s[i + 2]))
+        return 0;
+    const std::int32_t seconds = (s[i + 1] - '0') * 10 + (s[i + 2] - '0');
+    i += 3;
+    std::int32_t fraction = 0;
+    if (i < s.size() && (s[i] == '.' || s[i] == ',' || s[i] == ':')) {
+        const std::size_t first = ++i;
+        std::int32_t scale = 100;
+        while (i < s.size() && i - first < 3 && IsDigit(s[i])) {
+            fraction += (s[i++] - '0') * scale;
+            scale /= 10;
+        }
+        if (i == first)
+            return 0;
+    }
+    if (i >= s.size() || s[i] != close)
+        return 0;
+    time = minutes * 60000 + seconds * 1000 + fraction;
+    return i + 1;
+}
+
+// A key group other than a time: "[key:value]" with a key of letters, digits, "_", "-" or "#" that starts
+// with a letter or "#" ("[offset:+250]", "[length: 3:45]", "[#:comment]"), or a comment "[#...]". Returns
+// the group's length up to and with its "]" (0 when s does not start with one) and its key and value.
+std::size_t ReadKeyGroup(std::string_view s, std::string_view& key, std::string_view& value) {
+    if (s.size() < 3 || s[0] != '[' || !(IsAsciiLetter(s[1]) || s[1] == '#'))
+        return 0;
+    const std::size_t close = s.find(']');
+    if (close == std::string_view::npos)
+        return 0;
+    std::size_t i = 1;
+    while (i < close && (IsAsciiLetter(s[i]) || IsDigit(s[i]) || s[i] == '_' || s[i] == '-' || s[i] == '#'))
+        ++i;
+    if (i < close && s[i] == ':') {
+        key = s.substr(1, i - 1);
+        value = s.substr(i + 1, close - i - 1);
+    } else if (s[1] == '#') {
+        key = "#";
+        value = s.substr(2, close - 2);
+    } else {
+        return 0;
+    }
+    return close + 1;
+}
+
+// Moves "<mm:ss.xx>" word stamps out of a line's text into word times; the text is trimmed as lines are.
+std::string TakeWordStamps(std::string_view text, std::vector<TLyricWord>& words) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size();) {
+        std::int32_t time = 0;
+        if (text[i] == '<') {
+            if (const std::size_t length = ReadStamp(text.substr(i), '<', '>', time)) {
+                words.push_back({out.size(), time});
+                i += length;
+                continue;
+            }
+        }
+        out += text[i++];
+    }
+    const std::string_view trimmed = TrimView(out);
+    const std::size_t lead = std::size_t(trimmed.data() - out.data());
+    for (TLyricWord& word : words)
+        word.Start = std::min(word.Start > lead ? word.Start - lead : 0, trimmed.size());
+    return std::string(trimmed);
+}
+
+// A time of the text with the offset taken off, kept within 0 .. INT32_MAX.
+std::int32_t Shifted(std::int32_t time, std::int32_t offset) {
+    const std::int64_t t = std::int64_t(time) - offset;
+    return std::int32_t(std::clamp<std::int64_t>(t, 0, INT32_MAX));
+}
 
 // Splits text into lines for DecodeLyricFile: breaks at LF, CR (CR LF together), VT, FF, U+2028 and U+2029;
 // NUL ends the text. A final line counts when it is not empty.
@@ -129,6 +223,8 @@ void TTextLyrics::FillMissingTimes() {
 void TTextLyrics::ParseText(const std::string& text) {
     Tags.clear();
     DownloadSource.clear();
+    Offset = 0;
+    LiveShift = 0;
     TLineBuilder builder;
     std::size_t lineCount = 0;
     std::size_t budget = kMaxParsedBytes; // text stored by this parse; hostile input stops here
@@ -137,6 +233,14 @@ void TTextLyrics::ParseText(const std::string& text) {
     std::string_view all(text);
     all = all.substr(0, all.find('\0'));
 
+    auto addTag = [&](std::string_view tag) {
+        if (tag.size() > budget)
+            return false;
+        budget -= tag.size();
+        Tags.emplace_back(tag);
+        return true;
+    };
+
     auto parseLine = [&](std::string_view line) {
         std::string_view rest = TrimView(line);
         std::vector<std::int32_t> times;
@@ -144,7 +248,14 @@ void TTextLyrics::ParseText(const std::string& text) {
         bool firstPass = true;
         while (firstPass || (rest.size() > 1 && rest[0] == '[')) {
             firstPass = false;
-            if (rest.size() > 3 && rest[0] == '[' && rest[3] == ':') { // colon group
+            // A well-formed stamp of 1 to 3 digits of minutes and a fraction of 1 to 3 digits; the forms
+            // [mm:ss] and [mm:ss.cc] read the same here as by the fixed positions below.
+            if (const std::size_t length = ReadStamp(rest, '[', ']', t)) {
+                times.push_back(t);
+                rest = From(rest, length);
+                continue;
+            }
+            if (rest.size() > 3 && rest[0] == '[' && rest[3] == ':') { // colon group, by fixed positions
                 const std::string_view before = rest;
                 bool isTime = false;
                 if (std::tolower(static_cast<unsigned char>(rest[1])) == 'd' &&
@@ -168,15 +279,20 @@ void TTextLyrics::ParseText(const std::string& text) {
                         t += hundredths * 10;
                     after = 10;
                 }
-                if (isTime) {
+                if (isTime)
                     times.push_back(t);
-                } else {
-                    if (before.size() > budget)
-                        return false;
-                    budget -= before.size();
-                    Tags.emplace_back(before);
-                }
+                else if (!addTag(before))
+                    return false;
                 rest = From(rest, after);
+                continue;
+            }
+            std::string_view key, value;
+            if (const std::size_t length = ReadKeyGroup(rest, key, value)) { // any other key: a tag
+                if (toolkit::LowerAscii(std::string(key)) == "offset")
+                    ReadInteger(TrimView(value), Offset);
+                if (!addTag(rest))
+                    return false;
+                rest = From(rest, length);
                 continue;
             }
             const std::size_t close =
@@ -191,12 +307,30 @@ void TTextLyrics::ParseText(const std::string& text) {
                 times.push_back(kNoTime);
             break;
         }
+        std::vector<TLyricWord> words;
+        std::string wordText;
+        if (!times.empty() && rest.find('<') != std::string_view::npos) {
+            wordText = TakeWordStamps(rest, words);
+            if (!words.empty()) {
+                rest = wordText;
+                // A line of word stamps only is sung from its first word on.
+                if (std::all_of(times.begin(), times.end(), [](std::int32_t x) { return x == kNoTime; }))
+                    times.assign(1, words.front().Time);
+            }
+        }
+        const auto firstTimed =
+            std::find_if(times.begin(), times.end(), [](std::int32_t x) { return x != kNoTime; });
+        const std::int32_t wordsFrom = firstTimed == times.end() ? kNoTime : *firstTimed;
         for (std::int32_t time : times) {
-            if (lineCount >= kMaxLines || rest.size() > budget)
+            if (lineCount >= kMaxLines || rest.size() > budget || words.size() > budget / 8)
                 return false;
-            budget -= rest.size();
+            budget -= rest.size() + words.size() * 8;
             ++lineCount;
-            builder.Add(rest, time);
+            std::vector<TLyricWord> lineWords = words;
+            if (time != kNoTime && time != wordsFrom) // a repeated line: its words move with it
+                for (TLyricWord& word : lineWords)
+                    word.Time = Shifted(word.Time, wordsFrom - time);
+            builder.Add(rest, time, std::move(lineWords));
         }
         return true;
     };
@@ -213,6 +347,16 @@ void TTextLyrics::ParseText(const std::string& text) {
         start = i + 1;
     }
     builder.MoveInto(Lines);
+    // The offset holds for every time of the text, wherever its tag stands; taking the same amount off
+    // every time (down to 0 at most) keeps their order.
+    if (Offset != 0) {
+        for (TLyricTextLine& line : Lines) {
+            if (line.Time != kNoTime)
+                line.Time = Shifted(line.Time, Offset);
+            for (TLyricWord& word : line.Words)
+                word.Time = Shifted(word.Time, Offset);
+        }
+    }
     FillMissingTimes();
 }
 
@@ -225,6 +369,16 @@ bool TTextLyrics::LoadFromFile(const std::string& fileName, std::string* error) 
     return true;
 }
 
+int TTextLyrics::WordIndexAt(const TLyricTextLine& line, std::int32_t position) {
+    int index = -1;
+    for (const TLyricWord& word : line.Words) {
+        if (!(word.Time < position))
+            break;
+        ++index;
+    }
+    return index;
+}
+
 int TTextLyrics::LineIndexAt(std::int32_t position) const {
     int index = -1;
     for (const TLyricTextLine& line : Lines) {
@@ -233,6 +387,28 @@ int TTextLyrics::LineIndexAt(std::int32_t position) const {
         ++index;
     }
     return index;
+}
+
+std::string WordStampedText(const TLyricTextLine& line, std::int32_t offset) {
+    std::string out;
+    std::size_t from = 0;
+    for (const TLyricWord& word : line.Words) {
+        const std::size_t at = std::min(std::max(word.Start, from), line.Text.size());
+        out.append(line.Text, from, at - from);
+        from = at;
+        const std::int64_t t =
+            std::clamp<std::int64_t>(std::int64_t(word.Time) + offset, 0, 999 * 60000 + 59999);
+        char stamp[24];
+        if (t % 10 == 0)
+            std::snprintf(stamp, sizeof stamp, "<%02d:%02d.%02d>", int(t / 60000), int(t / 1000 % 60),
+                          int(t / 10 % 100));
+        else
+            std::snprintf(stamp, sizeof stamp, "<%02d:%02d.%03d>", int(t / 60000), int(t / 1000 % 60),
+                          int(t % 1000));
+        out += stamp;
+    }
+    out.append(line.Text, from, std::string::npos);
+    return out;
 }
 
 std::string DecodeLyricFile(const std::string& bytes, bool truncated) {

@@ -31,6 +31,10 @@ public:
     TGLBitmapFont* BitmapFont = nullptr;
     TAlignment Alignment = TAlignment::LeftJustify;
     TColorVector ModulateColor{1, 1, 1, 1};
+    // The first HighlightEnd bytes of the text are drawn in HighlightColor instead (its alpha is
+    // ModulateColor's): the words of a lyric line sung so far. 0 draws the whole text in ModulateColor.
+    std::size_t HighlightEnd = 0;
+    TColorVector HighlightColor{1, 1, 0, 1};
 
     // Left edge in pixels of a line of the given width, by the alignment.
     float LineLeft(float lineWidth) const;

@@ -211,6 +211,19 @@ std::vector<std::string> TProfileFile::SectionNames() const {
     return names;
 }
 
+std::vector<std::string> TProfileFile::KeyNames(const std::string& section) const {
+    std::vector<std::string> names;
+    const long header = FindSection(section);
+    if (header < 0)
+        return names;
+    for (std::size_t i = std::size_t(header) + 1; i < lines_.size() && lines_[i].kind != TKind::Section;
+         ++i) {
+        if (lines_[i].kind == TKind::Key)
+            names.push_back(lines_[i].name);
+    }
+    return names;
+}
+
 std::string TProfileFile::NewLineEnd() const {
     for (const auto& line : lines_) {
         if (!line.end.empty())

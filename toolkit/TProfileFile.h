@@ -48,6 +48,8 @@ public:
 
     // Section names in file order, as written (trimmed); repeated names are listed each time.
     std::vector<std::string> SectionNames() const;
+    // Key names of the first section of that name, in file order, as written (trimmed).
+    std::vector<std::string> KeyNames(const std::string& section) const;
 
     // Like WritePrivateProfileString. The value is written as it is, cut at its first line break or zero
     // byte. False (and nothing changes) for an empty or unusable section or key name (line breaks, '='

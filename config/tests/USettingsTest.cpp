@@ -430,6 +430,34 @@ TEST(Settings, RoundTripOfEveryKey) {
     toolkit::SetActiveCodePage(1252);
 }
 
+TEST(Settings, HighlightWordsAndSongOffsets) {
+    TWorld w;
+    TSettings& s = *w.settings;
+    s.LoadSettings();
+    EXPECT_TRUE(s.HighlightWords());
+    EXPECT_EQ(s.SongOffset("A - B"), 0);
+    s.SetSongOffset("A - B", 300);
+    s.SetSongOffset("a - b", -200); // letter case ignored: the same song
+    s.SetSongOffset("C = D", 100);  // no key of a profile file: kept for the run only
+    s.SetSongOffset("[E] - F", 100);
+    s.SetSongOffset("G - H", 0);
+    EXPECT_EQ(s.SongOffset("A - B"), -200);
+    EXPECT_EQ(s.SongOffset("C = D"), 100);
+    ASSERT_TRUE(s.SaveSettings());
+    EXPECT_EQ(w.ReadIni().find("HighlightWords"), std::string::npos); // on, the default: not written
+    EXPECT_NE(w.ReadIni().find("[LyricsOffsets]\r\nA - B=-200\r\nG - H=0\r\n"), std::string::npos);
+
+    TSettings& again = w.Restart();
+    again.LoadSettings();
+    EXPECT_EQ(again.SongOffset("A - B"), -200);
+    EXPECT_EQ(again.SongOffset("C = D"), 0);
+    again.SetHighlightWords(false);
+    ASSERT_TRUE(again.SaveSettings());
+    w.Restart().LoadSettings();
+    EXPECT_FALSE(w.settings->HighlightWords());
+    EXPECT_EQ(w.settings->SongOffset("a - B"), -200);
+}
+
 TEST(Settings, GarbageFilesGiveDefaults) {
     TWorld reference;
     reference.settings->LoadSettings();

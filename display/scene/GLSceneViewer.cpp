@@ -118,6 +118,7 @@ struct TGLSceneViewer::TRenderer {
     explicit TRenderer(TGlyphCache& glyphs) : Glyphs(glyphs) {}
 
     TGlyphCache& Glyphs;
+    std::string HeadText; // the highlighted head of the text being drawn
     std::unordered_map<const TGLBitmapFont*, TFontTexture> Textures;
     std::vector<GLuint> PageTextures; // one per page of the glyph cache
     GLUquadric* Quadric = nullptr;
@@ -317,44 +318,59 @@ struct TGLSceneViewer::TRenderer {
     // A text of a system font: its shaped glyphs at the exact device pixel size, one texel on one device
     // pixel (the text's top and each line's left edge are put on whole device pixels).
     void DrawSystemText(const TGLHUDText& text, const TGLBitmapFont& font) {
-        const TShapedText& shaped = Glyphs.Shape(
-            font.FontName(), Glyphs.DevicePixelSize(font.SystemPixelSize(text.Scale.Y)), text.Text);
+        const int pixelSize = Glyphs.DevicePixelSize(font.SystemPixelSize(text.Scale.Y));
+        // A highlighted head (of a text of one line) covers the glyphs whose middle lies within its advance.
+        // It is shaped first: shaping may start the cache over, which would drop the whole text's shape.
+        float split = -1;
+        if (text.HighlightEnd > 0 && text.Text.find('\n') == std::string::npos) {
+            HeadText.assign(text.Text, 0, text.HighlightEnd); // reuses its buffer: no allocation per frame
+            const TShapedText& head = Glyphs.Shape(font.FontName(), pixelSize, HeadText);
+            split = head.Lines.empty() ? 0 : head.Lines.front().Width;
+        }
+        const TShapedText& shaped = Glyphs.Shape(font.FontName(), pixelSize, text.Text);
         if (shaped.Quads.empty())
             return;
         UploadGlyphPages();
         const float ratio = float(Glyphs.DevicePixelRatio());
         const float texel = 1.0f / float(TGlyphCache::kPageSize);
-        glColor4f(text.ModulateColor.R, text.ModulateColor.G, text.ModulateColor.B,
-                  std::min(1.0f, text.ModulateColor.A));
+        const float alpha = std::min(1.0f, text.ModulateColor.A);
         const float top = std::round(text.Position.Y * ratio);
-        int bound = -1;
-        for (const TShapedLine& line : shaped.Lines) {
-            const float left = std::round(text.LineLeft(line.Width / ratio) * ratio);
-            for (std::uint32_t i = line.First; i < line.First + line.Count; ++i) {
-                const TGlyphQuad& q = shaped.Quads[i];
-                if (q.Page != bound) {
-                    if (bound >= 0)
-                        glEnd();
-                    bound = q.Page;
-                    glBindTexture(GL_TEXTURE_2D, PageTextures[std::size_t(bound)]);
-                    glBegin(GL_QUADS);
+        // Pass 0 draws the text in its colour, pass 1 the highlighted head; the colour is set between
+        // batches, never inside one.
+        for (int pass = 0; pass < (split >= 0 ? 2 : 1); ++pass) {
+            const TColorVector& c = pass == 0 ? text.ModulateColor : text.HighlightColor;
+            glColor4f(c.R, c.G, c.B, alpha);
+            int bound = -1;
+            for (const TShapedLine& line : shaped.Lines) {
+                const float left = std::round(text.LineLeft(line.Width / ratio) * ratio);
+                for (std::uint32_t i = line.First; i < line.First + line.Count; ++i) {
+                    const TGlyphQuad& q = shaped.Quads[i];
+                    if (split >= 0 && (float(q.X) + float(q.Width) / 2 < split) != (pass == 1))
+                        continue;
+                    if (q.Page != bound) {
+                        if (bound >= 0)
+                            glEnd();
+                        bound = q.Page;
+                        glBindTexture(GL_TEXTURE_2D, PageTextures[std::size_t(bound)]);
+                        glBegin(GL_QUADS);
+                    }
+                    const float x0 = (left + float(q.X)) / ratio, x1 = (left + float(q.X + q.Width)) / ratio;
+                    const float y0 = (top + float(q.Y)) / ratio, y1 = (top + float(q.Y + q.Height)) / ratio;
+                    const float u0 = float(q.U) * texel, u1 = float(q.U + q.Width) * texel;
+                    const float v0 = float(q.V) * texel, v1 = float(q.V + q.Height) * texel;
+                    glTexCoord2f(u0, v0);
+                    glVertex2f(x0, y0);
+                    glTexCoord2f(u1, v0);
+                    glVertex2f(x1, y0);
+                    glTexCoord2f(u1, v1);
+                    glVertex2f(x1, y1);
+                    glTexCoord2f(u0, v1);
+                    glVertex2f(x0, y1);
                 }
-                const float x0 = (left + float(q.X)) / ratio, x1 = (left + float(q.X + q.Width)) / ratio;
-                const float y0 = (top + float(q.Y)) / ratio, y1 = (top + float(q.Y + q.Height)) / ratio;
-                const float u0 = float(q.U) * texel, u1 = float(q.U + q.Width) * texel;
-                const float v0 = float(q.V) * texel, v1 = float(q.V + q.Height) * texel;
-                glTexCoord2f(u0, v0);
-                glVertex2f(x0, y0);
-                glTexCoord2f(u1, v0);
-                glVertex2f(x1, y0);
-                glTexCoord2f(u1, v1);
-                glVertex2f(x1, y1);
-                glTexCoord2f(u0, v1);
-                glVertex2f(x0, y1);
             }
+            if (bound >= 0)
+                glEnd();
         }
-        if (bound >= 0)
-            glEnd();
     }
 
     void DrawText(const TGLHUDText& text) {
@@ -389,6 +405,13 @@ struct TGLSceneViewer::TRenderer {
                 --lineEnd;
             float x = snap(text.LineLeft(float(font.TextWidth(s, begin, lineEnd)) * sx));
             for (std::size_t i = begin; i < lineEnd; ++i) {
+                if (text.HighlightEnd > 0 && (i == begin || i == text.HighlightEnd)) {
+                    // The colour changes between batches, never inside one.
+                    const TColorVector& c = i < text.HighlightEnd ? text.HighlightColor : text.ModulateColor;
+                    glEnd();
+                    glColor4f(c.R, c.G, c.B, std::min(1.0f, text.ModulateColor.A));
+                    glBegin(GL_QUADS);
+                }
                 const unsigned char code = static_cast<unsigned char>(s[i]);
                 const int index = font.GlyphIndex(code);
                 if (index >= 0 && std::size_t(index) < font.CharRects.size()) {

@@ -390,6 +390,45 @@ TEST_F(DisplayEngineTest, HighlightsTheCurrentLineOnly) {
     EXPECT_FLOAT_EQ(Line(2).ModulateColor.B, 0.75f);
 }
 
+// Enhanced LRC: the current line's sung words are drawn in the highlight colour, the rest stays grey; the
+// live offset moves the position the words are compared with.
+TEST_F(DisplayEngineTest, WordsHighlightAsTheyAreSung) {
+    Lyrics.ParseText("[00:05.00]Oh <00:05.20>never <00:05.40>gonna <00:05.90>give\n[00:08]next");
+    Lyrics.Found = true;
+    Engine.RebuildLines(); // a blank line goes on top: the word line is line 1
+    ASSERT_EQ(Line(1).Text, "Oh never gonna give");
+    struct {
+        std::int32_t at, shift;
+        int current;
+        std::size_t highlightEnd; // bytes of line 1 in the highlight colour
+    } cases[] = {
+        {4000, 0, 0, 0},  {5001, 0, 1, 3}, {5200, 0, 1, 3},   {5201, 0, 1, 9},    {5500, 0, 1, 15},
+        {5901, 0, 1, 19}, {8001, 0, 2, 0}, {4701, 500, 1, 9}, {5501, 400, 1, 19}, {5500, -400, 1, 3},
+    };
+    for (const auto& c : cases) {
+        Lyrics.LiveShift = c.shift;
+        At(c.at);
+        Engine.UpdateFrame(0.012, 1);
+        EXPECT_EQ(Engine.CurrentLine, c.current) << c.at << " " << c.shift;
+        EXPECT_EQ(Line(1).HighlightEnd, c.highlightEnd) << c.at << " " << c.shift;
+        if (c.current == 1 && c.highlightEnd > 0) {
+            EXPECT_FLOAT_EQ(Line(1).ModulateColor.B, 0.75f); // unsung words stay grey
+            EXPECT_FLOAT_EQ(Line(1).HighlightColor.B, 0);
+        }
+        if (c.current == 2) { // a line without word times is highlighted whole
+            EXPECT_FLOAT_EQ(Line(2).ModulateColor.B, 0);
+            EXPECT_EQ(Line(2).HighlightEnd, 0u);
+        }
+    }
+
+    Lyrics.LiveShift = 0;
+    Settings.SetHighlightWords(false); // the option off: the whole line, as before
+    At(5500);
+    Engine.UpdateFrame(0.012, 2);
+    EXPECT_EQ(Line(1).HighlightEnd, 0u);
+    EXPECT_FLOAT_EQ(Line(1).ModulateColor.B, 0);
+}
+
 TEST_F(DisplayEngineTest, ScrollTargetWithAndWithoutSmoothing) {
     // Fading: the lines are placed at the unclamped target, line 0 at y = 5 - target with
     // target = L x h - separator / 2 (+ the glide). L = 22.5, separator at 168. The target and each line's

@@ -1,5 +1,5 @@
 // The lyric display drawn by the OpenGL renderer under Xvfb: the current line yellow, the others grey, and
-// nothing of the lines outside the lyric area.
+// nothing of the lines outside the lyric area; a line with word times yellow as far as it is sung.
 #include "QtTestApp.h"
 
 #include "config/TNullSettingsView.h"
@@ -10,6 +10,7 @@
 #include "display/scene/GLSceneViewer.h"
 #include "lyrics/UTextLyrics.h"
 #include "player/EasyAmp.h"
+#include "toolkit/CodePage.h"
 
 #include "platform/fake/FakeWinamp.h"
 
@@ -130,5 +131,73 @@ TEST(DisplayScreenshot, CurrentLineYellowOthersGreyOutsideNotDrawn) {
     EXPECT_EQ(Count(image, QRect(0, 190, 810, 116)).Lit, 0);
     EXPECT_GT(Count(image, RectOf(*scene.GLHUDTextNoTimestampSeperator)).Lit, 0);
 
+    fs::remove_all(folder);
+}
+
+// Enhanced LRC: the current line's sung words yellow, the words still to come grey, with the stored font and
+// with the system's fonts.
+TEST(DisplayScreenshot, SungWordsYellowTheRestGrey) {
+    display::testing::TestApp();
+    const fs::path folder = fs::temp_directory_path() / "cantrel_display_screenshot_words";
+    fs::remove_all(folder);
+    fs::create_directories(folder / "Cantrel");
+    fs::copy_file(fs::path(CANTREL_SETTINGS_DIR) / "charset_english14.gsf",
+                  folder / "Cantrel" / "charset_english14.gsf");
+    for (const char* charset : {"charset_english", "charset_unicode"}) {
+        platform::TFakeWindowSystem windows;
+        platform::TFakeClock clock;
+        clock.Now = 1000000;
+        player::TPlayerSession session(windows, clock);
+        platform::TFakeWinamp amp(windows, "1. Artist - Song - Winamp");
+        amp.LengthSeconds = 100;
+        session.PollPlayer();
+        session.PollPlayer();
+
+        config::TNullSettingsView settingsView;
+        config::TSongList cancelList, uploadList;
+        config::TSettings settings(settingsView, cancelList, uploadList, folder.string(), "", '/');
+        settings.LoadSettings();
+        settings.SetCharset(charset);
+        settings.SetFadeLyrics(false);
+        settings.SetScrollSmooth(false);
+
+        TMainScene scene(clock);
+        scene.GLDummyCubeButtons->Visible = false;
+        scene.GLHUDTextLoading->Visible = false;
+        TGLSceneViewer viewer(clock);
+        scene.SetTextMeasure(&viewer.GlyphCache());
+        viewer.SetScene(&scene.GLSceneTextNoTimestamp);
+        viewer.SetCamera(scene.GLCameraTextNoTimestamp);
+        viewer.resize(810, 306);
+        scene.GLCameraTextNoTimestamp->SceneScale = 488.0f / 810;
+
+        lyrics::TTextLyrics lyrics;
+        lyrics.ParseText("[00:02.00]before\r\n[00:10.00]<00:10.00>MMMMMMMM <00:20.00>MMMMMMMM\r\n"
+                         "[00:30.00]after\r\n");
+        lyrics.Found = true;
+        TScrollState scroll;
+        display::TNullDisplayHost host;
+        TDisplayTextNoTimestamp engine(scene, viewer.View(), lyrics, settings, session, scroll, host);
+        engine.RebuildLines();
+        engine.LayoutWindow();
+        clock.Now += 15000; // the first word is sung, the second not yet
+        engine.UpdateFrame(0.012, 1);
+        ASSERT_EQ(engine.CurrentLine, 1) << charset;
+
+        viewer.show();
+        const QImage image = viewer.grabFramebuffer();
+        const auto& line =
+            static_cast<const toolkit::TGLHUDText&>(scene.GLHUDTextNoTimestampContainer->Child(1));
+        const QRect rect = RectOf(line);
+        const QRect left(rect.topLeft(), QSize(rect.width() / 2 - 4, rect.height()));
+        const QRect right(QPoint(rect.center().x() + 4, rect.top()), rect.bottomRight());
+        const TColours sung = Count(image, left), toCome = Count(image, right);
+        EXPECT_GT(sung.Yellow, 40) << charset;
+        EXPECT_LT(sung.Grey, sung.Yellow / 5) << charset;
+        EXPECT_GT(toCome.Grey, 40) << charset;
+        EXPECT_LT(toCome.Yellow, toCome.Grey / 5) << charset;
+        viewer.hide();
+    }
+    toolkit::SetActiveCodePage(1252);
     fs::remove_all(folder);
 }

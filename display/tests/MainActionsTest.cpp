@@ -39,6 +39,9 @@ TEST(MainKeys, KeyTable) {
         {{Qt::Key_F1}, A::Help},
         {{Qt::Key_J}, A::None}, // the display engine's key
         {{Qt::Key_Q}, A::None},
+        {{Qt::Key_Plus, true}, A::LyricsEarlier},
+        {{Qt::Key_Equal}, A::LyricsEarlier},
+        {{Qt::Key_Minus}, A::LyricsLater},
     };
     for (const auto& c : cases)
         EXPECT_EQ(KeyAction(c.press), c.action) << c.press.Key;
@@ -94,7 +97,7 @@ TEST(MainMenu, PopupMenuInOrder) {
               "Preferences..\tCtrl+P|Edit Lyrics..\tCtrl+E|-|"
               "Display Mode{Default|Minimal|}|Fade in lyrics|"
               "Playback{Prev\tZ|Play\tX|Pause\tC|Stop\tV|Next\tB|Back 5 seconds\tLeft|Fwd 5 seconds\tRight|"
-              "Jump to file..\tJ|}|Player{Automatic|}|"
+              "Jump to file..\tJ|Lyrics earlier (+0.1 s)\t+|Lyrics later (-0.1 s)\t-|}|Player{Automatic|}|"
               "Character set{English (default)|Eastern European|Russian|Greek|Unicode (all languages)|}|-|"
               "Search|Manual Search..\tCtrl+Shift+S|-|&Submit Lyric..|-|"
               "Player Setup Help{Winamp..|Foobar2000..|Quitessential Player..|Sonique..|MediaMonkey..|"

@@ -12,6 +12,7 @@
 #include "display/UWinampSkin.h"
 #include "display/scene/GLSceneViewer.h"
 #include "lyrics/fake/FakeAgent.h"
+#include "lyrics/tests/Fixtures.h"
 #include "platform/fake/FakeAgentChannel.h"
 #include "platform/fake/FakeMediaSession.h"
 #include "platform/fake/FakeWinamp.h"
@@ -200,6 +201,78 @@ TEST_F(MainWindowTest, SongWithLyricsFileScrollsWithTheClock) {
     w.Frame().PaintSongInfo();
     const std::string info = w.Frame().SongInfoText();
     EXPECT_EQ(info.substr(info.size() - 13), "  [1:02/3:05]");
+}
+
+// "+" and "-" shift the lyrics while they play: a brief notice, the current line moves at once, and the
+// offset lands in the file's [offset:] tag; the rest of the file stays byte for byte.
+TEST_F(MainWindowTest, LiveOffsetMovesTheLyricsAndIsSavedInTheFile) {
+    StartWinamp("1. Band - Tune - Winamp", 59750, 185);
+    const std::string lines = "[ar:Band]\n[00:10.00]First line\n[01:00.00]<01:00.00>Second <01:00.50>line\n"
+                              "[01:05.00]Third line\n";
+    WriteLyrics("Band - Tune.lrc", lines);
+    TFormCantrel& w = Open();
+    Play(50); // the poll sees the song at 0:59.8
+    ASSERT_TRUE(w.Lyrics().Found);
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "First line");
+
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(&w, Qt::Key_Plus);
+    EXPECT_EQ(Notice(), "Offset +0.3 s");
+    EXPECT_TRUE(NoticeShown());
+    EXPECT_TRUE(w.TimerHideDownlaodLabel.isActive());
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "Second line");
+    const auto file = [this] {
+        std::ifstream in(Folder / "Cantrel" / "lyrics" / "Band - Tune.lrc", std::ios::binary);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+    EXPECT_EQ(file(), "[offset:+300]\n" + lines);
+
+    QTest::keyClick(&w, Qt::Key_Minus);
+    EXPECT_EQ(Notice(), "Offset +0.2 s");
+    EXPECT_EQ(file(), "[offset:+200]\n" + lines);
+    QTest::keyClick(&w, Qt::Key_Minus, Qt::KeypadModifier); // the keypad's minus is the text size's
+    EXPECT_EQ(file(), "[offset:+200]\n" + lines);
+
+    // Read again, the file's offset holds and nothing is shifted on top of it.
+    w.UpdateSong();
+    EXPECT_EQ(w.Lyrics().Offset, 200);
+    EXPECT_EQ(w.Lyrics().LiveShift, 0);
+    Play(1); // 0:59.801, past the second line's time less the offset
+    const auto& second = w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)];
+    EXPECT_EQ(second.Text, "Second line");
+    EXPECT_EQ(second.Time, 59800);
+
+    // The menu items do the same.
+    w.Action("LyricsLater1")->trigger();
+    EXPECT_EQ(Notice(), "Offset +0.1 s");
+    EXPECT_EQ(file(), "[offset:+100]\n" + lines);
+}
+
+// Lyrics from the MP3's own tags: the file is left alone, the offset is kept for the song in the settings and
+// comes back with the song.
+TEST_F(MainWindowTest, LiveOffsetOfTagLyricsIsKeptPerSong) {
+    const fs::path mp3 = Folder / "music" / "Band - Tune.mp3";
+    fs::create_directories(mp3.parent_path());
+    const std::string bytes = fixtures::Audio() +
+                              fixtures::Lyrics3v2Block({{"IND", "10"}, {"LYR", "[00:10]One\r\n[01:00]Two"}}) +
+                              fixtures::Id3v1Tag("Tune", "Band");
+    std::ofstream(mp3, std::ios::binary) << bytes;
+    StartWinamp("1. Band - Tune - Winamp", 59950, 185);
+    Amp->SetPlaylistFile(0, mp3.string());
+    TFormCantrel& w = Open();
+    Play(50);
+    ASSERT_TRUE(w.Lyrics().Found);
+    ASSERT_TRUE(w.Lyrics().LyricsFileName.empty());
+    QTest::keyClick(&w, Qt::Key_Plus);
+    EXPECT_EQ(Notice(), "Offset +0.1 s");
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "Two");
+    EXPECT_EQ(w.Settings().SongOffset(w.Lyrics().SongName), 100);
+    std::ifstream in(mp3, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+
+    w.UpdateSong(); // read again: the song's offset holds
+    EXPECT_EQ(w.Lyrics().LiveShift, 100);
+    EXPECT_EQ(w.Lyrics().Lines[std::size_t(w.DisplayEngine().CurrentLine)].Text, "Two");
 }
 
 // A Russian title under the Western character set names no song: a clear message, no search. Choosing

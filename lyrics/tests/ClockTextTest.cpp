@@ -78,4 +78,29 @@ TEST(EditorPanes, FillFromDocument) {
     EXPECT_TRUE(RemovedTimestamps(0).empty());
 }
 
+// Word times survive the panes: the lyric pane holds their stamps, and the line written back from the panes
+// reads as the same line.
+TEST(EditorPanes, WordStampsRoundTrip) {
+    lyrics::TTextLyrics doc;
+    doc.ParseText("[00:12.00]<00:12.00>Never <00:12.40>gonna <00:12.905>give\r\n[00:14.00]plain");
+    const TEditorPanes panes = FillPanes(doc);
+    EXPECT_EQ(panes.Lyric,
+              (std::vector<std::string>{"<00:12.00>Never <00:12.40>gonna <00:12.905>give", "plain"}));
+    std::string text;
+    for (std::size_t i = 0; i < panes.Lyric.size(); ++i)
+        text += LrcLine(panes.Timing[i], panes.Lyric[i]) + "\r\n";
+    lyrics::TTextLyrics again;
+    again.ParseText(text);
+    ASSERT_EQ(again.Lines.size(), doc.Lines.size());
+    for (std::size_t i = 0; i < doc.Lines.size(); ++i) {
+        EXPECT_EQ(again.Lines[i].Text, doc.Lines[i].Text);
+        EXPECT_EQ(again.Lines[i].Time, doc.Lines[i].Time);
+        ASSERT_EQ(again.Lines[i].Words.size(), doc.Lines[i].Words.size());
+        for (std::size_t w = 0; w < doc.Lines[i].Words.size(); ++w) {
+            EXPECT_EQ(again.Lines[i].Words[w].Start, doc.Lines[i].Words[w].Start);
+            EXPECT_EQ(again.Lines[i].Words[w].Time, doc.Lines[i].Words[w].Time);
+        }
+    }
+}
+
 } // namespace

@@ -12,11 +12,17 @@ using lyrics::TLyricTextLine;
 using lyrics::TTextLyrics;
 
 namespace lyrics {
+bool operator==(const TLyricWord& a, const TLyricWord& b) {
+    return a.Start == b.Start && a.Time == b.Time;
+}
 bool operator==(const TLyricTextLine& a, const TLyricTextLine& b) {
-    return a.Text == b.Text && a.Time == b.Time;
+    return a.Text == b.Text && a.Time == b.Time && a.Words == b.Words;
 }
 void PrintTo(const TLyricTextLine& line, std::ostream* os) {
-    *os << "{\"" << line.Text << "\", " << line.Time << "}";
+    *os << "{\"" << line.Text << "\", " << line.Time;
+    for (const TLyricWord& word : line.Words)
+        *os << " <" << word.Start << "@" << word.Time << ">";
+    *os << "}";
 }
 } // namespace lyrics
 
@@ -46,15 +52,48 @@ TEST(ParseText, LineShapes) {
         {"[ti:Title][al:Album]", {}, {"[ti:Title][al:Album]"}, ""}, // the next group starts at position 8
         {"[dl:http://lyrics.example/x]", {}, {"[dl:http://lyrics.example/x]"}, "http://lyrics.example/x"},
         {"[DL:a]", {}, {"[DL:a]"}, "a"},
-        {"[offset:500]", {{"", kNone}}, {}, ""},
-        {"[length:3:05]", {{"", kNone}}, {}, ""},
+        // Key groups of other than two characters are tags too, and add no line.
+        {"[offset:500]", {}, {"[offset:500]"}, ""},
+        {"[length:3:05]", {}, {"[length:3:05]"}, ""},
+        {"[length: 3:45]", {}, {"[length: 3:45]"}, ""},
+        {"[re:Some editor]", {}, {"[re:Some editor]"}, ""},
+        {"[ve:1.0]", {}, {"[ve:1.0]"}, ""},
+        {"[#:a comment]", {}, {"[#:a comment]"}, ""},
+        {"[# a comment]", {}, {"[# a comment]"}, ""},
+        {"[offset:+250][ar:x]", {}, {"[offset:+250][ar:x]", "[ar:x]"}, ""},
+        {"[a:b]", {}, {"[a:b]"}, ""},
         {"[12345]Hello", {{"Hello", 12345}}, {}, ""},
         {"[Chorus]", {{"", kNone}}, {}, ""},
         {"[Chorus]Sing", {{"Sing", kNone}}, {}, ""},
-        {"[1:23.45]Hello", {{"Hello", kNone}}, {}, ""},
+        // Fractions of 1 to 3 digits, minutes of 1 to 3 digits.
+        {"[1:23.45]Hello", {{"Hello", 83450}}, {}, ""},
+        {"[1:23]Hello", {{"Hello", 83000}}, {}, ""},
+        {"[123:45.67]Hello", {{"Hello", 7425670}}, {}, ""},
+        {"[01:23.456]Hello", {{"Hello", 83456}}, {}, ""},
+        {"[01:23.4]Hello", {{"Hello", 83400}}, {}, ""},
+        {"[01:23,456]Hello", {{"Hello", 83456}}, {}, ""},
+        {"[00:01.5][0:02.25]Hi", {{"Hi", 1500}, {"Hi", 2250}}, {}, ""},
+        {"[1234:56]Hello", {{"Hello", kNone}}, {}, ""}, // four digits of minutes are no time
+        // Enhanced LRC: word stamps leave the text and become the line's word times.
+        {"[00:12.00]<00:12.00>Never <00:12.40>gonna <00:12.90>give",
+         {{"Never gonna give", 12000, {{0, 12000}, {6, 12400}, {12, 12900}}}},
+         {},
+         ""},
+        {"[00:12.00] <00:12.00> Never <00:12.4>gonna<00:12.900>",
+         {{"Never gonna", 12000, {{0, 12000}, {6, 12400}, {11, 12900}}}},
+         {},
+         ""},
+        {"<00:01.00>a <00:02.00>b",
+         {{"a b", 1000, {{0, 1000}, {2, 2000}}}},
+         {},
+         ""}, // sung from its first word
+        {"[00:10][00:20]<00:10.00>a <00:10.50>b",
+         {{"a b", 10000, {{0, 10000}, {2, 10500}}}, {"a b", 20000, {{0, 20000}, {2, 20500}}}},
+         {},
+         ""},
+        {"[00:05]x <y> <1:2> z", {{"x <y> <1:2> z", 5000}}, {}, ""},
         {"Hello", {{"Hello", kNone}}, {}, ""},
         {"\n", {{"", kNone}}, {}, ""},                   // an empty line (an empty text has no line at all)
-        {"[01:23.4]Hello", {{"ello", 83000}}, {}, ""},   // fixed positions: the text starts at position 11
         {"[01:23.xx]Hello", {{"Hello", 83000}}, {}, ""}, // hundredths that do not read add nothing
         {"[01:23]", {{"", 83000}}, {}, ""},
         {"[0x:23]Hello", {}, {"[0x:23]Hello"}, ""}, // no time: the rest goes to the tags, nothing is added
@@ -74,6 +113,68 @@ TEST(ParseText, LineShapes) {
         EXPECT_EQ(doc.Tags, shape.tags) << shape.line;
         EXPECT_EQ(doc.DownloadSource, shape.source) << shape.line;
     }
+}
+
+// The offset holds for every time of the text, wherever its tag stands; a positive offset shows the lyrics
+// earlier, and no time goes below 0.
+TEST(ParseText, OffsetTakesEffectOnEveryTime) {
+    struct {
+        const char* text;
+        std::vector<TLyricTextLine> lines;
+        std::int32_t offset;
+    } cases[] = {
+        {"[offset:+250]\n[00:01.00]a <00:01.50>b\n[00:00.10]c\n[00:02]d",
+         {{"c", 0}, {"a b", 750, {{2, 1250}}}, {"d", 1750}},
+         250},
+        {"[00:01]a\n[00:02]b\n[OFFSET: -500 ]", {{"a", 1500}, {"b", 2500}}, -500},
+        {"[offset:100]\n[offset:200]\n[00:01]a\n[00:02]b", {{"a", 800}, {"b", 1800}}, 200}, // the last one
+        {"[offset:abc]\n[00:01]a\n[00:02]b", {{"a", 1000}, {"b", 2000}}, 0},
+        {"[offset:2147483647]\n[00:01]a\nb", {{"a", 0}, {"b", TTextLyrics::kEndTime}}, 2147483647},
+        {"[offset:-2147483648]\n[999:59.999]a\n[00:00]b", {{"b", INT32_MAX}, {"a", INT32_MAX}}, INT32_MIN},
+    };
+    for (const auto& c : cases) {
+        TTextLyrics doc;
+        doc.ParseText(c.text);
+        EXPECT_EQ(doc.Lines, c.lines) << c.text;
+        EXPECT_EQ(doc.Offset, c.offset) << c.text;
+        EXPECT_EQ(doc.LiveShift, 0);
+    }
+}
+
+TEST(LineIndexAt, WordIndexAtFollowsTheCurrentLineRule) {
+    TTextLyrics doc;
+    doc.ParseText("[00:12.00]<00:12.00>Never <00:12.40>gonna <00:12.90>give\n[00:14]next");
+    const TLyricTextLine& line = doc.Lines.front();
+    const std::pair<std::int32_t, int> cases[] = {{0, -1},    {12000, -1}, {12001, 0}, {12400, 0},
+                                                  {12401, 1}, {12900, 1},  {12901, 2}, {99999, 2}};
+    for (const auto& [position, index] : cases)
+        EXPECT_EQ(TTextLyrics::WordIndexAt(line, position), index) << position;
+    EXPECT_EQ(TTextLyrics::WordIndexAt(doc.Lines.back(), 99999), -1); // a line without word times
+}
+
+// What the timing editor writes back for a line it did not retime: the word stamps where they stood.
+TEST(ParseText, WordStampsRoundTrip) {
+    const char* texts[] = {
+        "[00:12.00]<00:12.00>Never <00:12.40>gonna <00:12.90>give",
+        "[offset:+250]\n[01:02.50]Oh <01:02.75>ja <01:03.001>nein",
+        "[00:05]<00:05.10><00:05.20>x",
+        "[00:05]plain",
+    };
+    for (const char* text : texts) {
+        TTextLyrics doc;
+        doc.ParseText(text);
+        ASSERT_FALSE(doc.Lines.empty());
+        const TLyricTextLine line = doc.Lines.back();
+        TTextLyrics again;
+        again.ParseText("[00:00]" + lyrics::WordStampedText(line, doc.Offset) +
+                        "\n[offset:" + std::to_string(doc.Offset) + "]");
+        ASSERT_EQ(again.Lines.size(), 1u) << text;
+        EXPECT_EQ(again.Lines[0].Text, line.Text) << text;
+        EXPECT_EQ(again.Lines[0].Words, line.Words) << text;
+    }
+    TTextLyrics doc;
+    doc.ParseText("[00:12.00]<00:12.00>Never <00:12.40>gonna");
+    EXPECT_EQ(lyrics::WordStampedText(doc.Lines[0]), "<00:12.00>Never <00:12.40>gonna");
 }
 
 TEST(ParseText, LinesBreakAtCrLfAndEndAtNul) {

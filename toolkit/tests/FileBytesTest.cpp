@@ -46,10 +46,14 @@ TEST(FileBytes, ReplacingKeepsTheOldFileOnFailure) {
     EXPECT_FALSE(toolkit::WriteFileReplacing(blocked, "new"));
     EXPECT_EQ(TTempFolder::ReadFile(blocked), "old");
 
-    // The error names the file and gives the system's reason.
+    // The error names the file and gives the system's reason (in the system's own words).
     const std::string missing = folder / "no-such-folder" + "/x.txt";
     EXPECT_FALSE(toolkit::WriteFileReplacing(missing, "x", &error));
-    EXPECT_EQ(error, "Cannot write " + missing + ": No such file or directory");
+    const std::string named = "Cannot write " + missing + ": ";
+    EXPECT_EQ(error.substr(0, named.size()), named);
+    EXPECT_GT(error.size(), named.size());
+    if (platform::PathSeparator() == '/')
+        EXPECT_EQ(error, named + "No such file or directory");
 }
 
 // Modes exist on Linux only: Windows knows only the read-only mark.
