@@ -26,6 +26,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         profile.ReadProfileInt(name, key, 7);
         profile.ReadInteger(name, key, 7);
         profile.ReadBool(name, key, false);
+        for (const std::string& keyName : profile.KeyNames(name))
+            if (!profile.Find(name, keyName))
+                std::abort();
     }
     config::TFilterList sites;
     sites.MergeProfile(profile);

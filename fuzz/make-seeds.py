@@ -148,6 +148,16 @@ def main():
         b"<p>\xcf\xee\xeb\xea\xee\xe2\xed\xe8\xea\xf3</p><p>&hellip;&#x41;&#150;</p><script>x<y</script><!-- c -->")
     put("html_text", "pre.html", "\x01<pre>line one\nline two\n\n\n\nline &lt;three&gt;</pre><li>x</li><tr><td>y")
 
+    # Lyric files whose offset tag is rewritten: the offset comes from the end (a flag, then 4 bytes or 4 bytes
+    # of a small range).
+    lrc = "[ar:Blur]\r\n[ti:Tender]\r\n[offset:+250]\r\n[00:12.50]Tender is the night\r\n[00:17.00]Lying by your side\r\n"
+    put("lrc_offset", "tagged.lrc", lrc.encode() + struct.pack("<i", 1200) + b"\x01")
+    put("lrc_offset", "untagged_lf.lrc", lrc.replace("[offset:+250]\r\n", "").replace("\r\n", "\n").encode() +
+        struct.pack("<i", -300) + b"\x00")
+    put("lrc_offset", "utf16.lrc", b"\xff\xfe" + "[ti:x][OFFSET:-40]\r\n[00:01.00]a\r\n".encode("utf-16-le") +
+        struct.pack("<i", 0) + b"\x01")
+    put("lrc_offset", "utf16be.lrc", b"\xfe\xff" + "[offset:7\n[00:01.00]a".encode("utf-16-be") + struct.pack("<i", 70) + b"\x00")
+
     # ID3v1: the first byte picks the code page (odd: a tag is put at the end).
     tag = b"TAG" + b"Tender".ljust(30, b"\0") + b"Blur".ljust(30, b"\0") + b"13".ljust(30, b"\0") + b"1999" + \
         b"comment".ljust(28, b"\0") + b"\x00\x05\x11"
