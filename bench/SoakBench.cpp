@@ -2,12 +2,13 @@
 // plays a playlist of generated songs (each with timed lyrics in the lyrics folder) on a private session bus,
 // the window follows it through the player session's bus thread, and a script of random steps plays the
 // user: seeks, pauses, song skips (made in the player), window resizes and text-size changes (made in the
-// window). Every 10 s it samples the program's resident memory, CPU use, open file descriptors and threads,
-// and the song clock's error against mpv's own position (read over mpv's IPC socket every 250 ms, counted
-// only while playing and at least 2 s after the last seek, pause or skip). It prints a line per sample, the
-// figures at 1, 10 and 30 minutes, and the growth from the first minute to the end.
+// window). Every 10 s it samples the program's resident memory, its heap in use, CPU use, open file
+// descriptors and threads, and the song clock's error against mpv's own position (read over mpv's IPC socket
+// every 250 ms, counted only while playing and at least 2 s after the last seek, pause or skip). It prints a
+// line per sample, the figures at 1, 10 and 30 minutes, and the growth from the first minute to the end.
 //
-//   bench_soak [--minutes N] [--seed N] [--songs N]        defaults 30 minutes, seed 1, 6 songs
+//   bench_soak [--minutes N] [--seed N] [--songs N] [--steps]   defaults 30 minutes, seed 1, 6 songs;
+//                                                                --steps prints each user step with its time
 //
 // It runs on an Xvfb of its own (a free display number), and stops everything it started (mpv, the bus,
 // Xvfb) when it ends or is interrupted (Ctrl+C, SIGTERM: the figures so far are printed). With null audio
@@ -26,6 +27,7 @@
 #include <QTimer>
 
 #include <dirent.h>
+#include <malloc.h>
 #include <signal.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
@@ -156,6 +158,7 @@ double CpuSeconds() {
 struct TSample {
     double Minutes = 0;
     double RssMb = 0;
+    double HeapMb = 0;     // malloc's bytes in use: what a leak of our own would grow
     double CpuPercent = 0; // of one core, over the interval
     int Fds = 0;
     int Threads = 0;
@@ -175,11 +178,11 @@ double Percentile(std::vector<double> values, double p) {
 }
 
 void PrintSample(const TSample& s) {
-    std::printf(
-        "%6.1f min  rss %7.1f MB  cpu %5.1f %%  fds %3d  threads %2d  clock |err| mean %6.1f p95 %6.1f "
-        "max %7.1f ms (%3d)  steps %4d  songs %3d\n",
-        s.Minutes, s.RssMb, s.CpuPercent, s.Fds, s.Threads, s.ClockMeanMs, s.ClockP95Ms, s.ClockMaxMs,
-        s.ClockSamples, s.Actions, s.Songs);
+    std::printf("%6.1f min  rss %7.1f MB  heap %6.1f MB  cpu %5.1f %%  fds %3d  threads %2d  clock |err| "
+                "mean %6.1f p95 %6.1f "
+                "max %7.1f ms (%3d)  steps %4d  songs %3d\n",
+                s.Minutes, s.RssMb, s.HeapMb, s.CpuPercent, s.Fds, s.Threads, s.ClockMeanMs, s.ClockP95Ms,
+                s.ClockMaxMs, s.ClockSamples, s.Actions, s.Songs);
     std::fflush(stdout);
 }
 
@@ -212,16 +215,23 @@ int main(int argc, char* argv[]) {
     double minutes = 30;
     unsigned seed = 1;
     int songCount = 6;
-    for (int i = 1; i + 1 < argc; i += 2) {
+    bool verbose = false;
+    for (int i = 1; i < argc; i += 2) {
         const std::string name = argv[i];
-        if (name == "--minutes")
+        if (name == "--steps") {
+            verbose = true;
+            --i;
+        } else if (i + 1 >= argc) {
+            std::fprintf(stderr, "usage: bench_soak [--minutes N] [--seed N] [--songs N] [--steps]\n");
+            return 2;
+        } else if (name == "--minutes")
             minutes = std::max(0.2, std::atof(argv[i + 1]));
         else if (name == "--seed")
             seed = unsigned(std::strtoul(argv[i + 1], nullptr, 10));
         else if (name == "--songs")
             songCount = std::clamp(std::atoi(argv[i + 1]), 2, 50);
         else {
-            std::fprintf(stderr, "usage: bench_soak [--minutes N] [--seed N] [--songs N]\n");
+            std::fprintf(stderr, "usage: bench_soak [--minutes N] [--seed N] [--songs N] [--steps]\n");
             return 2;
         }
     }
@@ -357,6 +367,13 @@ int main(int argc, char* argv[]) {
         auto step = [&] {
             ++actions;
             const int kind = int(random() % 10);
+            if (verbose)
+                std::printf("%6.2f min  step %s\n", double(run.elapsed()) / 60000,
+                            kind < 3   ? "seek"
+                            : kind < 5 ? (paused ? "resume" : "pause")
+                            : kind < 6 ? "skip"
+                            : kind < 8 ? "resize"
+                                       : "text size");
             if (kind < 3) { // seek
                 double duration = 60;
                 rig.MpvNumber("duration", duration);
@@ -390,6 +407,7 @@ int main(int argc, char* argv[]) {
             TSample s;
             s.Minutes = double(now) / 60000;
             s.RssMb = double(StatusField("VmRSS")) / 1024;
+            s.HeapMb = double(mallinfo2().uordblks) / 1048576;
             s.CpuPercent = 100 * (cpu - cpuBefore) / (double(now - sampledAt) / 1000);
             s.Fds = OpenFds();
             s.Threads = int(StatusField("Threads"));
@@ -438,13 +456,19 @@ int main(int argc, char* argv[]) {
                     in.push_back(&s);
             return in;
         };
-        for (double mark : {1.0, 10.0, 30.0, samples.back().Minutes}) {
-            if (mark > samples.back().Minutes + 0.01)
-                continue;
+        auto nearest = [&](double mark) {
             const TSample* at = &samples.front();
             for (const TSample& s : samples)
                 if (std::fabs(s.Minutes - mark) < std::fabs(at->Minutes - mark))
                     at = &s;
+            return at;
+        };
+        const TSample* shown = nullptr;
+        for (double mark : {1.0, 10.0, 30.0, samples.back().Minutes}) {
+            const TSample* at = nearest(mark);
+            if (mark > samples.back().Minutes + 0.1 || at == shown)
+                continue;
+            shown = at;
             double sum = 0, worst = 0, p95 = 0;
             int count = 0;
             for (const TSample* s : minuteWindow(at->Minutes)) {
@@ -453,16 +477,13 @@ int main(int argc, char* argv[]) {
                 worst = std::max(worst, s->ClockMaxMs);
                 p95 = std::max(p95, s->ClockP95Ms);
             }
-            std::printf(
-                "  at %5.1f min: rss %.1f MB, cpu %.1f %%, fds %d, threads %d, clock |err| mean %.1f ms, "
-                "worst p95 of 10 s %.1f ms, max %.1f ms (%d readings)\n",
-                at->Minutes, at->RssMb, at->CpuPercent, at->Fds, at->Threads, count ? sum / count : 0.0, p95,
-                worst, count);
+            std::printf("  at %5.1f min: rss %.1f MB, heap %.1f MB, cpu %.1f %%, fds %d, threads %d, clock "
+                        "|err| mean %.1f ms, "
+                        "worst p95 of 10 s %.1f ms, max %.1f ms (%d readings)\n",
+                        at->Minutes, at->RssMb, at->HeapMb, at->CpuPercent, at->Fds, at->Threads,
+                        count ? sum / count : 0.0, p95, worst, count);
         }
-        const TSample* first = &samples.front();
-        for (const TSample& s : samples)
-            if (s.Minutes <= 1.0001)
-                first = &s;
+        const TSample* first = nearest(1.0);
         const TSample& last = samples.back();
         double cpuSum = 0;
         int cpuCount = 0;
@@ -471,12 +492,13 @@ int main(int argc, char* argv[]) {
                 cpuSum += s.CpuPercent;
                 ++cpuCount;
             }
-        std::printf(
-            "growth from %.1f to %.1f min: rss %+.1f MB (%.1f -> %.1f), fds %+d (%d -> %d), threads %+d "
-            "(%d -> %d); mean cpu after it %.1f %%; %d steps, %d song changes followed\n",
-            first->Minutes, last.Minutes, last.RssMb - first->RssMb, first->RssMb, last.RssMb,
-            last.Fds - first->Fds, first->Fds, last.Fds, last.Threads - first->Threads, first->Threads,
-            last.Threads, cpuCount ? cpuSum / cpuCount : 0.0, last.Actions, last.Songs);
+        std::printf("growth from %.1f to %.1f min: rss %+.1f MB (%.1f -> %.1f), heap %+.1f MB (%.1f -> "
+                    "%.1f), fds %+d (%d -> %d), threads %+d "
+                    "(%d -> %d); mean cpu after it %.1f %%; %d steps, %d song changes followed\n",
+                    first->Minutes, last.Minutes, last.RssMb - first->RssMb, first->RssMb, last.RssMb,
+                    last.HeapMb - first->HeapMb, first->HeapMb, last.HeapMb, last.Fds - first->Fds,
+                    first->Fds, last.Fds, last.Threads - first->Threads, first->Threads, last.Threads,
+                    cpuCount ? cpuSum / cpuCount : 0.0, last.Actions, last.Songs);
     }
     // The rig stops mpv and the bus as it goes; Xvfb goes last.
     return StopRequested ? 130 : 0;
