@@ -2,7 +2,8 @@
 // What the settings store tells the outside world when a setting changes: the preferences dialog's
 // controls (which always mirror the settings) and the parts of the main window a setting acts on. The
 // Qt layer implements it; tests use a recording fake. The store owns no widget and keeps a reference to
-// its view for its whole life.
+// its view for its whole life. The dialog's part is an interface of its own, which the dialog implements;
+// the main window implements the whole view and passes the dialog's part on to it.
 //
 // When the store moves a control (a check box, a slider, the size list), the view only shows the new
 // state: it must not call back into the setters for that change. The store itself runs the two sliders'
@@ -32,13 +33,14 @@ enum class TSettingsCheckBox {
     ExcludeTextInBrackets,
     RemoveTrackNumber,
     VisEnableBeatDetection,
+    HighlightWords,
 };
 
-class ISettingsView {
+// The preferences dialog's controls.
+class ISettingsDialogView {
 public:
-    virtual ~ISettingsView() = default;
+    virtual ~ISettingsDialogView() = default;
 
-    // ---- The preferences dialog ----
     // The About page's version label.
     virtual void ShowVersion(const std::string& caption) = 0;
     // Caption of the lyrics folder button; the path is a program path (show it through toolkit::DisplayPath).
@@ -63,9 +65,18 @@ public:
     virtual void EnableFadeSlider(bool enabled) = 0;
     virtual void ShowUsername(const std::string& text) = 0;
     virtual void ShowPassword(const std::string& text) = 0;
+    // The open lyric database's base address.
+    virtual void ShowLrclibUrl(const std::string& url) = 0;
     // Refills the search-site list: one item per site, caption Url, check mark Enabled, comment
     // Description.
     virtual void ShowFilters(const TFilterList& filters) = 0;
+    // The character set control shows the Charset value.
+    virtual void ShowCharset(const std::string& charset) = 0;
+};
+
+// The whole view: the dialog's controls and the main window.
+class ISettingsView : public ISettingsDialogView {
+public:
     // A warning message box with a single OK button.
     virtual void ShowWarning(const std::string& message) = 0;
 
@@ -102,6 +113,9 @@ public:
     virtual void LoadLyricFont(const std::string& fileName, int size) = 0;
     // The lyric font draws from the system's fonts at the size (UTF-8 text has no font file).
     virtual void UseSystemLyricFont(int size) = 0;
+    // The character set changed after loading: what is shown was read in the old code page, so the song's
+    // title is read again and the song looked up anew.
+    virtual void ReadSongAgain() = 0;
     // Neither minimised nor maximised.
     virtual bool IsMainWindowNormal() = 0;
     virtual int MainWindowWidth() = 0;

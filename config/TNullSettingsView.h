@@ -24,7 +24,9 @@ public:
     void EnableFadeSlider(bool) override {}
     void ShowUsername(const std::string&) override {}
     void ShowPassword(const std::string&) override {}
+    void ShowLrclibUrl(const std::string&) override {}
     void ShowFilters(const TFilterList&) override {}
+    void ShowCharset(const std::string&) override {}
     void ShowWarning(const std::string&) override {}
     void EnableMouseGestureRecogniser() override {}
     void SetSeparatorSpace(float) override {}
@@ -45,6 +47,7 @@ public:
     void RedrawInternetIndicator() override {}
     void LoadLyricFont(const std::string&, int) override {}
     void UseSystemLyricFont(int) override {}
+    void ReadSongAgain() override {}
     bool IsMainWindowNormal() override { return false; }
     int MainWindowWidth() override { return 0; }
     int MainWindowHeight() override { return 0; }

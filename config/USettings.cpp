@@ -302,6 +302,8 @@ void TSettings::SetShowButtons(bool value) {
 void TSettings::SetHighlightLine(bool value) {
     highlightLine_ = value;
     view_.ShowCheck(TSettingsCheckBox::HighlightLine, value);
+    // Words light up within the highlighted line only.
+    view_.EnableCheck(TSettingsCheckBox::HighlightWords, value);
 }
 
 void TSettings::SetScroll(bool value) {
@@ -436,6 +438,7 @@ void TSettings::SetFadeLyrics(bool value) {
 
 void TSettings::SetHighlightWords(bool value) {
     highlightWords_ = value;
+    view_.ShowCheck(TSettingsCheckBox::HighlightWords, value);
 }
 
 std::int32_t TSettings::SongOffset(const std::string& song) const {
@@ -464,7 +467,9 @@ void TSettings::SetFadeRatio(int value) {
 }
 
 void TSettings::SetCharset(const std::string& value) {
+    const bool changed = value != charset_;
     charset_ = value;
+    view_.ShowCharset(value);
     const int page = CodePageOfCharset(value);
     const bool pageChanged = page != toolkit::ActiveCodePage();
     toolkit::SetActiveCodePage(page);
@@ -478,6 +483,9 @@ void TSettings::SetCharset(const std::string& value) {
         view_.UseSystemLyricFont(small ? 14 : 22);
     else
         view_.LoadLyricFont(ShippedFile(value + (small ? "14.gsf" : "22.gsf")), small ? 14 : 22);
+    // Whoever chose it (the menu or the dialog), what is shown now is read again in the new code page.
+    if (changed && loaded_)
+        view_.ReadSongAgain();
 }
 
 void TSettings::SetUsername(const std::string& value) {
@@ -491,7 +499,16 @@ void TSettings::SetPassword(const std::string& value) {
 }
 
 void TSettings::SetLrclibUrl(const std::string& value) {
-    lrclibUrl_ = value;
+    // Spaces around a pasted address are no part of it.
+    const auto first = value.find_first_not_of(" \t");
+    lrclibUrl_ = first == std::string::npos ? std::string()
+                                            : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+    view_.ShowLrclibUrl(lrclibUrl_);
+}
+
+const std::string& TSettings::LrclibUrl() const {
+    static const std::string kDefault = kDefaultLrclibUrl;
+    return lrclibUrl_.empty() ? kDefault : lrclibUrl_;
 }
 
 void TSettings::SetPinnedPlayer(const std::string& value) {

@@ -98,8 +98,8 @@ public:
     bool SearchLyricDirectory() const { return searchLyricDirectory_; }
     const std::string& Username() const { return username_; }
     const std::string& Password() const { return password_; } // plain text
-    // The open lyric database (LRCLIB API): its base address, [Lrclib] Url.
-    const std::string& LrclibUrl() const { return lrclibUrl_; }
+    // The open lyric database (LRCLIB API): its base address, [Lrclib] Url; the default while it is empty.
+    const std::string& LrclibUrl() const;
     // The key of the player on the session bus the user pinned ("mpv", "vlc"); empty for the automatic
     // choice.
     const std::string& PinnedPlayer() const { return pinnedPlayer_; }

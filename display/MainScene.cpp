@@ -95,7 +95,8 @@ TMainScene::TMainScene(platform::IClock& clock) : GLCadencer1(clock) {
     GLDummyCubeVisualization->RollAngle = 5;
     GLDummyCubeVisualization->TurnAngle = 8;
     GLDummyCubeVisualization->Scale = {0.5f, 0.5f, 0.5f};
-    GLDummyCubeVisualization->TagFloat = 62; // the design value 70 is replaced at start-up
+    GLDummyCubeVisualization->TagFloat = 62;            // the design value 70 is replaced at start-up
+    GLDummyCubeVisualization->ProgressChildren = false; // its cubes have no frame handlers
 
     GLDummyCubeButtons = &root.AddNewChild<TGLDummyCube>("GLDummyCubeButtons");
     GLDummyCubeButtons->Position = {-0.94f, -0.6f, 0};

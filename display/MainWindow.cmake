@@ -21,6 +21,11 @@ cantrel_add_test(main_window_tests LABEL gui
     ${CMAKE_SOURCE_DIR}/lyrics/tests/Fixtures.cpp
   LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test
   TIMEOUT 300)
+# The preferences dialog and the visualization in the running main window.
+cantrel_add_test(preferences_window_tests LABEL gui
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/PreferencesWindowTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
+  LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test
+  TIMEOUT 300)
 
 # The main window with the real search agent program, against local web servers (cpp-httplib).
 find_package(PkgConfig QUIET)

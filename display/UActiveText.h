@@ -1,22 +1,12 @@
 #pragma once
-// Text of the program (single-byte, in the active code page) to and from Qt's strings.
+// Text of the program to and from Qt's strings: the conversion shared by every window (ui/), under the
+// names the display's code uses.
 
-#include "toolkit/CodePage.h"
-
-#include <QString>
-
-#include <string>
+#include "ui/UActiveText.h"
 
 namespace display {
 
-inline QString FromActive(const std::string& text) {
-    const std::u16string wide = toolkit::CodePageToUtf16(text, toolkit::ActiveCodePage());
-    return QString::fromUtf16(wide.data(), qsizetype(wide.size()));
-}
-
-inline std::string ToActive(const QString& text) {
-    return toolkit::Utf16ToActive(
-        std::u16string(reinterpret_cast<const char16_t*>(text.utf16()), std::size_t(text.size())));
-}
+using ui::FromActive;
+using ui::ToActive;
 
 } // namespace display

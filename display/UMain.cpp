@@ -1,11 +1,13 @@
 #include "display/UMain.h"
 
 #include "config/USettings.h"
+#include "config/ui/USettingsDialog.h"
 #include "display/DisplayInput.h"
 #include "display/MainScene.h"
 #include "display/UActiveText.h"
 #include "display/UDisplayTextNoTimestamp.h"
 #include "display/USceneLook.h"
+#include "display/UVisualization.h"
 #include "display/UWinampSkin.h"
 #include "display/scene/GLSceneViewer.h"
 #include "lyrics/TextHelpers.h"
@@ -53,6 +55,7 @@ const char* const kFormSection = "TFormCantrel";
 constexpr std::uint32_t kPollMs = 100;    // the player poll
 constexpr std::uint32_t kPollSlackMs = 5; // how early the poll timer may fire and still poll
 constexpr int kAnimationFrameMs = 16;     // frames while buttons turn
+constexpr int kEditFrameMs = 40;          // frames of the edit view while the song plays
 constexpr std::int64_t kClockJumpMs = 20; // a song clock moved by more than this was set anew
 constexpr std::int64_t kLongestFrameWaitMs = 3600000;
 
@@ -82,6 +85,9 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
                                                     Services_.UserDataFolder, Services_.Separator);
     // The submission's questions about songs; its dialog comes with its own window.
     UploadLyric_ = std::make_unique<database::TUploadLyric>(Lyrics_, *Settings_, UploadList_, *this, this);
+    // The preferences dialog, hidden until asked for; it shows the settings as the store changes them.
+    Preferences_ = new config::TFormSettings(*Settings_, *this, this);
+    PreferencesView_ = Preferences_;
     Scene_ = std::make_unique<TMainScene>(Clock_);
     GLSceneViewerMain_ = new TGLSceneViewer(Clock_, this);
     GLSceneViewerMain_->setObjectName("GLSceneViewerMain");
@@ -156,7 +162,8 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     connect(&TimerUpdateFPS, &QTimer::timeout, this, [this] { TimerUpdateFPSTimer(); });
 
     ViewMode_ = 0;
-    // The visualization comes with its own object; its anchor keeps its place in the layout.
+    Visualization_ =
+        std::make_unique<TCubeVisualization>(3, *Scene_->GLDummyCubeVisualization, Clock_, *Settings_);
     Frame_ = new TWASkin(Session_, *this, Scroll_, this);
     Frame_->AttachFrame(this);
     Scene_->GLDummyCubeVisualization->TagFloat = 62;
@@ -204,6 +211,10 @@ TFormCantrel::~TFormCantrel() {
         FrameTimer_->stop();
     }
     Agent_.StopListening();
+    // The dialog goes while the store it calls is still there.
+    PreferencesView_ = nullptr;
+    delete Preferences_;
+    Preferences_ = nullptr;
     // The editor, the frame and the scene view go before the objects they draw (the scroll state, the scene
     // and its fonts), which are members and would otherwise be freed first.
     delete Editor_;
@@ -314,12 +325,18 @@ void TFormCantrel::DisplayLoopStep() {
     }
     Scene_->GLCadencer1.Progress();
     LastSongClock_ = SongClock();
-    // The visualization is stepped here once it exists (never while it is switched off).
+    // The visualization: stepped only while it is shown, never in the Minimal mode; hidden, it costs nothing.
+    if (VisualizationShown())
+        Visualization_->Update();
     // In the edit view the editor follows the play position.
     if (ViewMode_ == 3)
         Editor_->UpdatePlayback();
     RedrawIfChanged();
     ScheduleNextFrame();
+}
+
+bool TFormCantrel::VisualizationShown() const {
+    return Visualization_ && Settings_->ShowVisualization() && Settings_->DisplayMode() != 1;
 }
 
 TFormCantrel::TSongClock TFormCantrel::SongClock() const {
@@ -345,6 +362,14 @@ void TFormCantrel::ScheduleNextFrame() {
         for (const toolkit::TGLTorus* button : Scene_->Buttons())
             if (button->Tag == 1 && button->Visible)
                 delay = kAnimationFrameMs;
+    // The visualization moves by itself while it is shown: a frame at each row shift.
+    if (VisualizationShown()) {
+        const int ms = std::max(kAnimationFrameMs, Settings_->UpdateTimeMs());
+        delay = delay < 0 ? ms : std::min(delay, ms);
+    }
+    // The edit view's play clock (hundredths) and current line move while the song plays.
+    if (ViewMode_ == 3 && Session_.AmpKind() != player::akNone && !Session_.Paused())
+        delay = delay < 0 ? kEditFrameMs : std::min(delay, kEditFrameMs);
     // The lyrics change by themselves only while the song clock runs.
     const std::int64_t next = ViewMode_ == 1 ? DisplayEngine_->NextChangePosition() : -1;
     if (next >= 0 && Session_.AmpKind() != player::akNone && !Session_.Paused()) {
@@ -356,6 +381,10 @@ void TFormCantrel::ScheduleNextFrame() {
         FrameTimer_->stop();
     else
         FrameTimer_->start(delay);
+}
+
+int TFormCantrel::FrameWaitMs() const {
+    return FrameTimer_ && FrameTimer_->isActive() ? FrameTimer_->interval() : -1;
 }
 
 void TFormCantrel::RedrawIfChanged() {
@@ -733,9 +762,11 @@ void TFormCantrel::SearchLyrics(int site) {
 }
 
 void TFormCantrel::ChooseCharset(const std::string& charset) {
-    if (charset == Settings_->Charset())
-        return;
-    Settings_->SetCharset(charset);
+    if (charset != Settings_->Charset())
+        Settings_->SetCharset(charset); // reads the song again (ReadSongAgain)
+}
+
+void TFormCantrel::ReadSongAgain() {
     // What is shown was read in the old code page: read the title again and look the song up anew.
     Session_.RereadTextsAfterCodePageChange();
     UpdateSong();
@@ -800,8 +831,9 @@ bool TFormCantrel::CanStayOnTop() {
 
 void TFormCantrel::ToggleStayOnTop() {
     const bool onTop = !StaysOnTop() && CanStayOnTop();
-    // The editor follows (the preferences and submission windows once they exist); then the main window.
+    // The editor and the preferences follow (the submission window once it exists); then the main window.
     Editor_->SetStayOnTop(onTop);
+    Preferences_->SetStaysOnTop(onTop);
     const Qt::WindowFlags flags =
         onTop ? windowFlags() | Qt::WindowStaysOnTopHint : windowFlags() & ~Qt::WindowStaysOnTopHint;
     if (QWindow* window = windowHandle()) {
@@ -948,12 +980,13 @@ void TFormCantrel::SetCursor(TCursorKind cursor) {
     }
 }
 
-void TFormCantrel::OpenPreferencesPage(int) {
-    // The preferences dialog opens on its page once it exists.
+void TFormCantrel::OpenPreferencesPage(int index) {
+    Preferences_->ShowPreferencesPage(index);
 }
 
-void TFormCantrel::MultiplyVisualizationGain(float) {
-    // Acts on the visualization once it exists.
+void TFormCantrel::MultiplyVisualizationGain(float factor) {
+    if (Visualization_)
+        Visualization_->MultiplyGain(factor);
 }
 
 // ---------------------------------------------------------------------------------------------------------
@@ -1162,8 +1195,7 @@ void TFormCantrel::CreateActions() {
         Actions_[name] = a;
         return a;
     };
-    // The preferences dialog and the submission window come with their own objects;
-    // until then their actions are present and disabled.
+    // The submission window comes with its own object; until then its action is present and disabled.
     auto addOwn = [this](const std::string& name, const QString& text, std::function<void()> work) {
         auto* a = new QAction(text, this);
         a->setObjectName(QString::fromStdString(name));
@@ -1174,7 +1206,7 @@ void TFormCantrel::CreateActions() {
         Actions_[name] = a;
         return a;
     };
-    addOwn("ActionPreferences", "Preferences..", [] {})->setEnabled(false);
+    addOwn("ActionPreferences", "Preferences..", [this] { Preferences_->ShowPreferences(); });
     addOwn("ActionEdit", "Edit Lyrics..", [this] { SetViewMode(3); });
     add("ActionDisplayModeDefault", "Default", TMainAction::DisplayModeDefault)->setCheckable(true);
     add("ActionDisplayModeKaraoke", "Minimal", TMainAction::DisplayModeMinimal)->setCheckable(true);
@@ -1434,12 +1466,15 @@ void TFormCantrel::ShowSeparator(bool shown) {
 void TFormCantrel::ShowVisualization(bool shown) {
     Scene_->GLDummyCubeVisualization->Visible = shown;
 }
-void TFormCantrel::SetVisualizationScale(float) {
-    // The visualization object takes the scale once it exists.
+void TFormCantrel::SetVisualizationScale(float scale) {
+    Scene_->GLDummyCubeVisualization->Scale = {scale, scale, scale};
 }
-void TFormCantrel::RecreateVisualization(int) {
-    // Deletes the anchor's children and makes a new cube visualization once it exists.
+void TFormCantrel::RecreateVisualization(int radius) {
+    // The old cubes go first: the old visualization no longer touches them.
     Scene_->GLDummyCubeVisualization->DeleteChildren();
+    Visualization_.reset();
+    Visualization_ =
+        std::make_unique<TCubeVisualization>(radius, *Scene_->GLDummyCubeVisualization, Clock_, *Settings_);
 }
 void TFormCantrel::ShowPlaybackButtons(bool shown) {
     Scene_->GLDummyCubeButtons->Visible = shown;
@@ -1559,9 +1594,33 @@ void TFormCantrel::ShowPassword(const std::string& text) {
     if (PreferencesView_)
         PreferencesView_->ShowPassword(text);
 }
+void TFormCantrel::ShowLrclibUrl(const std::string& url) {
+    if (PreferencesView_)
+        PreferencesView_->ShowLrclibUrl(url);
+}
 void TFormCantrel::ShowFilters(const config::TFilterList& filters) {
     if (PreferencesView_)
         PreferencesView_->ShowFilters(filters);
+}
+void TFormCantrel::ShowCharset(const std::string& charset) {
+    if (PreferencesView_)
+        PreferencesView_->ShowCharset(charset);
+}
+
+// ---------------------------------------------------------------------------------------------------------
+// Preferences host
+
+void TFormCantrel::TextSizeChosen() {
+    DisplayEngine_->RebuildLines();
+    TimerResizeEvent.start();
+}
+
+std::string TFormCantrel::ProductSite() const {
+    return kProductSite;
+}
+
+std::string TFormCantrel::DatabaseSite() const {
+    return UploadLyric_->DatabaseAddress;
 }
 
 } // namespace display

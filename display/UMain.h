@@ -12,6 +12,7 @@
 
 #include "config/ISettingsView.h"
 #include "config/TSongList.h"
+#include "config/ui/IPreferencesHost.h"
 #include "database/IEHTTP3.h"
 #include "database/UUploadLyric.h"
 #include "display/IDisplayHost.h"
@@ -41,8 +42,9 @@ class QMenu;
 class QSocketNotifier;
 
 namespace config {
+class TFormSettings;
 class TSettings;
-}
+} // namespace config
 namespace platform {
 class IAgentChannel;
 class IClock;
@@ -50,6 +52,7 @@ class IClock;
 
 namespace display {
 
+class TCubeVisualization;
 class TDisplayTextNoTimestamp;
 class TGLSceneViewer;
 class TMainScene;
@@ -77,6 +80,7 @@ class TFormCantrel : public QWidget,
                      public IFrameHost,
                      public IDisplayHost,
                      public config::ISettingsView,
+                     public config::IPreferencesHost,
                      public database::IUploadHost,
                      public database::IProcessMessages,
                      public editor::IEditorHost {
@@ -95,7 +99,7 @@ public:
     void UpdateSong() override;
     void SearchLyrics(int site) override;
     void SearchAgain() override;
-    // The character set menu: the setting, then the title and the lyrics read again in the new code page.
+    // The character set menu: the setting, which reads the title and the lyrics again in the new code page.
     void ChooseCharset(const std::string& charset);
     // Switches between the lyric view (1) and the edit view (3); false when that view is already on.
     bool SetViewMode(int mode);
@@ -133,6 +137,11 @@ public:
     toolkit::TMouseGesture& Gesture() { return JvMouseGesture1_; }
     QMenu& PopupMenuWidget() { return *JvPopupMenuMain_; }
     QWidget& LoadingPanel() { return *PanelLoading_; }
+    config::TFormSettings& Preferences() { return *Preferences_; }
+    // The visualization below the lyrics (recreated when its radius changes).
+    TCubeVisualization& Visualization() { return *Visualization_; }
+    // Ms until the next frame the window has set itself (-1: none, it waits for a poll or an event).
+    int FrameWaitMs() const;
     // The action of a menu item or action list entry by its name ("ActionSearch", "Prev1" ...).
     QAction* Action(const std::string& name) const;
     int PopupMenuTag() const { return PopupMenuTag_; }
@@ -238,14 +247,14 @@ public:
     void RedrawInternetIndicator() override;
     void LoadLyricFont(const std::string& fileName, int size) override;
     void UseSystemLyricFont(int size) override;
+    void ReadSongAgain() override;
     bool IsMainWindowNormal() override;
     int MainWindowWidth() override { return width(); }
     int MainWindowHeight() override { return height(); }
     void SetMainWindowSize(int width, int height) override;
     void ShowWarning(const std::string& message) override;
     void PinPlayer(const std::string& key) override;
-    // ---- Settings view: the preferences dialog's part, passed on once the dialog exists ----
-    void SetPreferencesView(config::ISettingsView* dialog) { PreferencesView_ = dialog; }
+    // ---- Settings view: the preferences dialog's part, passed on to the dialog ----
     void ShowVersion(const std::string& caption) override;
     void ShowLyricsDir(const std::string& path) override;
     void ShowCheck(config::TSettingsCheckBox box, bool checked) override;
@@ -261,7 +270,14 @@ public:
     void EnableFadeSlider(bool enabled) override;
     void ShowUsername(const std::string& text) override;
     void ShowPassword(const std::string& text) override;
+    void ShowLrclibUrl(const std::string& url) override;
     void ShowFilters(const config::TFilterList& filters) override;
+    void ShowCharset(const std::string& charset) override;
+
+    // ---- Preferences host ----
+    void TextSizeChosen() override;
+    std::string ProductSite() const override;
+    std::string DatabaseSite() const override;
 
 protected:
     void showEvent(QShowEvent* event) override;
@@ -338,7 +354,9 @@ private:
     QMenu* PlayerMenu_ = nullptr;
     std::atomic<bool> PlayerNewsPending_{false};
     std::map<std::string, QAction*> Actions_;
-    config::ISettingsView* PreferencesView_ = nullptr;
+    config::TFormSettings* Preferences_ = nullptr;
+    config::ISettingsDialogView* PreferencesView_ = nullptr;
+    std::unique_ptr<TCubeVisualization> Visualization_;
 
     // The display loop, started at the first showing: the player poll every 100 ms, and a one-shot frame
     // timer for the next change of the picture.
@@ -353,6 +371,8 @@ private:
         std::int64_t Base = 0;
     };
     TSongClock SongClock() const;
+    // Shown: switched on and not in the Minimal mode.
+    bool VisualizationShown() const;
     bool SongClockMoved() const;
     TSongClock LastSongClock_;
     std::uint32_t LastPollTick_ = 0;

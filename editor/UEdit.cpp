@@ -380,7 +380,7 @@ void TFormEdit::FillFromDocument() {
     panes.Lyric.resize(std::max<std::size_t>(lines, 1));
     SetPanes(panes.Timing, panes.Lyric);
     SetTimestampMode(panes.TimestampMode);
-    TagsForm_->SetTags(Document_.Tags);
+    TagsForm_->SetTags(panes.Tags);
     NearEndPaused_ = false;
 }
 

@@ -1,7 +1,10 @@
 #include "lyrics/TEditorPanes.h"
 
 #include "lyrics/ClockText.h"
+#include "lyrics/ULrcOffset.h"
 #include "lyrics/UTextLyrics.h"
+
+#include <cctype>
 
 namespace lyrics {
 
@@ -18,6 +21,15 @@ TEditorPanes FillPanes(const TTextLyrics& document) {
     if (document.Lines.empty()) {
         panes.Timing.push_back(kZeroTimeText);
         panes.Lyric.push_back("[" + document.SongName + "]");
+    }
+    for (const std::string& tag : document.Tags) {
+        std::string zeroed = WithOffsetTag(tag, 0);
+        std::string bare;
+        for (const char c : zeroed)
+            if (c != ' ' && c != '\t')
+                bare += char(std::tolower(static_cast<unsigned char>(c)));
+        if (bare != "[offset:0]")
+            panes.Tags.push_back(std::move(zeroed));
     }
     panes.TimestampMode = document.Timestamped;
     if (!panes.TimestampMode)

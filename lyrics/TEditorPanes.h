@@ -14,6 +14,10 @@ struct TEditorPanes {
     std::vector<std::string> Timing;
     std::vector<std::string> Lyric;
     bool TimestampMode = false;
+    // The document's tag lines. Its times already hold the file's offset, so an offset tag saved with them
+    // would shift them a second time: a line that only gives the offset is left out, any other offset group
+    // reads 0.
+    std::vector<std::string> Tags;
 };
 
 // The panes of a document: one line per document line (clock text of its time, its text); for a

@@ -11,7 +11,9 @@ void TGLBaseSceneObject::Adopt(std::unique_ptr<TGLBaseSceneObject> child) {
     Children_.push_back(std::move(child));
 }
 
-void TGLBaseSceneObject::DeleteChildren() { Children_.clear(); }
+void TGLBaseSceneObject::DeleteChildren() {
+    Children_.clear();
+}
 
 TGLBaseSceneObject* TGLBaseSceneObject::FindChild(const std::string& name) {
     if (Name == name)
@@ -55,6 +57,8 @@ bool TGLBaseSceneObject::ShownInScene() const {
 void TGLBaseSceneObject::DoProgress(double deltaTime, double newTime) {
     if (OnProgress)
         OnProgress(*this, deltaTime, newTime);
+    if (!ProgressChildren)
+        return;
     // By index: a handler may add children here. It must not delete its own object or an ancestor.
     for (std::size_t i = 0; i < Children_.size(); ++i)
         Children_[i]->DoProgress(deltaTime, newTime);

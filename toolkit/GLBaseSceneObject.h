@@ -21,7 +21,8 @@ enum class TGLObjectKind { Base, DummyCube, HUDText, Torus, Cube, ArrowLine, Lig
 class TGLBaseSceneObject {
 public:
     // Called by the scene clock with the seconds elapsed since its last advance and its new time.
-    using TProgressHandler = std::function<void(TGLBaseSceneObject& sender, double deltaTime, double newTime)>;
+    using TProgressHandler =
+        std::function<void(TGLBaseSceneObject& sender, double deltaTime, double newTime)>;
 
     explicit TGLBaseSceneObject(std::string name = {});
     virtual ~TGLBaseSceneObject();
@@ -43,6 +44,9 @@ public:
     int Tag = 0;
     float TagFloat = 0;
     TProgressHandler OnProgress;
+    // False for a subtree whose objects have no frame handlers (the visualization's grid of cubes): the
+    // scene clock then does not walk its children, so that it costs nothing per frame.
+    bool ProgressChildren = true;
 
     // Hierarchy.
     TGLBaseSceneObject* Parent() const { return Parent_; }

@@ -26,6 +26,8 @@ inline const char* CheckBoxName(TSettingsCheckBox box) {
         return "ShowButtons";
     case TSettingsCheckBox::HighlightLine:
         return "HighlightLine";
+    case TSettingsCheckBox::HighlightWords:
+        return "HighlightWords";
     case TSettingsCheckBox::Scroll:
         return "Scroll";
     case TSettingsCheckBox::ScrollSmooth:
@@ -56,7 +58,7 @@ public:
     // Shown state.
     std::map<std::string, bool> checks;
     std::map<std::string, bool> enabled;
-    std::string version, lyricsDir, scaleLabel, username, password, fontFile, pinnedPlayer;
+    std::string version, lyricsDir, scaleLabel, username, password, fontFile, charset, pinnedPlayer;
     int textSize = -2, scaleSlider = -1, visRadius = -1, displayMode = -1, fadeSlider = -1, fontSize = 0;
     float visualizationScale = 0;
     std::vector<std::string> filterCaptions;
@@ -107,12 +109,14 @@ public:
     }
     void ShowUsername(const std::string& text) override { Record("ShowUsername(" + (username = text) + ")"); }
     void ShowPassword(const std::string& text) override { Record("ShowPassword(" + (password = text) + ")"); }
+    void ShowLrclibUrl(const std::string& url) override { Record("ShowLrclibUrl(" + url + ")"); }
     void ShowFilters(const TFilterList& filters) override {
         filterCaptions.clear();
         for (const auto& site : filters.Items())
             filterCaptions.push_back(site.Url);
         Record("ShowFilters");
     }
+    void ShowCharset(const std::string& value) override { Record("ShowCharset(" + (charset = value) + ")"); }
     void ShowWarning(const std::string& message) override {
         warnings.push_back(message);
         Record("ShowWarning");
@@ -162,6 +166,7 @@ public:
         fontSize = size;
         Record("UseSystemLyricFont(" + std::to_string(size) + ")");
     }
+    void ReadSongAgain() override { Record("ReadSongAgain"); }
     bool IsMainWindowNormal() override { return normal; }
     int MainWindowWidth() override { return width; }
     int MainWindowHeight() override { return height; }

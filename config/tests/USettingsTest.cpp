@@ -509,6 +509,26 @@ TEST(Settings, LyricsFolderWithAnyCharactersIsFoundAgain) {
     toolkit::SetActiveCodePage(1252);
 }
 
+// After loading, a new character set (from the menu or the dialog) has what is shown read again; the same
+// one again only reloads the font.
+TEST(Settings, CharsetChangeAfterLoadingReadsTheSongAgain) {
+    TWorld w;
+    w.WriteIni("[General]\r\nCharset=charset_english\r\n");
+    w.settings->LoadSettings();
+    EXPECT_EQ(w.view.charset, "charset_english");
+    for (const auto& call : w.view.calls)
+        EXPECT_NE(call, "ReadSongAgain"); // loading reads nothing again
+    w.view.Clear();
+    w.settings->SetCharset("charset_unicode");
+    EXPECT_EQ(w.view.calls, (std::vector<std::string>{"ShowCharset(charset_unicode)",
+                                                      "UseSystemLyricFont(14)", "ReadSongAgain"}));
+    w.view.Clear();
+    w.settings->SetCharset("charset_unicode");
+    EXPECT_EQ(w.view.calls,
+              (std::vector<std::string>{"ShowCharset(charset_unicode)", "UseSystemLyricFont(14)"}));
+    toolkit::SetActiveCodePage(1252);
+}
+
 TEST(Settings, FallsBackToTheUserDataFolder) {
     TWorld w;
     // The program folder cannot hold a "Cantrel" folder: a file stands where it would go.
@@ -552,7 +572,7 @@ TEST(Settings, SetterEffectsOnTheView) {
         {"LyricsDir", [](auto& s, auto&) { s.SetLyricsDir("/l"); }, {"ShowLyricsDir(/l)"}},
         {"a plain check box",
          [](auto& s, auto&) { s.SetHighlightLine(true); },
-         {"ShowCheck(HighlightLine,1)"}},
+         {"ShowCheck(HighlightLine,1)", "EnableCheck(HighlightWords,1)"}},
         {"Scroll off disables smooth scrolling",
          [](auto& s, auto&) { s.SetScroll(false); },
          {"ShowCheck(Scroll,0)", "EnableCheck(ScrollSmooth,0)"}},
@@ -629,7 +649,9 @@ TEST(Settings, SetterEffectsOnTheView) {
          {"EnableFadeSlider(1)", "ShowCheck(FadeLyrics,1)", "CheckFadeMenuItem(1)"}},
         {"FadeRatio", [](auto& s, auto&) { s.SetFadeRatio(5); }, {"ShowFadeSlider(10)"}},
         {"FadeRatio where the slider is", [](auto& s, auto&) { s.SetFadeRatio(100); }, {}},
-        {"Charset", [](auto& s, auto&) { s.SetCharset("charset_greek"); }, {"LoadLyricFont(14)"}},
+        {"Charset before loading",
+         [](auto& s, auto&) { s.SetCharset("charset_greek"); },
+         {"ShowCharset(charset_greek)", "LoadLyricFont(14)"}},
         {"Username and Password",
          [](auto& s, auto&) {
              s.SetUsername("u");

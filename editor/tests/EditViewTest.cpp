@@ -229,6 +229,21 @@ TEST_F(EditViewTest, NearEndPauseRunsOnTheSceneClock) {
     EXPECT_EQ(Amp->Commands, std::vector<std::uintptr_t>{player::AMP_PAUSE});
 }
 
+// The edit view's play clock shows hundredths: it is drawn while the song plays, and not while it is paused.
+TEST_F(EditViewTest, TheEditViewDrawsWhileTheSongPlays) {
+    TFormCantrel& w = Open();
+    w.Action("ActionEdit")->trigger();
+    Play(150);
+    EXPECT_EQ(w.FrameWaitMs(), 40);
+    Amp->IsPlaying = 3; // paused: the position stands still
+    for (int i = 0; i < 3; ++i) {
+        Clock.Advance(200);
+        w.DisplayLoopStep();
+    }
+    ASSERT_TRUE(Session.Paused());
+    EXPECT_EQ(w.FrameWaitMs(), -1);
+}
+
 TEST_F(EditViewTest, TheEditorFollowsStayOnTop) {
     TFormCantrel& w = Open();
     w.Action("ActionEdit")->trigger();

@@ -104,6 +104,34 @@ TEST_F(EditorTest, StampingAWholeSongRoundTripsThroughTheSavedFile) {
     EXPECT_FALSE(Editor->TimerReloadNewSong.isActive());
 }
 
+// A file with an offset and word times: the editor shows the times the display uses (offset applied) and
+// saves them without the offset tag, so the saved file plays exactly as the old one did; word times of lines
+// the user did not retime stay.
+TEST_F(EditorTest, OffsetAndWordTimesSurviveASave) {
+    Document.ParseText("[ar:Band]\r\n[offset:+500]\r\n[ti:Tune][offset:+500]\r\n"
+                       "[00:02.00]<00:02.00>Never <00:02.40>gonna\r\n[00:05.00]give\r\n");
+    Open();
+    EXPECT_EQ(Editor->TimingLines(), (TLines{"0:01.50", "0:04.50"}));
+    EXPECT_EQ(Editor->LyricLines(), (TLines{"<00:01.50>Never <00:01.90>gonna", "give"}));
+    EXPECT_EQ(Editor->TagsForm().TagLines(), (TLines{"[ar:Band]", "[ti:Tune][offset:0]"}));
+
+    // The second line is stamped anew at 6.00 s.
+    Play(6000);
+    Editor->SetTimingCaretLine(1);
+    Key(Qt::Key_Return);
+    Editor->Action("ActionOk")->trigger();
+    EXPECT_TRUE(Errors.empty());
+    lyrics::TTextLyrics back;
+    ASSERT_TRUE(back.LoadFromFile((Folder / "lyrics" / "Band - Tune [190].lrc").string()));
+    ASSERT_EQ(back.Lines.size(), 2u);
+    EXPECT_EQ(back.Lines[0].Time, Document.Lines[0].Time);
+    EXPECT_EQ(back.Lines[0].Text, "Never gonna");
+    ASSERT_EQ(back.Lines[0].Words.size(), 2u);
+    EXPECT_EQ(back.Lines[0].Words[0].Time, 1500);
+    EXPECT_EQ(back.Lines[0].Words[1].Time, 1900);
+    EXPECT_EQ(back.Lines[1].Time, 6000);
+}
+
 TEST_F(EditorTest, EnterOnTheLastLineStampsItAgainAndStays) {
     Document.ParseText("One\r\nTwo\r\n");
     Open();

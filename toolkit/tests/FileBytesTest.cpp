@@ -52,8 +52,9 @@ TEST(FileBytes, ReplacingKeepsTheOldFileOnFailure) {
     const std::string named = "Cannot write " + missing + ": ";
     EXPECT_EQ(error.substr(0, named.size()), named);
     EXPECT_GT(error.size(), named.size());
-    if (platform::PathSeparator() == '/')
+    if (platform::PathSeparator() == '/') {
         EXPECT_EQ(error, named + "No such file or directory");
+    }
 }
 
 // Modes exist on Linux only: Windows knows only the read-only mark.

@@ -1,75 +1,37 @@
 #include "platform/win32/tests/FakePlayerProcess.h"
 
+#include "platform/win32/tests/WaitUntil.h"
+
 #include <windows.h>
 
 namespace platform {
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kExitTimeoutMs = 10000;
-constexpr DWORD kSyncTimeoutMs = 10000;
-
-// The first top-level window of the class that belongs to the process.
-HWND FindWindowOfProcess(const char* className, DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, className, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId)
-            return window;
-    }
-    return nullptr;
-}
+constexpr int kStartTimeoutMs = 30000;
+constexpr int kExitTimeoutMs = 10000;
+constexpr int kSyncTimeoutMs = 10000;
 
 } // namespace
 
-TFakePlayerProcess::~TFakePlayerProcess() {
-    if (Running())
-        Kill();
-    Release();
-}
-
 bool TFakePlayerProcess::Start(const std::string& exePath, const std::string& arguments,
                                const std::string& windowClass) {
-    if (Running())
-        Kill();
-    Release();
+    Window_ = kNoWindow;
     std::string commandLine = "\"" + exePath + "\" --parent " + std::to_string(GetCurrentProcessId());
     if (!arguments.empty())
         commandLine += " " + arguments;
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!Child_.Start(exePath, commandLine))
         return false;
-    CloseHandle(info.hThread);
-    Process_ = info.hProcess;
-    ProcessId_ = info.dwProcessId;
-
-    const DWORD started = GetTickCount();
-    while (GetTickCount() - started < kStartTimeoutMs) {
-        if (HWND window = FindWindowOfProcess(windowClass.c_str(), ProcessId_)) {
-            Window_ = reinterpret_cast<WindowHandle>(window);
-            return true;
-        }
-        if (WaitForSingleObject(Process_, 10) != WAIT_TIMEOUT)
-            break; // it ended before showing its window
-    }
-    Kill();
-    Release();
-    return false;
-}
-
-bool TFakePlayerProcess::Running() const {
-    return Process_ && WaitForSingleObject(Process_, 0) == WAIT_TIMEOUT;
+    const bool shown = Child_.WaitUntilReady(
+        [&] { return (Window_ = FindWindowOfProcess(windowClass, Child_.Id())) != kNoWindow; },
+        kStartTimeoutMs, 10);
+    if (!shown)
+        Kill();
+    return shown;
 }
 
 std::intptr_t TFakePlayerProcess::Control(std::uint32_t message, std::uintptr_t wParam,
                                           std::intptr_t lParam) {
-    if (Window_ == kNoWindow)
-        return 0;
-    return SendMessageA(reinterpret_cast<HWND>(Window_), message, WPARAM(wParam), LPARAM(lParam));
+    return SendToWindow(Window_, message, wParam, lParam);
 }
 
 void TFakePlayerProcess::SetCaption(const std::string& caption) {
@@ -127,43 +89,18 @@ bool TFakePlayerProcess::Sync() {
     const std::uintptr_t token = ++SyncToken_;
     if (!PostMessageA(reinterpret_cast<HWND>(Window_), fake_player::kSync, WPARAM(token), 0))
         return false;
-    const DWORD started = GetTickCount();
-    while (GetTickCount() - started < kSyncTimeoutMs) {
-        if (std::uintptr_t(Get(fake_player::TField::SyncToken)) == token)
-            return true;
-        Sleep(5);
-    }
-    return false;
+    return testing_support::WaitUntil(
+        [&] { return std::uintptr_t(Get(fake_player::TField::SyncToken)) == token; }, kSyncTimeoutMs, 5);
 }
 
 bool TFakePlayerProcess::Quit() {
-    if (!Process_)
-        return false;
-    if (Window_ != kNoWindow)
-        PostMessageA(reinterpret_cast<HWND>(Window_), WM_CLOSE, 0, 0);
-    bool clean = WaitForSingleObject(Process_, kExitTimeoutMs) == WAIT_OBJECT_0;
-    DWORD exitCode = 1;
-    if (clean)
-        clean = GetExitCodeProcess(Process_, &exitCode) && exitCode == 0;
-    else
-        Kill();
-    Release();
+    const bool clean = Child_.Close(Window_, kExitTimeoutMs);
+    Window_ = kNoWindow;
     return clean;
 }
 
 void TFakePlayerProcess::Kill() {
-    if (!Process_)
-        return;
-    TerminateProcess(Process_, 1);
-    WaitForSingleObject(Process_, kExitTimeoutMs);
-    Release();
-}
-
-void TFakePlayerProcess::Release() {
-    if (Process_)
-        CloseHandle(Process_);
-    Process_ = nullptr;
-    ProcessId_ = 0;
+    Child_.Kill(kExitTimeoutMs);
     Window_ = kNoWindow;
 }
 

@@ -6,6 +6,7 @@
 // them has gone.
 
 #include "platform/Platform.h"
+#include "platform/win32/tests/ChildProcess.h"
 #include "platform/win32/tests/FakePlayerControl.h"
 
 #include <cstdint>
@@ -27,14 +28,14 @@ public:
     };
 
     TFakePlayerProcess() = default;
-    ~TFakePlayerProcess();
+    ~TFakePlayerProcess() = default;
     TFakePlayerProcess(const TFakePlayerProcess&) = delete;
     TFakePlayerProcess& operator=(const TFakePlayerProcess&) = delete;
 
     // Starts the program with the arguments (the parent's id is added) and waits until its window of the
     // class exists. False, with nothing left running, when it cannot.
     bool Start(const std::string& exePath, const std::string& arguments, const std::string& windowClass);
-    bool Running() const;
+    bool Running() const { return Child_.Running(); }
     WindowHandle Window() const { return Window_; }
 
     void SetCaption(const std::string& caption);
@@ -59,10 +60,8 @@ public:
 
 private:
     std::intptr_t Control(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
-    void Release();
 
-    void* Process_ = nullptr; // process handle
-    std::uint32_t ProcessId_ = 0;
+    TChildProcess Child_;
     WindowHandle Window_ = kNoWindow;
     std::uintptr_t SyncToken_ = 0;
 };

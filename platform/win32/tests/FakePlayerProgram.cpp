@@ -5,6 +5,7 @@
 // change event, fills the block as the test asks and signals the event. Control messages are in
 // FakePlayerControl.h.
 #include "platform/win32/tests/FakePlayerControl.h"
+#include "platform/win32/tests/FakeProgram.h"
 
 #include <windows.h>
 
@@ -18,8 +19,6 @@ namespace {
 
 using namespace platform::fake_player;
 
-constexpr UINT_PTR kParentTimer = 1;
-constexpr UINT kParentCheckMs = 200;
 constexpr std::size_t kSoniqueBlockSize = 1317;
 constexpr std::size_t kSoniquePathOffset = 1056;
 
@@ -43,7 +42,6 @@ struct TState {
 };
 
 TState State;
-HANDLE Parent = nullptr;
 
 void WriteBlockInt(std::size_t offset, LPARAM value) {
     const auto v = static_cast<std::int32_t>(value);
@@ -156,8 +154,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 1;
     }
     case WM_TIMER:
-        if (wParam == kParentTimer && Parent && WaitForSingleObject(Parent, 0) != WAIT_TIMEOUT)
-            PostMessageA(window, WM_CLOSE, 0, 0); // the test is gone: do not outlive it
+        fake_program::OnTimer(window, wParam);
         return 0;
     case WM_CLOSE:
         DestroyWindow(window);
@@ -198,8 +195,7 @@ int main(int argc, char** argv) {
         } else if (std::strcmp(argv[i], "--block-size") == 0 && i + 1 < argc) {
             State.BlockSize = std::strtoul(argv[++i], nullptr, 10);
         } else if (std::strcmp(argv[i], "--parent") == 0 && i + 1 < argc) {
-            Parent = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::strtoul(argv[++i], nullptr, 10)));
-            if (!Parent)
+            if (!fake_program::WatchParent(argv[++i]))
                 return 2; // the test has already ended
         }
     }
@@ -219,13 +215,8 @@ int main(int argc, char** argv) {
                                   nullptr, instance, nullptr);
     if (!window)
         return 4;
-    if (Parent)
-        SetTimer(window, kParentTimer, kParentCheckMs, nullptr);
 
-    // No TranslateMessage: a posted key-down must not bring a character message of its own.
-    MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageA(&msg);
+    fake_program::RunMessageLoop(window, false);
 
     if (State.Block)
         UnmapViewOfFile(State.Block);
@@ -233,7 +224,5 @@ int main(int argc, char** argv) {
         CloseHandle(State.Mapping);
     if (State.Event)
         CloseHandle(State.Event);
-    if (Parent)
-        CloseHandle(Parent);
     return 0;
 }

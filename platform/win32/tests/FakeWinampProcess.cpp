@@ -7,72 +7,38 @@
 namespace platform {
 namespace {
 
-constexpr DWORD kStartTimeoutMs = 30000;
-constexpr DWORD kExitTimeoutMs = 10000;
-
-// The first top-level window of the class that belongs to the process.
-HWND FindWindowOfProcess(const char* className, DWORD processId) {
-    HWND window = nullptr;
-    while ((window = FindWindowExA(nullptr, window, className, nullptr)) != nullptr) {
-        DWORD owner = 0;
-        GetWindowThreadProcessId(window, &owner);
-        if (owner == processId)
-            return window;
-    }
-    return nullptr;
-}
+constexpr int kStartTimeoutMs = 30000;
+constexpr int kExitTimeoutMs = 10000;
 
 } // namespace
 
-TFakeWinampProcess::~TFakeWinampProcess() {
-    if (Running())
-        Kill();
-    Release();
-}
-
 bool TFakeWinampProcess::Start(const std::string& exePath, bool mediaMonkey) {
-    if (Running())
-        Kill();
-    Release();
+    Window_ = MediaMonkeyWindow_ = kNoWindow;
     std::string commandLine = "\"" + exePath + "\" --parent " + std::to_string(GetCurrentProcessId());
     if (mediaMonkey)
         commandLine += " --mediamonkey";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &info))
+    if (!Child_.Start(exePath, commandLine))
         return false;
-    CloseHandle(info.hThread);
-    Process_ = info.hProcess;
-    ProcessId_ = info.dwProcessId;
-
-    const DWORD started = GetTickCount();
-    while (GetTickCount() - started < kStartTimeoutMs) {
-        HWND window = FindWindowOfProcess("Winamp v1.x", ProcessId_);
-        HWND mainWindow = mediaMonkey ? FindWindowOfProcess("TFMainWindow", ProcessId_) : nullptr;
-        if (window && (!mediaMonkey || mainWindow)) {
-            Window_ = reinterpret_cast<WindowHandle>(window);
-            MediaMonkeyWindow_ = reinterpret_cast<WindowHandle>(mainWindow);
+    const bool shown = Child_.WaitUntilReady(
+        [&] {
+            const WindowHandle window = FindWindowOfProcess("Winamp v1.x", Child_.Id());
+            const WindowHandle mainWindow =
+                mediaMonkey ? FindWindowOfProcess("TFMainWindow", Child_.Id()) : kNoWindow;
+            if (window == kNoWindow || (mediaMonkey && mainWindow == kNoWindow))
+                return false;
+            Window_ = window;
+            MediaMonkeyWindow_ = mainWindow;
             return true;
-        }
-        if (WaitForSingleObject(Process_, 10) != WAIT_TIMEOUT)
-            break; // it ended before showing its windows
-    }
-    Kill();
-    Release();
-    return false;
-}
-
-bool TFakeWinampProcess::Running() const {
-    return Process_ && WaitForSingleObject(Process_, 0) == WAIT_TIMEOUT;
+        },
+        kStartTimeoutMs, 10);
+    if (!shown)
+        Kill();
+    return shown;
 }
 
 std::intptr_t TFakeWinampProcess::Control(std::uint32_t message, std::uintptr_t wParam,
                                           std::intptr_t lParam) {
-    if (Window_ == kNoWindow)
-        return 0;
-    return SendMessageA(reinterpret_cast<HWND>(Window_), message, WPARAM(wParam), LPARAM(lParam));
+    return SendToWindow(Window_, message, wParam, lParam);
 }
 
 void TFakeWinampProcess::SetCaption(const std::string& caption) {
@@ -113,33 +79,13 @@ void TFakeWinampProcess::ClearRecords() {
 }
 
 bool TFakeWinampProcess::Quit() {
-    if (!Process_)
-        return false;
-    if (Window_ != kNoWindow)
-        PostMessageA(reinterpret_cast<HWND>(Window_), WM_CLOSE, 0, 0);
-    bool clean = WaitForSingleObject(Process_, kExitTimeoutMs) == WAIT_OBJECT_0;
-    DWORD exitCode = 1;
-    if (clean)
-        clean = GetExitCodeProcess(Process_, &exitCode) && exitCode == 0;
-    else
-        Kill();
-    Release();
+    const bool clean = Child_.Close(Window_, kExitTimeoutMs);
+    Window_ = MediaMonkeyWindow_ = kNoWindow;
     return clean;
 }
 
 void TFakeWinampProcess::Kill() {
-    if (!Process_)
-        return;
-    TerminateProcess(Process_, 1);
-    WaitForSingleObject(Process_, kExitTimeoutMs);
-    Release();
-}
-
-void TFakeWinampProcess::Release() {
-    if (Process_)
-        CloseHandle(Process_);
-    Process_ = nullptr;
-    ProcessId_ = 0;
+    Child_.Kill(kExitTimeoutMs);
     Window_ = MediaMonkeyWindow_ = kNoWindow;
 }
 

@@ -5,6 +5,7 @@
 // started it has gone.
 
 #include "platform/Platform.h"
+#include "platform/win32/tests/ChildProcess.h"
 #include "platform/win32/tests/FakeWinampControl.h"
 
 #include <cstdint>
@@ -16,13 +17,13 @@ namespace platform {
 class TFakeWinampProcess {
 public:
     TFakeWinampProcess() = default;
-    ~TFakeWinampProcess();
+    ~TFakeWinampProcess() = default;
     TFakeWinampProcess(const TFakeWinampProcess&) = delete;
     TFakeWinampProcess& operator=(const TFakeWinampProcess&) = delete;
 
     // Starts the program and waits until its windows exist. False, with nothing left running, when it cannot.
     bool Start(const std::string& exePath, bool mediaMonkey = false);
-    bool Running() const;
+    bool Running() const { return Child_.Running(); }
 
     WindowHandle Window() const { return Window_; }
     WindowHandle MediaMonkeyWindow() const { return MediaMonkeyWindow_; }
@@ -43,10 +44,8 @@ public:
 
 private:
     std::intptr_t Control(std::uint32_t message, std::uintptr_t wParam, std::intptr_t lParam);
-    void Release();
 
-    void* Process_ = nullptr; // process handle
-    std::uint32_t ProcessId_ = 0;
+    TChildProcess Child_;
     WindowHandle Window_ = kNoWindow;
     WindowHandle MediaMonkeyWindow_ = kNoWindow;
 };

@@ -3,6 +3,7 @@
 // values the test sets, records the menu commands and seeks it receives, and answers query 211 with the
 // address of a path inside its own memory, so reading that path exercises the cross-process read. The control
 // messages are in FakeWinampControl.h.
+#include "platform/win32/tests/FakeProgram.h"
 #include "platform/win32/tests/FakeWinampControl.h"
 
 #include <windows.h>
@@ -16,9 +17,6 @@
 namespace {
 
 using namespace platform::fake_winamp;
-
-constexpr UINT_PTR kParentTimer = 1;
-constexpr UINT kParentCheckMs = 200;
 
 struct TPlayerState {
     LRESULT Version = 0x5010;
@@ -38,7 +36,6 @@ struct TPlayerState {
 };
 
 TPlayerState State;
-HANDLE Parent = nullptr;
 HWND MediaMonkeyWindow = nullptr;
 
 // The position of query 105: the value set, plus the time since then while the player runs.
@@ -155,8 +152,7 @@ LRESULT CALLBACK WinampProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 1;
     }
     case WM_TIMER:
-        if (wParam == kParentTimer && Parent && WaitForSingleObject(Parent, 0) != WAIT_TIMEOUT)
-            PostMessageA(window, WM_CLOSE, 0, 0); // the test is gone: do not outlive it
+        fake_program::OnTimer(window, wParam);
         return 0;
     case WM_CLOSE:
         if (MediaMonkeyWindow)
@@ -207,8 +203,7 @@ int main(int argc, char** argv) {
             SetPosition(State.PositionMs);
             State.Running = true;
         } else if (std::strcmp(argv[i], "--parent") == 0 && i + 1 < argc) {
-            Parent = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::strtoul(argv[++i], nullptr, 10)));
-            if (!Parent)
+            if (!fake_program::WatchParent(argv[++i]))
                 return 2; // the test has already ended
         }
     }
@@ -234,15 +229,7 @@ int main(int argc, char** argv) {
                                   nullptr, nullptr, instance, nullptr);
     if (!winamp)
         return 4;
-    if (Parent)
-        SetTimer(winamp, kParentTimer, kParentCheckMs, nullptr);
 
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0) {
-        TranslateMessage(&msg);
-        DispatchMessageW(&msg);
-    }
-    if (Parent)
-        CloseHandle(Parent);
+    fake_program::RunMessageLoop(winamp, true);
     return 0;
 }

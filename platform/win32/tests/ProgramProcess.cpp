@@ -1,5 +1,7 @@
 #include "platform/win32/tests/ProgramProcess.h"
 
+#include "platform/win32/tests/WaitUntil.h"
+
 #include <windows.h>
 
 #include <algorithm>
@@ -70,44 +72,21 @@ TRgbImage ReadPpm(const std::string& path) {
 
 } // namespace
 
-TProgramProcess::~TProgramProcess() {
-    if (Running())
-        Kill();
-    Release();
-}
-
 bool TProgramProcess::Start(const std::string& exePath, const std::string& folder, int timeoutMs) {
-    if (Running())
-        Kill();
-    Release();
-    std::string commandLine = "\"" + exePath + "\"";
-    STARTUPINFOA startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION info{};
-    if (!CreateProcessA(exePath.c_str(), commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
-                        folder.empty() ? nullptr : folder.c_str(), &startup, &info))
+    Window_ = kNoWindow;
+    if (!Child_.Start(exePath, "\"" + exePath + "\"", folder))
         return false;
-    CloseHandle(info.hThread);
-    Process_ = info.hProcess;
-    ProcessId_ = info.dwProcessId;
-
-    const DWORD started = GetTickCount();
-    while (GetTickCount() - started < DWORD(timeoutMs)) {
-        TSearch search{ProcessId_, nullptr};
-        EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&search));
-        if (search.Found) {
+    const bool shown = Child_.WaitUntilReady(
+        [this] {
+            TSearch search{Child_.Id(), nullptr};
+            EnumWindows(&FindShownWindow, reinterpret_cast<LPARAM>(&search));
             Window_ = reinterpret_cast<WindowHandle>(search.Found);
-            return true;
-        }
-        if (WaitForSingleObject(Process_, 50) != WAIT_TIMEOUT)
-            break; // it ended before showing a window
-    }
-    Kill();
-    return false;
-}
-
-bool TProgramProcess::Running() const {
-    return Process_ && WaitForSingleObject(Process_, 0) == WAIT_TIMEOUT;
+            return search.Found != nullptr;
+        },
+        timeoutMs, 50);
+    if (!shown)
+        Kill();
+    return shown;
 }
 
 std::string TProgramProcess::Caption() const {
@@ -125,9 +104,9 @@ void TProgramProcess::PressKey(std::uint32_t virtualKey) {
 }
 
 WindowHandle TProgramProcess::FindWindowByCaption(const std::string& caption) const {
-    if (!Process_)
+    if (!Child_.Started())
         return kNoWindow;
-    TCaptionSearch search{ProcessId_, &caption, nullptr};
+    TCaptionSearch search{Child_.Id(), &caption, nullptr};
     EnumWindows(&FindShownWindowByCaption, reinterpret_cast<LPARAM>(&search));
     return search.Found ? reinterpret_cast<WindowHandle>(search.Found) : kNoWindow;
 }
@@ -137,13 +116,16 @@ bool TProgramProcess::TypeKeys(WindowHandle window, const std::vector<std::uint3
     if (window == kNoWindow || !IsWindow(target))
         return false;
     SetForegroundWindow(target);
-    const DWORD asked = GetTickCount();
-    while (GetForegroundWindow() != target) {
-        if (GetTickCount() - asked > 5000)
+    const bool inFront = testing_support::WaitUntil(
+        [target] {
+            if (GetForegroundWindow() == target)
+                return true;
+            SetForegroundWindow(target);
             return false;
-        Sleep(20);
-        SetForegroundWindow(target);
-    }
+        },
+        5000, 20);
+    if (!inFront)
+        return false;
     std::vector<INPUT> inputs;
     const auto add = [&inputs](std::uint32_t key, bool up) {
         INPUT input{};
@@ -161,33 +143,13 @@ bool TProgramProcess::TypeKeys(WindowHandle window, const std::vector<std::uint3
 }
 
 bool TProgramProcess::Close(int timeoutMs) {
-    if (!Process_)
-        return false;
-    if (Window_ != kNoWindow)
-        PostMessageA(ToHwnd(Window_), WM_CLOSE, 0, 0);
-    bool clean = WaitForSingleObject(Process_, DWORD(timeoutMs)) == WAIT_OBJECT_0;
-    DWORD exitCode = 1;
-    if (clean)
-        clean = GetExitCodeProcess(Process_, &exitCode) && exitCode == 0;
-    else
-        Kill();
-    Release();
+    const bool clean = Child_.Close(Window_, timeoutMs);
+    Window_ = kNoWindow;
     return clean;
 }
 
 void TProgramProcess::Kill() {
-    if (!Process_)
-        return;
-    TerminateProcess(Process_, 1);
-    WaitForSingleObject(Process_, 10000);
-    Release();
-}
-
-void TProgramProcess::Release() {
-    if (Process_)
-        CloseHandle(Process_);
-    Process_ = nullptr;
-    ProcessId_ = 0;
+    Child_.Kill();
     Window_ = kNoWindow;
 }
 
@@ -215,10 +177,12 @@ TRgbImage TProgramProcess::Screenshot() const {
         return {};
     const std::string picture = base + ".ppm";
     const std::string failed = base + ".failed";
-    const DWORD asked = GetTickCount();
-    while (GetFileAttributesA(picture.c_str()) == INVALID_FILE_ATTRIBUTES &&
-           GetFileAttributesA(failed.c_str()) == INVALID_FILE_ATTRIBUTES && GetTickCount() - asked < 30000)
-        Sleep(20);
+    testing_support::WaitUntil(
+        [&] {
+            return GetFileAttributesA(picture.c_str()) != INVALID_FILE_ATTRIBUTES ||
+                   GetFileAttributesA(failed.c_str()) != INVALID_FILE_ATTRIBUTES;
+        },
+        30000, 20);
     TRgbImage image = ReadPpm(picture);
     DeleteFileA(picture.c_str());
     DeleteFileA(failed.c_str());

@@ -10,6 +10,7 @@
 // `import` leaves Wine's OpenGL windows black for good, hence the service outside.)
 
 #include "platform/Platform.h"
+#include "platform/win32/tests/ChildProcess.h"
 
 #include <cstdint>
 #include <string>
@@ -29,15 +30,15 @@ struct TRgbImage {
 class TProgramProcess {
 public:
     TProgramProcess() = default;
-    ~TProgramProcess();
+    ~TProgramProcess() = default;
     TProgramProcess(const TProgramProcess&) = delete;
     TProgramProcess& operator=(const TProgramProcess&) = delete;
 
     // Starts the program with no arguments in the given folder and waits until it shows a top-level window.
     // False, with nothing left running, when it does not within the time-out.
     bool Start(const std::string& exePath, const std::string& folder, int timeoutMs = 60000);
-    bool Running() const;
-    std::uint32_t ProcessId() const { return ProcessId_; }
+    bool Running() const { return Child_.Running(); }
+    std::uint32_t ProcessId() const { return Child_.Id(); }
     // The program's shown top-level window.
     WindowHandle Window() const { return Window_; }
     std::string Caption() const;
@@ -59,10 +60,7 @@ public:
     TRgbImage Screenshot() const;
 
 private:
-    void Release();
-
-    void* Process_ = nullptr;
-    std::uint32_t ProcessId_ = 0;
+    TChildProcess Child_;
     WindowHandle Window_ = kNoWindow;
 };
 

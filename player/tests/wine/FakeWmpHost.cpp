@@ -7,12 +7,12 @@
 // Its name has 12 characters, like "wmplayer.exe", so that the plugin's player folder (the executable's path
 // less its last 12 characters) is the program's own folder.
 #include "platform/win32/tests/FakePlayerControl.h"
+#include "platform/win32/tests/FakeProgram.h"
 
 #include "FakeCore.h"
 
 #include <windows.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -20,9 +20,6 @@ namespace {
 
 using namespace platform::fake_player;
 using wmp_plugin_test::TFakeCore;
-
-constexpr UINT_PTR kParentTimer = 1;
-constexpr UINT kParentCheckMs = 200;
 
 struct TRecord {
     UINT Message;
@@ -35,7 +32,6 @@ std::vector<TRecord> Records;
 WPARAM SyncToken = 0;
 std::wstring Author;
 std::wstring Name;
-HANDLE Parent = nullptr;
 TFakeCore* Core = nullptr;
 IWMPPluginUI* Plugin = nullptr;
 
@@ -133,8 +129,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         return 1;
     }
     case WM_TIMER:
-        if (wParam == kParentTimer && Parent && WaitForSingleObject(Parent, 0) != WAIT_TIMEOUT)
-            PostMessageW(window, WM_CLOSE, 0, 0); // the test is gone: do not outlive it
+        fake_program::OnTimer(window, wParam);
         return 0;
     case WM_CLOSE:
         UnloadPlugin();
@@ -153,8 +148,7 @@ LRESULT CALLBACK PlayerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (std::string(argv[i]) == "--parent" && i + 1 < argc) {
-            Parent = OpenProcess(SYNCHRONIZE, FALSE, DWORD(std::strtoul(argv[++i], nullptr, 10)));
-            if (!Parent)
+            if (!fake_program::WatchParent(argv[++i]))
                 return 2; // the test has already ended
         }
     }
@@ -177,16 +171,9 @@ int main(int argc, char** argv) {
         DestroyWindow(window);
         return 5;
     }
-    if (Parent)
-        SetTimer(window, kParentTimer, kParentCheckMs, nullptr);
 
-    // No TranslateMessage: a posted key-down must not bring a character message of its own.
-    MSG msg;
-    while (GetMessageW(&msg, nullptr, 0, 0) > 0)
-        DispatchMessageW(&msg);
+    fake_program::RunMessageLoop(window, false);
     UnloadPlugin();
-    if (Parent)
-        CloseHandle(Parent);
     CoUninitialize();
     return 0;
 }

@@ -6,6 +6,7 @@
 
 #include "platform/win32/tests/FakePlayerProcess.h"
 #include "platform/win32/tests/FakeWinampProcess.h"
+#include "player/tests/wine/SessionLink.h"
 
 #include <gtest/gtest.h>
 
@@ -13,37 +14,19 @@
 #include <vector>
 
 using namespace player;
+using namespace player_wine_test;
 using platform::TFakePlayerProcess;
 using platform::fake_player::TField;
 using TRecord = platform::TFakePlayerProcess::TRecord;
 
 namespace {
 
-// How far the tick clock may run between an anchoring poll and the read after it; generous on purpose.
-constexpr std::int32_t kSlackMs = 10000;
-
-struct TRecordingListener : ISongChangeListener {
-    explicit TRecordingListener(TPlayerSession& s) : Session(s) {}
-    void UpdateSong() override { Titles.push_back(Session.GetSongTitle()); }
-    TPlayerSession& Session;
-    std::vector<std::string> Titles;
-};
-
-struct TQcdLink {
-    TQcdLink() : Session(platform::SystemWindows(), platform::SystemClock()), Listener(Session) {
-        Session.SetSongChangeListener(&Listener);
-    }
+struct TQcdLink : TSessionLink {
     bool Launch() {
         return Player.Start(platform::ProgramFolder() + "fake_player.exe", "--qcd", kQcdWindowClass);
     }
-    void Follow() {
-        Session.PollPlayer();
-        Session.PollPlayer();
-    }
 
-    TPlayerSession Session;
-    TRecordingListener Listener;
-    TFakePlayerProcess Player; // declared last: the process ends first
+    TFakePlayerProcess Player; // ends before the session
 };
 
 TRecord Command(std::uint32_t command) {

@@ -6,6 +6,8 @@
 #include "player/USoniqueI.h"
 
 #include "platform/win32/tests/FakePlayerProcess.h"
+#include "platform/win32/tests/WaitUntil.h"
+#include "player/tests/wine/SessionLink.h"
 #include "toolkit/FileBytes.h"
 #include "toolkit/tests/TempFolder.h"
 
@@ -20,6 +22,7 @@
 #include <vector>
 
 using namespace player;
+using namespace player_wine_test;
 using platform::TFakePlayerProcess;
 using platform::fake_player::TData;
 using platform::fake_player::TField;
@@ -28,8 +31,6 @@ using TRecord = platform::TFakePlayerProcess::TRecord;
 
 namespace {
 
-constexpr std::int32_t kSlackMs = 10000;
-
 std::string Id3v1(const std::string& title, const std::string& artist) {
     auto field = [](const std::string& s) { return (s + std::string(30, '\0')).substr(0, 30); };
     return "TAG" + field(title) + field(artist) + field("Album") + "2001" + field("") + '\x0C';
@@ -37,20 +38,8 @@ std::string Id3v1(const std::string& title, const std::string& artist) {
 
 // Waits until the condition holds, for at most ten seconds (the worker wakes within 100 ms).
 bool Eventually(const std::function<bool()>& condition) {
-    for (int i = 0; i < 1000; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
+    return testing_support::WaitUntil(condition, 10000, 10);
 }
-
-struct TRecordingListener : ISongChangeListener {
-    explicit TRecordingListener(TPlayerSession& s) : Session(s) {}
-    void UpdateSong() override { Titles.push_back(Session.GetSongTitle()); }
-    TPlayerSession& Session;
-    std::vector<std::string> Titles;
-};
 
 // The driver (created when the test says), a session on it, and the fake player process.
 struct TSoniqueLink {

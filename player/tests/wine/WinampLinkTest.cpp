@@ -8,6 +8,8 @@
 #include "player/EasyAmp.h"
 
 #include "platform/win32/tests/FakeWinampProcess.h"
+#include "platform/win32/tests/WaitUntil.h"
+#include "player/tests/wine/SessionLink.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/FileBytes.h"
 
@@ -22,50 +24,31 @@
 #include <vector>
 
 using namespace player;
+using namespace player_wine_test;
 using platform::TFakeWinampProcess;
 using platform::fake_winamp::TField;
 using platform::fake_winamp::TFileLayout;
 
 namespace {
 
-// How far the tick clock may run between an anchoring poll and the read after it; generous on purpose.
-constexpr std::int32_t kSlackMs = 10000;
-
-struct TRecordingListener : ISongChangeListener {
-    explicit TRecordingListener(TPlayerSession& s) : Session(s) {}
-    void UpdateSong() override { Titles.push_back(Session.GetSongTitle()); }
-    TPlayerSession& Session;
-    std::vector<std::string> Titles;
-};
-
 // One session on the system's window system and clock, and one fake player process it can find.
-struct TLink {
-    TLink() : Session(platform::SystemWindows(), platform::SystemClock()), Listener(Session) {
-        Session.SetSongChangeListener(&Listener);
-    }
-
+struct TLink : TSessionLink {
     bool Launch(bool mediaMonkey = false) {
         return Player.Start(platform::ProgramFolder() + "fake_winamp.exe", mediaMonkey);
     }
 
-    // Detection, then the song change, as the first two polls of a run.
-    void Follow() {
-        Session.PollPlayer();
-        Session.PollPlayer();
-    }
-
     // Polls until the clock counts as paused; the fake's position stands still, so only real time is needed.
     bool PollUntilPaused() {
-        for (int i = 0; i < 250 && !Session.Paused(); ++i) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            Session.PollPlayer();
-        }
-        return Session.Paused();
+        return testing_support::WaitUntil(
+            [this] {
+                if (!Session.Paused())
+                    Session.PollPlayer();
+                return Session.Paused();
+            },
+            5000, 20);
     }
 
-    TPlayerSession Session;
-    TRecordingListener Listener;
-    TFakeWinampProcess Player; // declared last: the process ends first
+    TFakeWinampProcess Player; // ends before the session
 };
 
 } // namespace
@@ -84,8 +67,7 @@ TEST(WinampLink, WindowSystemReachesAnotherProcess) {
 
     EXPECT_TRUE(windows.Post(window, platform::WM_COMMAND_, AMP_NEXT, 0));
     // A posted message is handled after the sent ones already waiting; wait for it.
-    for (int i = 0; i < 500 && link.Player.Commands().empty(); ++i)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    testing_support::WaitUntil([&] { return !link.Player.Commands().empty(); }, 5000, 10);
     EXPECT_EQ(link.Player.Commands(), std::vector<std::uint32_t>{AMP_NEXT});
 
     const std::string folder = platform::ProgramFolder();

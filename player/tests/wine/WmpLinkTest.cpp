@@ -6,6 +6,7 @@
 #include "player/WMPI.h"
 
 #include "platform/win32/tests/FakePlayerProcess.h"
+#include "player/tests/wine/SessionLink.h"
 #include "toolkit/CodePage.h"
 #include "toolkit/tests/TempFolder.h"
 
@@ -16,6 +17,7 @@
 #include <vector>
 
 using namespace player;
+using namespace player_wine_test;
 using platform::TFakePlayerProcess;
 using platform::fake_player::TData;
 using testing_support::TTempFolder;
@@ -23,18 +25,7 @@ using TRecord = platform::TFakePlayerProcess::TRecord;
 
 namespace {
 
-struct TRecordingListener : ISongChangeListener {
-    explicit TRecordingListener(TPlayerSession& s) : Session(s) {}
-    void UpdateSong() override { Titles.push_back(Session.GetSongTitle()); }
-    TPlayerSession& Session;
-    std::vector<std::string> Titles;
-};
-
-struct TWmpLink {
-    TWmpLink() : Session(platform::SystemWindows(), platform::SystemClock()), Listener(Session) {
-        Session.SetSongChangeListener(&Listener);
-    }
-
+struct TWmpLink : TSessionLink {
     // Copies the host and the plugin to the fresh folder and starts the host there.
     bool Launch() {
         const std::string from = platform::ProgramFolder();
@@ -52,13 +43,6 @@ struct TWmpLink {
         Player.ReportPlayState(3);
     }
 
-    void Follow() {
-        Session.PollPlayer();
-        Session.PollPlayer();
-    }
-
-    TPlayerSession Session;
-    TRecordingListener Listener;
     TTempFolder Folder;
     TFakePlayerProcess Player; // declared last: the process ends first
 };
