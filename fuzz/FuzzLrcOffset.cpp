@@ -1,6 +1,5 @@
 // Lyric file bytes through the rewrite of their offset tag, for an offset from the input: the rewrite is
-// idempotent, changes nothing for an offset of 0 without a tag, and grows the file by no more than a tag
-// per line; the notice text stays short.
+// idempotent and grows the file by no more than a value per rewritten group; the notice text stays short.
 #include "lyrics/ULrcOffset.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
@@ -19,12 +18,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const std::string once = lyrics::WithOffsetTag(bytes, offset);
     if (lyrics::WithOffsetTag(once, offset) != once)
         std::abort();
-    // Each line's tags get at most a 12-character value (with its closing bracket) in UTF-16; a new tag
-    // line is "[offset:" with value, "]" and a line break.
-    std::size_t lines = 1;
+    // Every rewritten group (each holds a ':') gets a value of at most 11 characters and its closing bracket,
+    // a new tag line is "[offset:", the value, "]" and a line break: at most 24 characters each, in UTF-16 at
+    // most 48 bytes.
+    std::size_t groups = 1;
     for (char c : bytes)
-        lines += c == '\n' || c == '\r';
-    if (once.size() > bytes.size() + (lines + 1) * 2 * 32)
+        groups += c == ':';
+    if (once.size() > bytes.size() + groups * 48)
         std::abort();
     if (lyrics::OffsetNotice(offset).size() > 32)
         std::abort();
