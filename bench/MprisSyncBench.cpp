@@ -11,7 +11,9 @@
 // prints how far the clock drifted: the mean signed difference over its last second less that over its first.
 //
 // With null audio output mpv's own position moves in steps of its audio blocks, so a few tens of ms of the
-// figures are the reference's steps, not the clock's error.
+// figures are the reference's steps, not the clock's error. Each phase is therefore also measured against a
+// line fitted through mpv's positions over each stretch of steady motion: the clock's error against the
+// player's real motion.
 #include "player/EasyAmp.h"
 
 #include "platform/MediaSession.h"
@@ -35,7 +37,52 @@ struct TSample {
     Clock::time_point at;
     double diff;    // |clock - mpv| in ms
     double signed_; // clock - mpv in ms
+    double clock = 0, mpv = 0;
 };
+
+// The samples of one stretch of steady motion measured against a line fitted through mpv's positions in it
+// (least squares; a second fit leaves out samples more than 60 ms off the first: mpv's answers from before a
+// seek or a pause took effect). With null audio output mpv's position moves in steps of its audio blocks; the
+// line is its real motion.
+std::vector<TSample> AgainstFittedLine(const std::vector<TSample>& stretch) {
+    if (stretch.empty())
+        return {};
+    const Clock::time_point t0 = stretch.front().at;
+    auto t = [&](const TSample& s) { return std::chrono::duration<double, std::milli>(s.at - t0).count(); };
+    double a = 0, b = 0;
+    auto fit = [&](bool dropOutliers) {
+        double n = 0, st = 0, sm = 0, stt = 0, stm = 0;
+        for (const TSample& s : stretch) {
+            if (dropOutliers && std::fabs(s.mpv - (a + b * t(s))) > 60)
+                continue;
+            n += 1;
+            st += t(s);
+            sm += s.mpv;
+            stt += t(s) * t(s);
+            stm += t(s) * s.mpv;
+        }
+        const double d = n * stt - st * st;
+        if (n < 2 || d == 0) {
+            a = n > 0 ? sm / n : a;
+            b = 0;
+            return;
+        }
+        b = (n * stm - st * sm) / d;
+        a = (sm - b * st) / n;
+    };
+    fit(false);
+    fit(true);
+    std::vector<TSample> out;
+    for (const TSample& s : stretch) {
+        const double error = s.clock - (a + b * t(s));
+        out.push_back({s.at, std::fabs(error), error, s.clock, s.mpv});
+    }
+    return out;
+}
+
+void Append(std::vector<TSample>& to, const std::vector<TSample>& from) {
+    to.insert(to.end(), from.begin(), from.end());
+}
 
 class TSampler {
 public:
@@ -61,8 +108,8 @@ public:
             const double mpv = Rig_.MpvPositionMs();
             const double after = Session_.GetSongPosition();
             if (mpv >= 0)
-                samples.push_back(
-                    {Clock::now(), std::fabs((before + after) / 2 - mpv), (before + after) / 2 - mpv});
+                samples.push_back({Clock::now(), std::fabs((before + after) / 2 - mpv),
+                                   (before + after) / 2 - mpv, (before + after) / 2, mpv});
             nextFrame += milliseconds(12);
         }
     }
@@ -153,6 +200,7 @@ int main() {
     auto start = Clock::now();
     sampler.Sample(20000, steady);
     Report("steady play, 20 s", steady, &start);
+    std::vector<TSample> steadyLine = AgainstFittedLine(steady), seekLine, pauseLine, fastLine;
 
     // The user seeks in the player, five times, back and forth.
     std::vector<TSample> seek;
@@ -172,6 +220,7 @@ int main() {
             afterSignals += (afterSignals.empty() ? "" : ", ") + std::to_string(int(after));
         }
         seek.insert(seek.end(), part.begin(), part.end());
+        Append(seekLine, AgainstFittedLine(part));
     }
     Report("across 5 seeks, 7.5 s", seek, nullptr);
     std::printf(
@@ -184,9 +233,13 @@ int main() {
     start = Clock::now();
     rig.MpvCommand("[\"set_property\",\"pause\",true]");
     sampler.Sample(1500, pause);
+    Append(pauseLine, AgainstFittedLine(pause));
     const auto resumed = Clock::now();
     rig.MpvCommand("[\"set_property\",\"pause\",false]");
-    sampler.Sample(2500, pause);
+    std::vector<TSample> resumedPart;
+    sampler.Sample(2500, resumedPart);
+    Append(pause, resumedPart);
+    Append(pauseLine, AgainstFittedLine(resumedPart));
     Clock::time_point resumeSignal;
     const bool heardResume = signals.FirstAfter("PropertiesChanged", resumed, 0, resumeSignal);
     Report("across pause/resume, 4 s", pause, &start, heardResume ? &resumeSignal : nullptr);
@@ -197,6 +250,7 @@ int main() {
     rig.MpvCommand("[\"set_property\",\"speed\",1.25]");
     sampler.Sample(10000, fast);
     Report("at speed 1.25, 10 s", fast, &start);
+    fastLine = AgainstFittedLine(fast);
     auto meanOver = [&](Clock::time_point from, Clock::time_point to) {
         double sum = 0;
         int n = 0;
@@ -211,5 +265,13 @@ int main() {
     const double drift = meanOver(start + milliseconds(9000), start + milliseconds(10000)) -
                          meanOver(start, start + milliseconds(1000));
     std::printf("clock drift over 10 s at speed 1.25: %.0f ms\n", drift);
+
+    std::printf("\n|song clock - line fitted through mpv's positions| in ms, per stretch of steady motion\n");
+    std::printf("%-26s %8s %9s %8s %8s %8s %12s\n", "phase", "samples", "mean", "p99", "max", "settled",
+                "after signal");
+    Report("steady play, 20 s", steadyLine, nullptr);
+    Report("across 5 seeks, 7.5 s", seekLine, nullptr);
+    Report("across pause/resume, 4 s", pauseLine, nullptr);
+    Report("at speed 1.25, 10 s", fastLine, nullptr);
     return 0;
 }

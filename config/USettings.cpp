@@ -7,6 +7,7 @@
 #include "toolkit/CodePage.h"
 #include "toolkit/FileBytes.h"
 #include "toolkit/TProfileFile.h"
+#include "toolkit/TextCompare.h"
 
 #include <algorithm>
 #include <charconv>
@@ -179,6 +180,8 @@ void TSettings::LoadSettings() {
 
     SetUsername(ini.ReadString("Versevault", "Username", ""));
     SetPassword(DecipherPassword(ini.ReadString("Versevault", "Password", "")));
+    SetVersevaultUrl(ini.ReadString("Versevault", "Url", kDefaultVersevaultUrl));
+    SetPublishTo(ini.ReadString("Versevault", "PublishTo", kPublishToVersevault));
     SetLrclibUrl(ini.ReadString("Lrclib", "Url", kDefaultLrclibUrl));
     SetPinnedPlayer(ini.ReadString("Player", "PinnedPlayer", ""));
 
@@ -241,6 +244,8 @@ bool TSettings::SaveSettings() {
     ini.WriteString("Lyrics", "SearchUrl", searchUrl_);
     ini.WriteString("Versevault", "Username", username_);
     ini.WriteString("Versevault", "Password", EncipherPassword(password_));
+    ini.WriteString("Versevault", "Url", versevaultUrl_);
+    ini.WriteString("Versevault", "PublishTo", publishTo_);
     ini.WriteString("Lrclib", "Url", lrclibUrl_);
     ini.WriteString("Player", "PinnedPlayer", pinnedPlayer_);
     if (view_.IsMainWindowNormal()) {
@@ -509,6 +514,18 @@ void TSettings::SetLrclibUrl(const std::string& value) {
 const std::string& TSettings::LrclibUrl() const {
     static const std::string kDefault = kDefaultLrclibUrl;
     return lrclibUrl_.empty() ? kDefault : lrclibUrl_;
+}
+
+void TSettings::SetVersevaultUrl(const std::string& value) {
+    versevaultUrl_ = value;
+}
+
+void TSettings::SetPublishTo(const std::string& value) {
+    publishTo_ = kPublishToVersevault;
+    for (const char* choice : {kPublishToLrclib, kPublishToBoth}) {
+        if (toolkit::SameTextIgnoreCase(value, choice))
+            publishTo_ = choice;
+    }
 }
 
 void TSettings::SetPinnedPlayer(const std::string& value) {

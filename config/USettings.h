@@ -33,6 +33,12 @@ inline constexpr const char* kVersionCaption = "Version 2.4";
 inline constexpr const char* kProductSite = "http://www.cantrel.org";
 // The open lyric database's address when Settings.ini names none.
 inline constexpr const char* kDefaultLrclibUrl = "https://lrclib.net";
+// The account's lyric database when Settings.ini names none.
+inline constexpr const char* kDefaultVersevaultUrl = "https://versevault.example.org";
+// Where submissions go ([Versevault] PublishTo): the account's database, the open one, or both.
+inline constexpr const char* kPublishToVersevault = "Versevault";
+inline constexpr const char* kPublishToLrclib = "Lrclib";
+inline constexpr const char* kPublishToBoth = "Both";
 
 class TSettings {
 public:
@@ -100,6 +106,10 @@ public:
     const std::string& Password() const { return password_; } // plain text
     // The open lyric database (LRCLIB API): its base address, [Lrclib] Url; the default while it is empty.
     const std::string& LrclibUrl() const;
+    // The account's lyric database: scheme and host, [Versevault] Url.
+    const std::string& VersevaultUrl() const { return versevaultUrl_; }
+    // Where submissions go: kPublishToVersevault, kPublishToLrclib or kPublishToBoth.
+    const std::string& PublishTo() const { return publishTo_; }
     // The key of the player on the session bus the user pinned ("mpv", "vlc"); empty for the automatic
     // choice.
     const std::string& PinnedPlayer() const { return pinnedPlayer_; }
@@ -144,6 +154,9 @@ public:
     void SetUsername(const std::string& value);
     void SetPassword(const std::string& value);
     void SetLrclibUrl(const std::string& value);
+    void SetVersevaultUrl(const std::string& value);
+    // Any other value than the three choices (in any letter case) means the account's database.
+    void SetPublishTo(const std::string& value);
     // A value that cannot be a player's key (letters, digits, "_" and "-", at most 255) means automatic.
     void SetPinnedPlayer(const std::string& value);
 
@@ -211,6 +224,8 @@ private:
     std::string username_;
     std::string password_;
     std::string lrclibUrl_ = kDefaultLrclibUrl;
+    std::string versevaultUrl_ = kDefaultVersevaultUrl;
+    std::string publishTo_ = kPublishToVersevault;
     std::string pinnedPlayer_;
     TFilterList filters_;
 

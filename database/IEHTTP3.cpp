@@ -3,6 +3,8 @@
 #include "database/iehttp4_thread.h"
 #include "toolkit/CodePage.h"
 
+#include <utility>
+
 namespace database {
 
 namespace {
@@ -87,6 +89,24 @@ void TIEHTTP::AddMultipartVar(const std::string& name, const std::u16string& val
     AddMultipartVar(name, toolkit::Utf16ToActive(value));
 }
 
+void TIEHTTP::SetPostBody(const std::string& contentType, const std::string& body) {
+    CheckIdle();
+    if (contentType.find_first_of("\r\n") != std::string::npos)
+        throw TIEHTTPError("tiehttp: invalid header");
+    HasPostBody_ = true;
+    PostBodyType_ = contentType;
+    PostBody_ = body;
+}
+
+void TIEHTTP::SetExtraHeaders(const std::vector<std::string>& headers) {
+    CheckIdle();
+    for (const auto& line : headers) {
+        if (line.find_first_of("\r\n") != std::string::npos || line.find(':') == std::string::npos)
+            throw TIEHTTPError("tiehttp: invalid header");
+    }
+    ExtraHeaders_ = headers;
+}
+
 void TIEHTTP::ExecuteURL(const std::string& url) {
     SetURL(url);
     Execute();
@@ -103,6 +123,13 @@ void TIEHTTP::Execute() {
     if (Busy_)
         throw TIEHTTPError(kBusyExecute);
     TRequestGuard guard(Busy_, Vars_);
+    TRequestParams params;
+    // The body is for this request only, however it ends.
+    params.HasPostBody = std::exchange(HasPostBody_, false);
+    params.PostBodyType = std::move(PostBodyType_);
+    params.PostBody = std::move(PostBody_);
+    PostBodyType_.clear();
+    PostBody_.clear();
     if (URL_.empty())
         throw TIEHTTPError("TIEHTTP: no url in execute method");
 
@@ -115,7 +142,6 @@ void TIEHTTP::Execute() {
     if (Cancelled_)
         return;
 
-    TRequestParams params;
     params.Url = Parsed_;
     params.Method = RequestMethod_;
     params.ContentType = ContentType_;
@@ -124,6 +150,10 @@ void TIEHTTP::Execute() {
     params.TotalSeconds = TotalTimeout_;
     params.UserAgent = UserAgent_;
     params.MaxReplyBytes = MaxReplyBytes_;
+    params.ExtraHeaders = ExtraHeaders_;
+    params.Http11 = Http11_;
+    if (RequestMethod_ != "POST")
+        params.HasPostBody = false;
     if (KeepEscapes_)
         params.Address = EscapeAddressBytes(URL_.substr(0, URL_.find('#')));
     const int timeout = Timeout_;

@@ -72,6 +72,15 @@ public:
 
     const std::string& ContentType() const { return ContentType_; }
 
+    // POST only: the body sent as it is with its content type, instead of the address's query or the
+    // form. Cleared after the next Execute, like the form's variables.
+    void SetPostBody(const std::string& contentType, const std::string& body);
+    // Header lines ("Name: value") sent with every request until changed; a line holding CR or LF raises
+    // "tiehttp: invalid header".
+    void SetExtraHeaders(const std::vector<std::string>& headers);
+    // HTTP/1.1 instead of HTTP/1.0 (the default).
+    void SetHttp11(bool on) { Http11_ = on; }
+
     // Multipart mode only (else raises "tiehttp not in multipart mode"). The value is 8-bit text in the
     // active code page; the second form converts wide text to it.
     void AddMultipartVar(const std::string& name, const std::string& value);
@@ -115,6 +124,11 @@ private:
     std::string UserAgent_ = "tiehttp";
     std::size_t MaxReplyBytes_ = kMaxReplyBytes;
     bool KeepEscapes_ = false;
+    bool HasPostBody_ = false;
+    std::string PostBodyType_;
+    std::string PostBody_;
+    std::vector<std::string> ExtraHeaders_;
+    bool Http11_ = false;
     std::vector<std::string> ResponseLines_;
     std::string LastWorkerError_;
     std::string ResponseBody_;

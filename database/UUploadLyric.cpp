@@ -15,12 +15,14 @@
 
 namespace database {
 
-const char* const kDefaultDatabaseAddress = "https://versevault.example.org";
 const char* const kSubmitPage = "/index.php?option=submit";
 const char* const kNoReasonMessage = "Please enter the reason that this lyric is wrong.\r\n"
                                      "The corrections are manually checked for submission, and\r\n"
                                      "it help to know what was wrong with the original submission.";
 const char* const kNoConnectionStatus = "Error connecting to database";
+constexpr std::size_t kMaxDatabaseReplyBytes = 1024 * 1024;
+const char* const kCancelledStatus = "Cancelled";
+const char* const kIncompleteReplyStatus = "[the reply was incomplete: nothing is counted as submitted]\r\n";
 
 namespace {
 
@@ -179,6 +181,46 @@ std::string SubmissionTimestampedText(const std::vector<std::string>& timingPane
     return text;
 }
 
+namespace {
+
+// The pane lines without the note a download leaves at the end (a line beginning with "downloaded from"
+// and the eleven hyphens above it) and without blank lines at the end: how many of them remain.
+std::size_t KeptLineCount(const std::vector<std::string>& lyricPane) {
+    std::size_t count = lyricPane.size();
+    if (count > 0 && toolkit::LowerCaseText(lyricPane[count - 1].substr(0, 15)) == "downloaded from") {
+        --count;
+        if (count > 0 && lyricPane[count - 1].compare(0, 11, "-----------") == 0)
+            --count;
+    }
+    while (count > 0 && IsBlank(lyricPane[count - 1]))
+        --count;
+    return count;
+}
+
+} // namespace
+
+std::string LrclibPlainText(const std::vector<std::string>& lyricPane) {
+    std::vector<std::string> lines(lyricPane.begin(),
+                                   lyricPane.begin() + std::ptrdiff_t(KeptLineCount(lyricPane)));
+    std::size_t first = 0;
+    while (first < lines.size() && IsBlank(lines[first]))
+        ++first;
+    std::string text;
+    for (std::size_t i = first; i < lines.size(); ++i)
+        text += (i > first ? "\n" : "") + lines[i];
+    return text;
+}
+
+std::string LrclibSyncedText(const std::vector<std::string>& timingPane,
+                             const std::vector<std::string>& lyricPane) {
+    const std::size_t count = KeptLineCount(lyricPane);
+    std::string text;
+    for (std::size_t i = 0; i < count; ++i)
+        text += (i > 0 ? "\n" : "") +
+                lyrics::LrcLine(i < timingPane.size() ? timingPane[i] : lyrics::kEndTimeText, lyricPane[i]);
+    return text;
+}
+
 bool SongIndexHolds(const std::string& index, const std::string& artist, const std::string& title,
                     std::int32_t lengthSeconds, int mode) {
     const std::vector<std::string> lines = SplitLines(index);
@@ -218,10 +260,12 @@ bool CanSubmit(const std::string& songName) {
 
 TUploadLyric::TUploadLyric(const lyrics::TTextLyrics& document, const config::TSettings& settings,
                            config::TSongList& uploadList, IUploadHost& host, IProcessMessages* messages)
-    : IEHTTPUploadLyric(messages), Document_(document), Settings_(settings), UploadList_(uploadList),
-      Host_(host) {
+    : IEHTTPUploadLyric(messages), Lrclib(messages), Document_(document), Settings_(settings),
+      UploadList_(uploadList), Host_(host) {
     IEHTTPUploadLyric.SetTimeout(90);
     IEHTTPUploadLyric.SetBlockingMode(false);
+    // The database answers in a line or two; a reply this large is no answer and is not kept whole.
+    IEHTTPUploadLyric.SetMaxReplyBytes(kMaxDatabaseReplyBytes);
 }
 
 std::string TUploadLyric::SongIndexFileName() const {
@@ -268,14 +312,18 @@ bool TUploadLyric::ReasonMissing(const std::string& correctionReason) const {
     return !IsNewSubmission() && IsBlank(correctionReason);
 }
 
-bool TUploadLyric::SubmitLyric(const std::string& correctionReason) {
-    if (Host_.EditorVisible() || !Document_.Found)
-        return false;
+lyrics::TEditorPanes TUploadLyric::Panes() const {
+    lyrics::TEditorPanes panes;
+    if (!Host_.FillEditorPanes(panes))
+        panes = lyrics::FillPanes(Document_);
+    return panes;
+}
+
+void TUploadLyric::SendToVersevault(const lyrics::TEditorPanes& panes, const std::string& correctionReason) {
     TIEHTTP& http = IEHTTPUploadLyric;
     http.SetRequestMethod("POST");
     http.SetMultipartPOST(true);
 
-    const lyrics::TEditorPanes panes = lyrics::FillPanes(Document_);
     std::int32_t sentLength = 0;
     if (Document_.Timestamped) {
         sentLength = Host_.GetSongLength() / 1000;
@@ -300,12 +348,21 @@ bool TUploadLyric::SubmitLyric(const std::string& correctionReason) {
     http.AddMultipartVar("userPassword", Md5Hex(Settings_.Password()));
 
     Status_.clear();
-    http.ExecuteURL(DatabaseAddress + kSubmitPage);
+    http.ExecuteURL(Settings_.VersevaultUrl() + kSubmitPage);
+    if (http.Cancelled()) {
+        Status_ = kCancelledStatus;
+        return;
+    }
     const std::vector<std::string>& reply = http.ResponseLines();
     for (const auto& line : reply)
         Status_ += line + "\r\n";
 
-    if (!reply.empty()) {
+    // A reply cut short (the connection closed in the middle, or far larger than any answer of the
+    // database) is shown, but it does not count as the database's answer.
+    const bool complete = http.TimedOut() || http.LastWorkerError().empty();
+    if (!complete && !IsBlank(Status_))
+        Status_ += kIncompleteReplyStatus;
+    if (!reply.empty() && complete) {
         const std::string plainEntry = toolkit::LowerCaseText(artist) + " - " + toolkit::LowerCaseText(title);
         const std::string& first = reply.front();
         if (toolkit::SameTextIgnoreCase(first, "Lyric successfully added") ||
@@ -318,8 +375,69 @@ bool TUploadLyric::SubmitLyric(const std::string& correctionReason) {
     }
     if (IsBlank(Status_))
         Status_ = kNoConnectionStatus;
-    Host_.UpdateSong();
+}
+
+bool TUploadLyric::SubmitLyric(const std::string& correctionReason) {
+    if (Host_.EditorVisible() || !Document_.Found)
+        return false;
+    IEHTTPUploadLyric.ResetCancel();
+    SendToVersevault(Panes(), correctionReason);
+    if (!IEHTTPUploadLyric.Cancelled())
+        Host_.UpdateSong();
     return true;
+}
+
+TLrclibTrack TUploadLyric::LrclibTrackOf(const lyrics::TEditorPanes& panes) const {
+    TLrclibTrack track;
+    track.ArtistName = toolkit::ActiveToUtf8(Trim(lyrics::ArtistOf(Document_.SongName)));
+    track.TrackName = toolkit::ActiveToUtf8(Trim(lyrics::TitleOf(Document_.SongName)));
+    for (const auto& tag : Document_.Tags) {
+        if (toolkit::LowerCaseText(tag.substr(0, 4)) == "[al:") {
+            const std::size_t close = tag.find(']');
+            track.AlbumName = toolkit::ActiveToUtf8(
+                Trim(tag.substr(4, close == std::string::npos ? std::string::npos : close - 4)));
+        }
+    }
+    track.DurationSeconds = (Host_.GetSongLength() + 500) / 1000;
+    track.PlainLyrics = toolkit::ActiveToUtf8(LrclibPlainText(panes.Lyric));
+    if (Document_.Timestamped)
+        track.SyncedLyrics = toolkit::ActiveToUtf8(LrclibSyncedText(panes.Timing, panes.Lyric));
+    return track;
+}
+
+bool TUploadLyric::SubmitTo(const std::string& publishTo, const std::string& correctionReason) {
+    if (Host_.EditorVisible() || !Document_.Found)
+        return false;
+    IEHTTPUploadLyric.ResetCancel();
+    Cancelled_ = false;
+    Status_.clear();
+    const lyrics::TEditorPanes panes = Panes();
+    // Both texts are made before anything is sent: the song-change pipeline may replace the document.
+    const TLrclibTrack track = LrclibTrackOf(panes);
+    const bool toVersevault = !toolkit::SameTextIgnoreCase(publishTo, config::kPublishToLrclib);
+    const bool toLrclib = toolkit::SameTextIgnoreCase(publishTo, config::kPublishToLrclib) ||
+                          toolkit::SameTextIgnoreCase(publishTo, config::kPublishToBoth);
+    std::string status;
+    if (toVersevault) {
+        SendToVersevault(panes, correctionReason);
+        status = Status_;
+    }
+    if (toLrclib && !Cancelled_) {
+        Lrclib.Publish(Settings_.LrclibUrl(), track);
+        if (!status.empty() && status.back() != '\n')
+            status += "\r\n";
+        status += Lrclib.Status() + "\r\n";
+    }
+    Status_ = status;
+    if (!Cancelled_)
+        Host_.UpdateSong();
+    return true;
+}
+
+void TUploadLyric::Cancel() {
+    Cancelled_ = true;
+    IEHTTPUploadLyric.Cancel();
+    Lrclib.Cancel();
 }
 
 } // namespace database

@@ -10,7 +10,9 @@
 // outlive it. It owns the request component IEHTTPUploadLyric.
 
 #include "database/IEHTTP3.h"
+#include "database/TLrclibPublish.h"
 
+#include <atomic>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -22,7 +24,8 @@ class TSongList;
 
 namespace lyrics {
 class TTextLyrics;
-}
+struct TEditorPanes;
+} // namespace lyrics
 
 namespace database {
 
@@ -64,13 +67,26 @@ public:
     virtual bool EditorVisible() = 0;
     // The song-change pipeline, run after a submission to refresh the submit action and indicators.
     virtual void UpdateSong() = 0;
+    // The timing editor's panes refilled from the document (without showing the editor). False when
+    // there is no editor: the submission then makes the panes from the document itself.
+    virtual bool FillEditorPanes(lyrics::TEditorPanes& panes) {
+        (void)panes;
+        return false;
+    }
 };
 
+// The plain and the timed text as LRCLIB takes them: lines separated by LF, without the note a download
+// leaves at the end and without blank lines at the end (the plain text also at the start).
+std::string LrclibPlainText(const std::vector<std::string>& lyricPane);
+std::string LrclibSyncedText(const std::vector<std::string>& timingPane,
+                             const std::vector<std::string>& lyricPane);
+
 // The texts of the submission.
-extern const char* const kDefaultDatabaseAddress; // https host of the lyric database
-extern const char* const kSubmitPage;             // "/index.php?option=submit"
-extern const char* const kNoReasonMessage;        // the refusal of a correction without a reason
-extern const char* const kNoConnectionStatus;     // "Error connecting to database"
+extern const char* const kSubmitPage;            // "/index.php?option=submit"
+extern const char* const kNoReasonMessage;       // the refusal of a correction without a reason
+extern const char* const kNoConnectionStatus;    // "Error connecting to database"
+extern const char* const kCancelledStatus;       // a submission ended because the program is closing
+extern const char* const kIncompleteReplyStatus; // the last line after a reply cut short
 
 class TUploadLyric {
 public:
@@ -82,8 +98,8 @@ public:
     // The request component, Timeout 90 s, handling user interface messages while it waits.
     TIEHTTP IEHTTPUploadLyric;
 
-    // Scheme and host of the lyric database (tests point it at a local server).
-    std::string DatabaseAddress = kDefaultDatabaseAddress;
+    // Publishing to LRCLIB, at the settings' LrclibUrl.
+    TLrclibPublisher Lrclib;
 
     // The database is known to hold the song: mode 0 asks for a timestamped version of that length in
     // seconds; a negative mode accepts that or a plain version. False without a user name or a song
@@ -97,19 +113,32 @@ public:
 
     // Sends the current document. False, without sending, while the editor is open or when no lyrics
     // were found. Afterwards Status() holds the reply (or kNoConnectionStatus), and an accepted or
-    // already present song is in the upload list. Errors of the request component (TIEHTTPError) are
-    // passed on.
+    // already present song is in the upload list; a reply cut short (connection closed, larger than any
+    // answer) is shown with kIncompleteReplyStatus and adds nothing. Errors of the request component
+    // (TIEHTTPError) are passed on.
     bool SubmitLyric(const std::string& correctionReason);
+    // Sends the current document where publishTo (a PublishTo setting) says: the account's database (as
+    // SubmitLyric), LRCLIB, or both. Status() holds one part per destination. False, without sending,
+    // while the editor is open or when no lyrics were found.
+    bool SubmitTo(const std::string& publishTo, const std::string& correctionReason);
     const std::string& Status() const { return Status_; }
+    // Safe from any thread: ends a running submission at once (the program is closing); nothing more is
+    // sent, and the song-change pipeline is not run afterwards.
+    void Cancel();
 
 private:
     std::string SongIndexFileName() const;
+    lyrics::TEditorPanes Panes() const;
+    // Sends the form to the account's database and reads its answer into Status_ and the upload list.
+    void SendToVersevault(const lyrics::TEditorPanes& panes, const std::string& correctionReason);
+    TLrclibTrack LrclibTrackOf(const lyrics::TEditorPanes& panes) const;
 
     const lyrics::TTextLyrics& Document_;
     const config::TSettings& Settings_;
     config::TSongList& UploadList_;
     IUploadHost& Host_;
     std::string Status_;
+    std::atomic<bool> Cancelled_{false};
 };
 
 } // namespace database

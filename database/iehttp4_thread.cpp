@@ -36,6 +36,11 @@ TPrepared Prepare(TRequestParams& params) {
     if (!post)
         return prepared;
 
+    if (params.HasPostBody) {
+        prepared.Header = "Content-Type: " + params.PostBodyType;
+        prepared.Body = params.PostBody;
+        return prepared;
+    }
     std::string bodyText = params.Url.Extra;
     if (!bodyText.empty() && bodyText[0] == '?')
         bodyText.erase(0, 1);
@@ -142,7 +147,8 @@ void TTimeout::Transfer() {
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_URL, prepared.Address.c_str());
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http,https");
-    curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_0));
+    curl_easy_setopt(h, CURLOPT_HTTP_VERSION,
+                     static_cast<long>(Params_.Http11 ? CURL_HTTP_VERSION_1_1 : CURL_HTTP_VERSION_1_0));
     curl_easy_setopt(h, CURLOPT_USERAGENT, Params_.UserAgent.c_str());
     if (Params_.TotalSeconds > 0)
         curl_easy_setopt(h, CURLOPT_TIMEOUT, static_cast<long>(Params_.TotalSeconds));
@@ -158,6 +164,8 @@ void TTimeout::Transfer() {
 
     // Always from the server, never from a cache on the way.
     std::unique_ptr<curl_slist, TListDeleter> headers(curl_slist_append(nullptr, "Pragma: no-cache"));
+    for (const auto& line : Params_.ExtraHeaders)
+        headers.reset(curl_slist_append(headers.release(), line.c_str()));
     if (Params_.Method == "POST") {
         headers.reset(curl_slist_append(headers.release(), prepared.Header.c_str()));
         headers.reset(curl_slist_append(headers.release(), "Expect:"));

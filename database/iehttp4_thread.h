@@ -15,6 +15,7 @@
 #include <mutex>
 #include <string>
 #include <thread>
+#include <vector>
 
 namespace database {
 
@@ -28,6 +29,11 @@ struct TRequestParams {
     int TotalSeconds = 0;    // limit of the whole request; 0 or less: none
     std::string UserAgent = "tiehttp";
     std::size_t MaxReplyBytes = kMaxReplyBytes;
+    bool HasPostBody = false; // POST: send PostBody with PostBodyType instead of the query or the form
+    std::string PostBodyType;
+    std::string PostBody;
+    std::vector<std::string> ExtraHeaders; // "Name: value" lines
+    bool Http11 = false;
     std::string Address; // when not empty, the address requested as it is (GET), instead of the parsed Url
 };
 

@@ -42,6 +42,16 @@ if(MAIN_WINDOW_HTTPLIB_FOUND AND TARGET CantrelAgent AND NOT WIN32)
     AGENT_PROGRAM_PATH="$<TARGET_FILE:CantrelAgent>")
 endif()
 
+# The submit action, its indicator and the submission dialog against a local lyric database.
+if(MAIN_WINDOW_HTTPLIB_FOUND AND NOT WIN32)
+  find_package(OpenSSL REQUIRED COMPONENTS SSL Crypto)
+  cantrel_add_test(main_window_submit_e2e_tests LABEL e2e
+    SOURCES ${CMAKE_CURRENT_LIST_DIR}/tests/MainWindowSubmitTest.cpp ${CMAKE_CURRENT_LIST_DIR}/tests/LeakSuppressions.cpp
+    LIBS cantrel_display cantrel_platform_fake cantrel_fake_agent Qt6::Test PkgConfig::MAIN_WINDOW_HTTPLIB
+      OpenSSL::SSL OpenSSL::Crypto
+    TIMEOUT 120)
+endif()
+
 # The main window with the player session on a private session bus and a fake MPRIS player (Linux).
 if(TARGET cantrel_platform_e2e)
   cantrel_add_test(main_window_e2e_tests LABEL e2e

@@ -2,6 +2,7 @@
 
 #include "config/USettings.h"
 #include "config/ui/USettingsDialog.h"
+#include "database/ui/UUploadLyric.h"
 #include "display/DisplayInput.h"
 #include "display/MainScene.h"
 #include "display/UActiveText.h"
@@ -10,6 +11,7 @@
 #include "display/UVisualization.h"
 #include "display/UWinampSkin.h"
 #include "display/scene/GLSceneViewer.h"
+#include "lyrics/TEditorPanes.h"
 #include "lyrics/TextHelpers.h"
 #include "lyrics/ULrcOffset.h"
 #include "platform/AgentChannel.h"
@@ -109,6 +111,8 @@ TFormCantrel::TFormCantrel(TMainWindowServices services, QWidget* parent)
     editorServices.Separator = Services_.Separator;
     editorServices.HelpAddress = EditorHelpAddress();
     Editor_ = editor::CreateEditor(editorServices, this);
+    // The submission window.
+    UploadLyricDialog_ = new database::ui::TUploadLyric(*UploadLyric_, *Settings_, *this, this);
 
     connect(GLSceneViewerMain_, &TGLSceneViewer::MouseDown, this,
             [this](Qt::MouseButton button, Qt::MouseButtons buttons, Qt::KeyboardModifiers modifiers, int x,
@@ -217,6 +221,8 @@ TFormCantrel::~TFormCantrel() {
     Preferences_ = nullptr;
     // The editor, the frame and the scene view go before the objects they draw (the scroll state, the scene
     // and its fonts), which are members and would otherwise be freed first.
+    delete UploadLyricDialog_;
+    UploadLyricDialog_ = nullptr;
     delete Editor_;
     Editor_ = nullptr;
     delete Frame_;
@@ -261,6 +267,8 @@ void TFormCantrel::FormShow() {
 }
 
 void TFormCantrel::closeEvent(QCloseEvent* event) {
+    // A submission under way ends at once, its dialog with it.
+    UploadLyricDialog_->AbortForClose();
     Settings_->SaveSettings();
     Agent_.Close();
     SaveFormPlacement();
@@ -666,8 +674,7 @@ void TFormCantrel::UpdateSubmitAction(bool found) {
                                                   : kSubmitLyric;
     SubmitPossible_ = canSubmit;
     action->setText(FromActive(SubmitCaption_));
-    // The submission window comes with its own object; until then the action stays disabled.
-    action->setEnabled(canSubmit && SubmitWindowAvailable_);
+    action->setEnabled(canSubmit);
 }
 
 std::string TFormCantrel::SubmitCaption() const {
@@ -687,12 +694,21 @@ bool TFormCantrel::NewSubmission() const {
     return UploadLyric_->IsNewSubmission();
 }
 
+bool TFormCantrel::FillEditorPanes(lyrics::TEditorPanes& panes) {
+    if (!Editor_)
+        return false;
+    Editor_->FillFromDocument();
+    panes.Timing = Editor_->TimingLines();
+    panes.Lyric = Editor_->LyricLines();
+    return true;
+}
+
 void TFormCantrel::ProcessMessages() {
     QApplication::processEvents();
 }
 
 bool TFormCantrel::SubmitEnabled() const {
-    return SubmitPossible_ && SubmitWindowAvailable_;
+    return SubmitPossible_;
 }
 
 bool TFormCantrel::AgentSearch(int site, std::int32_t lengthSeconds, bool timestamped) {
@@ -1219,7 +1235,9 @@ void TFormCantrel::CreateActions() {
     add("ActionJump", "Jump to file..", TMainAction::JumpToFile);
     add("ActionSearch", "Search", TMainAction::Search);
     add("ActionManualSearch", "Manual Search..", TMainAction::ManualSearch);
-    addOwn("ActionUploadLyric", "&Submit Lyric..", [] {})->setEnabled(false);
+    addOwn("ActionUploadLyric", "&Submit Lyric..", [this] {
+        UploadLyricDialog_->ShowSubmitDialog();
+    })->setEnabled(false);
     add("ActionExit", "E&xit", TMainAction::Close);
 }
 
@@ -1620,7 +1638,7 @@ std::string TFormCantrel::ProductSite() const {
 }
 
 std::string TFormCantrel::DatabaseSite() const {
-    return UploadLyric_->DatabaseAddress;
+    return Settings_->VersevaultUrl();
 }
 
 } // namespace display

@@ -45,6 +45,9 @@ namespace config {
 class TFormSettings;
 class TSettings;
 } // namespace config
+namespace database::ui {
+class TUploadLyric;
+}
 namespace platform {
 class IAgentChannel;
 class IClock;
@@ -162,7 +165,9 @@ public:
     std::int32_t GetSongLength() override { return Session_.GetSongLength(); }
     bool EditorVisible() override { return Editor_ && Editor_->EditorVisible(); }
     void ProcessMessages() override;
+    bool FillEditorPanes(lyrics::TEditorPanes& panes) override;
     database::TUploadLyric& Submission() { return *UploadLyric_; }
+    database::ui::TUploadLyric& SubmitDialog() { return *UploadLyricDialog_; }
 
     // ---- The timing editor and its host ----
     editor::IEditor& Editor() { return *Editor_; }
@@ -341,6 +346,7 @@ private:
     lyrics::TTextLyrics Lyrics_;
     std::unique_ptr<database::TUploadLyric> UploadLyric_;
     editor::IEditor* Editor_ = nullptr; // a child window, deleted before the objects it uses
+    database::ui::TUploadLyric* UploadLyricDialog_ = nullptr; // a child window, deleted before the submission
     std::unique_ptr<TMainScene> Scene_;
     TGLSceneViewer* GLSceneViewerMain_ = nullptr;
     TScrollState Scroll_;
@@ -391,11 +397,9 @@ private:
     // then carried out once the running one has finished.
     bool InUpdateSong_ = false;
     bool UpdateSongAgain_ = false;
-    // The submit action: its caption, whether the current lyrics could be submitted, and whether the
-    // submission window exists to do it.
+    // The submit action: its caption and whether the current lyrics could be submitted.
     std::string SubmitCaption_ = "Submit Lyric..";
     bool SubmitPossible_ = false;
-    bool SubmitWindowAvailable_ = false;
 };
 
 } // namespace display

@@ -64,6 +64,7 @@ std::string Snapshot(const TSettings& s) {
       << "\nFadeLyrics=" << s.FadeLyrics() << "\nFadeRatio=" << s.FadeRatio() << "\nCharset=" << s.Charset()
       << "\nSearchUrl=" << s.SearchUrl() << "\nSearchLyricDirectory=" << s.SearchLyricDirectory()
       << "\nUsername=" << s.Username() << "\nPassword=" << s.Password() << "\nLrclibUrl=" << s.LrclibUrl()
+      << "\nVersevaultUrl=" << s.VersevaultUrl() << "\nPublishTo=" << s.PublishTo()
       << "\nPinnedPlayer=" << s.PinnedPlayer() << "\nTextSizeIndex=" << s.TextSizeIndex() << "\n";
     return o.str();
 }
@@ -83,7 +84,8 @@ std::string ExpectedFirstSave(const std::string& cantrel) {
            "[Lyrics]\r\nSearchID3v2=1\r\nSearchLyrics3=1\r\nSearchInternet=1\r\nReadTitleInfoFromTag=0\r\n"
            "CloseCantrelAgentOnExit=1\r\nExcludeTextInBrackets=1\r\nRemoveTrackNumber=1\r\n"
            "SearchUrl=http://www.google.com/search?q=%22%Artist%%22%20%22%Title%%22%20lyrics&hl=en\r\n"
-           "[Versevault]\r\nUsername=\r\nPassword=\r\n"
+           "[Versevault]\r\nUsername=\r\nPassword=\r\nUrl=https://versevault.example.org\r\nPublishTo="
+           "Versevault\r\n"
            "[Lrclib]\r\nUrl=https://lrclib.net\r\n"
            "[Player]\r\nPinnedPlayer=\r\n"
            "[FormSettings]\r\nWidth=800\r\nHeight=600\r\n";
@@ -226,6 +228,17 @@ TEST(Settings, ValuesFromTheFile) {
          "[Lrclib]\nUrl=http://127.0.0.1:8080\n",
          [](auto& s, auto&) { EXPECT_EQ(s.LrclibUrl(), "http://127.0.0.1:8080"); },
          {"Url=http://127.0.0.1:8080"}},
+        {"the account's database and where submissions go",
+         "[Versevault]\nUrl=http://127.0.0.1:9090\nPublishTo=both\n",
+         [](auto& s, auto&) {
+             EXPECT_EQ(s.VersevaultUrl(), "http://127.0.0.1:9090");
+             EXPECT_EQ(s.PublishTo(), "Both");
+         },
+         {"Url=http://127.0.0.1:9090", "PublishTo=Both"}},
+        {"an unknown destination is the account's database",
+         "[Versevault]\nPublishTo=Elsewhere\n",
+         [](auto& s, auto&) { EXPECT_EQ(s.PublishTo(), "Versevault"); },
+         {"PublishTo=Versevault"}},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);

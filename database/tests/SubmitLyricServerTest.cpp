@@ -51,7 +51,7 @@ protected:
                 res.set_content(reply, "text/html");
         });
         Server.Start();
-        W.Submission.DatabaseAddress = "http://127.0.0.1:" + std::to_string(Server.Port());
+        W.Settings.SetVersevaultUrl("http://127.0.0.1:" + std::to_string(Server.Port()));
         W.WriteIndex("--\r\n");
     }
     void SetReply(const std::string& reply) {

@@ -34,9 +34,10 @@ struct TUploadWorld {
     config::TSettings Settings{View, Cancel, Upload, Temp / "prog", "", platform::PathSeparator()};
     lyrics::TTextLyrics Document;
     TFakeUploadHost Host;
-    TUploadLyric Submission{Document, Settings, Upload, Host};
+    IProcessMessages* Messages = nullptr; // the user interface's hook, when a test has one
+    TUploadLyric Submission{Document, Settings, Upload, Host, Messages};
 
-    TUploadWorld() {
+    explicit TUploadWorld(IProcessMessages* messages = nullptr) : Messages(messages) {
         Settings.LoadSettings();
         Settings.SetCharset("charset_english"); // the tests' texts are Windows-1252
         Settings.SetUsername("alice");

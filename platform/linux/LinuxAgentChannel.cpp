@@ -1,5 +1,6 @@
 // Linux agent transport over local sockets (see LinuxAgentChannel.h for the wire format).
 #include "platform/linux/LinuxAgentChannel.h"
+#include "platform/linux/UnixSocketAddress.h"
 
 #include <errno.h>
 #include <fcntl.h>
@@ -93,19 +94,10 @@ bool WriteAll(int fd, const std::uint8_t* buffer, std::size_t size, std::int64_t
     return true;
 }
 
-bool FillAddress(const std::string& path, sockaddr_un& address) {
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
-
 // A connected non-blocking socket to the path, or -1.
 int ConnectTo(const std::string& path) {
     sockaddr_un address;
-    if (!FillAddress(path, address))
+    if (!FillUnixAddress(path, address))
         return -1;
     const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
@@ -158,7 +150,7 @@ bool TLinuxAgentChannel::Listen(const std::string& ownClass, TReceiver receiver)
     StopListening();
     const std::string path = SocketPath(ownClass);
     sockaddr_un address;
-    if (!FillAddress(path, address))
+    if (!FillUnixAddress(path, address))
         return false;
 
     // A socket file left by a process that is gone is replaced; one that still answers is not.

@@ -1,5 +1,6 @@
 #include "platform/SingleInstance.h"
 #include "platform/linux/LinuxAgentChannel.h"
+#include "platform/linux/UnixSocketAddress.h"
 
 #include <cerrno>
 #include <chrono>
@@ -16,15 +17,6 @@ namespace platform {
 namespace {
 
 const char kShow[] = "show";
-
-bool FillAddress(const std::string& path, sockaddr_un& address) {
-    std::memset(&address, 0, sizeof address);
-    address.sun_family = AF_UNIX;
-    if (path.empty() || path.size() >= sizeof address.sun_path)
-        return false;
-    std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    return true;
-}
 
 class TLinuxInstanceLock : public IInstanceLock {
 public:
@@ -96,7 +88,7 @@ public:
         if (First_)
             return false;
         sockaddr_un address;
-        if (!FillAddress(SocketPath_, address))
+        if (!FillUnixAddress(SocketPath_, address))
             return false;
         // The first start may hold the lock but not listen yet: a few tries over two seconds.
         for (int attempt = 0; attempt < 40; ++attempt) {
@@ -118,7 +110,7 @@ public:
 private:
     void Listen() {
         sockaddr_un address;
-        if (!FillAddress(SocketPath_, address))
+        if (!FillUnixAddress(SocketPath_, address))
             return;
         // The lock is ours, so a socket file there is a leftover of a start that ended.
         struct stat st {};

@@ -11,6 +11,7 @@
 
 #include "platform/win32/tests/FakeWinampProcess.h"
 #include "platform/win32/tests/ProgramProcess.h"
+#include "platform/win32/tests/TinyHttpServer.h"
 
 #include <gtest/gtest.h>
 
@@ -33,7 +34,7 @@ namespace {
 
 constexpr std::int32_t kWinampPaused = 3;
 // Virtual keys of the keyboard.
-constexpr std::uint32_t kKeyEnter = 0x0D, kKeyCtrl = 0x11, kKeyAlt = 0x12;
+constexpr std::uint32_t kKeyEnter = 0x0D, kKeyCtrl = 0x11, kKeyAlt = 0x12, kKeyEscape = 0x1B;
 constexpr int kStatusRows = 70; // the bottom rows: notice, playback buttons and status strip
 
 // What a picture of the window shows, by colour.
@@ -315,4 +316,97 @@ TEST(CantrelProgram, TheTimingEditorStampsTheLinesAndSavesThemAsLrc) {
         << "yellow " << run.Last.YellowWidth() << " px";
 
     ASSERT_TRUE(run.Program.Close());
+}
+
+// The "^" at the bottom right of the frame opens "Submit Lyrics"; Alt+S sends the lyrics to the account's
+// lyric database (a local server), and its answer counts in the upload list the program writes at exit.
+TEST(CantrelProgram, TheSubmitIndicatorOpensTheDialogThatSendsTheLyrics) {
+    platform::TTinyHttpServer server("Lyric successfully added");
+    ASSERT_TRUE(server.Start());
+    TRun run("run-submit");
+    run.Folder.Write("Cantrel/Settings.ini", "[Versevault]\r\nUsername=alice\r\nUrl=http://127.0.0.1:" +
+                                                 std::to_string(server.Port()) + "\r\n");
+    run.Folder.Write("Cantrel/unknown", "--\r\n");
+    run.Folder.Write("Cantrel/lyrics/Cantrel Test - Plain Song.txt",
+                     "One\r\nTwo\r\nThree\r\nFour\r\nFive\r\nSix\r\n");
+    ConfigureAgent(run.Folder, "notfound", 0);
+    ASSERT_TRUE(run.StartPlayer("1. Cantrel Test - Plain Song - Winamp", 200, 3000));
+    ASSERT_TRUE(run.Program.Start(run.Folder.Path("cantrel.exe").string(), run.Folder.Path().string()));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return run.Program.Caption().find("Cantrel Test - Plain Song") != std::string::npos; }, 30000))
+        << "caption: " << run.Program.Caption();
+
+    platform::WindowHandle dialog = platform::kNoWindow;
+    ASSERT_TRUE(WaitUntil(
+        [&] {
+            int width = 0, height = 0;
+            run.Program.ClientSize(run.Program.Window(), width, height);
+            run.Program.ClickAt(run.Program.Window(), width - 8, height - 10);
+            return WaitUntil(
+                [&] {
+                    return (dialog = run.Program.FindWindowByCaption("Submit Lyrics")) != platform::kNoWindow;
+                },
+                2000);
+        },
+        20000))
+        << "no submission dialog";
+
+    ASSERT_TRUE(run.Program.TypeKeys(dialog, {kKeyAlt, 'S'}));
+    ASSERT_TRUE(WaitUntil([&] { return server.Requests().size() == 1; }, 20000)) << "nothing sent";
+    const std::string request = server.Requests()[0];
+    EXPECT_EQ(request.rfind("POST /index.php HTTP/1.0\r\n", 0), 0u) << request;
+    EXPECT_NE(request.find("name=\"songtext\"\r\n\r\nOne\r\nTwo\r\nThree\r\nFour\r\nFive\r\nSix\r\n\r\n"),
+              std::string::npos)
+        << request;
+    EXPECT_NE(request.find("name=\"userNickname\"\r\n\r\nalice\r\n"), std::string::npos) << request;
+
+    // "&Ok" closes the dialog once the answer is in.
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+            run.Program.TypeKeys(dialog, {kKeyAlt, 'O'});
+            return WaitUntil(
+                [&] { return run.Program.FindWindowByCaption("Submit Lyrics") == platform::kNoWindow; },
+                2000);
+        },
+        20000))
+        << "the dialog stays";
+    ASSERT_TRUE(run.Program.Close());
+    EXPECT_NE(ReadFile(run.Folder.Path("Cantrel/Upload.txt")).find("cantrel test - plain song"),
+              std::string::npos);
+}
+
+// The preferences dialog opens from Ctrl+P as a window of its own, closes with Escape and opens again; what
+// it changes is saved with the settings when the program ends.
+TEST(CantrelProgram, ThePreferencesDialogOpensAndCloses) {
+    TRun run("run-preferences");
+    run.Folder.Write("Cantrel/Settings.ini", "[Display]\r\nShowButtons=1\r\n");
+    ConfigureAgent(run.Folder, "notfound", 0);
+    ASSERT_TRUE(run.StartPlayer("1. Cantrel Test - Timed Song - Winamp", 200, 3000));
+    ASSERT_TRUE(run.Program.Start(run.Folder.Path("cantrel.exe").string(), run.Folder.Path().string()));
+    ASSERT_TRUE(WaitUntil(
+        [&] { return run.Program.Caption().find("Cantrel Test - Timed Song") != std::string::npos; }, 30000))
+        << "caption: " << run.Program.Caption();
+
+    for (int round = 0; round < 2; ++round) {
+        SCOPED_TRACE(round);
+        platform::WindowHandle dialog = platform::kNoWindow;
+        ASSERT_TRUE(WaitUntil(
+            [&] {
+                run.Program.TypeKeys(run.Program.Window(), {kKeyCtrl, 'P'});
+                return WaitUntil(
+                    [&] {
+                        return (dialog = run.Program.FindWindowByCaption("Cantrel Preferences")) !=
+                               platform::kNoWindow;
+                    },
+                    2000);
+            },
+            20000))
+            << "no preferences window";
+        ASSERT_TRUE(run.Program.TypeKeys(dialog, {kKeyEscape}));
+        EXPECT_TRUE(WaitUntil(
+            [&] { return run.Program.FindWindowByCaption("Cantrel Preferences") == platform::kNoWindow; },
+            10000));
+    }
+    ASSERT_TRUE(run.Program.Close());
+    EXPECT_NE(ReadFile(run.Folder.Path("Cantrel/Settings.ini")).find("[Lrclib]"), std::string::npos);
 }

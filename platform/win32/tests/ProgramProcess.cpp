@@ -142,6 +142,37 @@ bool TProgramProcess::TypeKeys(WindowHandle window, const std::vector<std::uint3
     return SendInput(UINT(inputs.size()), inputs.data(), sizeof(INPUT)) == inputs.size();
 }
 
+bool TProgramProcess::ClickAt(WindowHandle window, int x, int y) {
+    const HWND target = ToHwnd(window);
+    if (window == kNoWindow || !IsWindow(target))
+        return false;
+    SetForegroundWindow(target);
+    const DWORD asked = GetTickCount();
+    while (GetForegroundWindow() != target) {
+        if (GetTickCount() - asked > 5000)
+            return false;
+        Sleep(20);
+        SetForegroundWindow(target);
+    }
+    POINT point{x, y};
+    ClientToScreen(target, &point);
+    SetCursorPos(point.x, point.y);
+    Sleep(50); // the program sees the mouse arrive before the press
+    INPUT inputs[2] = {};
+    inputs[0].type = INPUT_MOUSE;
+    inputs[0].mi.dwFlags = MOUSEEVENTF_LEFTDOWN;
+    inputs[1].type = INPUT_MOUSE;
+    inputs[1].mi.dwFlags = MOUSEEVENTF_LEFTUP;
+    return SendInput(2, inputs, sizeof(INPUT)) == 2;
+}
+
+void TProgramProcess::ClientSize(WindowHandle window, int& width, int& height) const {
+    RECT rect{};
+    GetClientRect(ToHwnd(window), &rect);
+    width = rect.right - rect.left;
+    height = rect.bottom - rect.top;
+}
+
 bool TProgramProcess::Close(int timeoutMs) {
     const bool clean = Child_.Close(Window_, timeoutMs);
     Window_ = kNoWindow;

@@ -51,6 +51,11 @@ public:
     // order (the first ones held, as Ctrl or Alt are), then released in reverse order. Unlike a posted key,
     // the program sees the modifiers held. False when the window cannot be brought to the front.
     bool TypeKeys(WindowHandle window, const std::vector<std::uint32_t>& virtualKeys);
+    // A click of the left mouse button at a point of the window's client area, with the real mouse (the
+    // window is brought to the front first). False when the window cannot be brought to the front.
+    bool ClickAt(WindowHandle window, int x, int y);
+    // The size of the window's client area.
+    void ClientSize(WindowHandle window, int& width, int& height) const;
     // Asks the window to close and waits for the process to end; true when it ended by itself with code 0.
     bool Close(int timeoutMs = 30000);
     void Kill();
