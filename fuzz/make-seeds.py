@@ -158,6 +158,11 @@ def main():
         struct.pack("<i", 0) + b"\x01")
     put("lrc_offset", "utf16be.lrc", b"\xfe\xff" + "[offset:7\n[00:01.00]a".encode("utf-16-be") + struct.pack("<i", 70) + b"\x00")
 
+    # Publishing to the lyric database: a challenge target, then the track's texts and its length.
+    put("lrclib_publish", "track.bin", (fdp_string("000000FF") + fdp_string("Tender") + fdp_string("Blur") +
+        fdp_string("13") + fdp_string("Tender is the night\nLying by your side") +
+        "[00:12.50]Tender is the night\n[00:17.00]Lying by your side\n").encode() + struct.pack("<i", 460))
+
     # ID3v1: the first byte picks the code page (odd: a tag is put at the end).
     tag = b"TAG" + b"Tender".ljust(30, b"\0") + b"Blur".ljust(30, b"\0") + b"13".ljust(30, b"\0") + b"1999" + \
         b"comment".ljust(28, b"\0") + b"\x00\x05\x11"
