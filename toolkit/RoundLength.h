@@ -6,12 +6,14 @@
 
 namespace toolkit {
 
-// seconds is a song length, 0 or more; a negative value gives 0.
+// seconds is a song length, 0 or more; a negative value gives 0. A length whose rounding up would not
+// fit (it can come from outside, in an agent record or a song index lookup) rounds down instead.
 constexpr std::int32_t RoundLength(std::int32_t seconds) {
     if (seconds <= 0)
         return 0;
     const std::int32_t remainder = seconds % 10;
-    return remainder >= 5 ? seconds - remainder + 10 : seconds - remainder;
+    const std::int32_t down = seconds - remainder;
+    return remainder >= 5 && down <= INT32_MAX - 10 ? down + 10 : down;
 }
 
 } // namespace toolkit

@@ -13,9 +13,21 @@ using database::test::TUploadWorld;
 namespace {
 
 TEST(UploadHelpers, RoundLength) {
-    const std::pair<int, int> cases[] = {{244, 240}, {245, 250}, {5, 10}, {4, 0}, {0, 0}, {250, 250}};
+    // The largest lengths (a song index lookup or an agent record may carry any) round down where rounding
+    // up would not fit.
+    const std::pair<int, int> cases[] = {{244, 240},
+                                         {245, 250},
+                                         {5, 10},
+                                         {4, 0},
+                                         {0, 0},
+                                         {250, 250},
+                                         {-7, 0},
+                                         {INT32_MAX, 2147483640},
+                                         {2147483635, 2147483640},
+                                         {2147483644, 2147483640}};
     for (const auto& [seconds, rounded] : cases)
         EXPECT_EQ(toolkit::RoundLength(seconds), rounded) << seconds;
+    EXPECT_FALSE(database::SongIndexHolds("--\r\nb\r\n", "blur", "tender", INT32_MAX, 0));
 }
 
 TEST(UploadHelpers, Md5Hex) {
