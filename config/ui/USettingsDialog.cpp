@@ -30,6 +30,7 @@
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace config {
 
@@ -163,7 +164,8 @@ QCheckBox* TFormSettings::AddCheck(TSettingsCheckBox box, const char* name, cons
     auto* check = new QCheckBox(caption);
     check->setObjectName(name);
     // Only the user's clicks call the setter; the store's own changes of the box are only shown.
-    connect(check, &QCheckBox::clicked, this, [this, setter](bool checked) { (Settings_.*setter)(checked); });
+    connect(check, &QCheckBox::clicked, this,
+            [this, set = std::mem_fn(setter)](bool checked) { set(Settings_, checked); });
     CheckBoxes_[std::size_t(box)] = check;
     return check;
 }
