@@ -12,6 +12,7 @@
 //   plain   lyrics without times, the player playing
 //
 // Run it under a display (scripts/measure-cpu runs it under Xvfb).
+#include "bench/BenchLyrics.h"
 #include "display/UMain.h"
 
 #include "display/USkinImage.h"
@@ -128,31 +129,15 @@ void PrintMemory() {
                 double(heap.arena + heap.hblkhd) / 1048576);
 }
 
-// "[mm:ss.cc]" for a time in ms.
-std::string Stamp(int ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms / 10 % 100);
-    return text;
-}
-
-const char* const kWords[] = {
-    "Somewhere a player turns", "and lines come up in time",        "each one a little brighter",
-    "then fading out behind",   "the clock keeps its own counting", "between the player's words",
-    "so every line arrives",    "exactly when it's heard"};
-
 // Timestamped lyrics for the whole song: a line every `stepMs`, every ninth one blank.
 std::string TimedLyrics(int stepMs, int lengthMs) {
-    std::string text = "[ti:Song]\r\n[dl:http://lyrics.example/]\r\n";
-    int i = 0;
-    for (int ms = 500; ms < lengthMs; ms += stepMs, ++i)
-        text += Stamp(ms) + (i % 9 == 8 ? std::string() : kWords[i % 8]) + "\r\n";
-    return text;
+    return "[ti:Song]\r\n[dl:http://lyrics.example/]\r\n" + bench::TimedLines(500, stepMs, lengthMs);
 }
 
 std::string PlainLyrics() {
     std::string text;
     for (int i = 0; i < 40; ++i)
-        text += std::string(kWords[i % 8]) + "\r\n";
+        text += std::string(bench::kVerse[i % 8]) + "\r\n";
     return text;
 }
 

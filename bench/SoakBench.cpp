@@ -14,6 +14,7 @@
 // Xvfb) when it ends or is interrupted (Ctrl+C, SIGTERM: the figures so far are printed). With null audio
 // output mpv's own position moves in steps of its audio blocks, so a few tens of ms of the clock's error are
 // the reference's steps.
+#include "bench/BenchLyrics.h"
 #include "display/UDisplayTextNoTimestamp.h"
 #include "display/UMain.h"
 #include "platform/MediaSession.h"
@@ -189,24 +190,9 @@ void PrintSample(const TSample& s) {
 // ---- the songs
 // -----------------------------------------------------------------------------------------------
 
-std::string Stamp(int ms) {
-    char text[32];
-    std::snprintf(text, sizeof text, "[%02d:%02d.%02d]", ms / 60000, ms / 1000 % 60, ms / 10 % 100);
-    return text;
-}
-
-const char* const kWords[] = {
-    "Somewhere a player turns", "and lines come up in time",        "each one a little brighter",
-    "then fading out behind",   "the clock keeps its own counting", "between the player's words",
-    "so every line arrives",    "exactly when it's heard"};
-
 std::string TimedLyrics(int song, int lengthMs) {
-    std::string text = "[ti:Soak Song " + std::to_string(song) + "]\r\n";
-    const int step = 1500 + 500 * (song % 4);
-    int i = 0;
-    for (int ms = 300; ms < lengthMs; ms += step, ++i)
-        text += Stamp(ms) + (i % 9 == 8 ? std::string() : std::string(kWords[(i + song) % 8])) + "\r\n";
-    return text;
+    return "[ti:Soak Song " + std::to_string(song) + "]\r\n" +
+           bench::TimedLines(300, 1500 + 500 * (song % 4), lengthMs, song);
 }
 
 } // namespace

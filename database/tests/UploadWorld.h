@@ -62,4 +62,15 @@ inline std::string IndexCode(const std::string& text) {
     return Md5Hex(text).substr(0, 4);
 }
 
+// The multipart form the submission sends: each part with its name and value, then the closing delimiter.
+inline const std::string kDelimiter = "-------------------------------7cf87224d2020a";
+
+inline std::string Form(const std::vector<std::pair<std::string, std::string>>& parts) {
+    std::string body;
+    for (const auto& [name, value] : parts)
+        body +=
+            kDelimiter + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
+    return body + kDelimiter + "--\r\n";
+}
+
 } // namespace database::test

@@ -147,6 +147,12 @@ struct TRun {
         return true;
     }
 
+    // Starts cantrel.exe in the run's folder and waits until its caption names the song.
+    bool StartProgram(const std::string& song) {
+        return Program.Start(Folder.Path("cantrel.exe").string(), Folder.Path().string()) &&
+               WaitUntil([&] { return Program.Caption().find(song) != std::string::npos; }, 30000);
+    }
+
     TPictureFacts Look() {
         const TRgbImage image = Program.Screenshot();
         EXPECT_GT(image.Width, 0) << "no picture (the test runs under screenshot-service.sh)";
@@ -156,6 +162,32 @@ struct TRun {
     // Waits for a picture that satisfies the condition; the last picture's facts stay in Last.
     bool WaitForPicture(const std::function<bool(const TPictureFacts&)>& condition, int timeoutMs = 30000) {
         return WaitUntil([&] { return condition(Last = Look()); }, timeoutMs);
+    }
+
+    // Asks (a key, a click) until a shown window of the program has the caption; that window, or kNoWindow
+    // after 20 s.
+    platform::WindowHandle OpenWindow(const std::string& caption, const std::function<void()>& ask) {
+        platform::WindowHandle window = platform::kNoWindow;
+        WaitUntil(
+            [&] {
+                ask();
+                return WaitUntil(
+                    [&] { return (window = Program.FindWindowByCaption(caption)) != platform::kNoWindow; },
+                    2000);
+            },
+            20000);
+        return window;
+    }
+
+    // Asks until no shown window of the program has the caption; false after 20 s.
+    bool CloseWindow(const std::string& caption, const std::function<void()>& ask) {
+        return WaitUntil(
+            [&] {
+                ask();
+                return WaitUntil([&] { return Program.FindWindowByCaption(caption) == platform::kNoWindow; },
+                                 2000);
+            },
+            20000);
     }
 
     std::vector<std::uint32_t> WaitForCommands(std::size_t count) {
@@ -270,24 +302,13 @@ TEST(CantrelProgram, TheTimingEditorStampsTheLinesAndSavesThemAsLrc) {
     run.Folder.Write("Cantrel/lyrics/Cantrel Test - Timed Song.txt", "First line\r\nSecond line\r\n");
     ConfigureAgent(run.Folder, "notfound", 0);
     ASSERT_TRUE(run.StartPlayer("1. Cantrel Test - Timed Song - Winamp", 200, 3000));
-    ASSERT_TRUE(run.Program.Start(run.Folder.Path("cantrel.exe").string(), run.Folder.Path().string()));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return run.Program.Caption().find("Cantrel Test - Timed Song") != std::string::npos; }, 30000))
-        << "caption: " << run.Program.Caption();
+    ASSERT_TRUE(run.StartProgram("Cantrel Test - Timed Song")) << "caption: " << run.Program.Caption();
 
     // Ctrl+E opens the editor beside the main window's edit view.
-    platform::WindowHandle editor = platform::kNoWindow;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            run.Program.TypeKeys(run.Program.Window(), {kKeyCtrl, 'E'});
-            return WaitUntil(
-                [&] {
-                    return (editor = run.Program.FindWindowByCaption("Edit Lyrics")) != platform::kNoWindow;
-                },
-                2000);
-        },
-        20000))
-        << "no editor window";
+    const platform::WindowHandle editor = run.OpenWindow("Edit Lyrics", [&] {
+        run.Program.TypeKeys(run.Program.Window(), {kKeyCtrl, 'E'});
+    });
+    ASSERT_NE(editor, platform::kNoWindow) << "no editor window";
 
     // Enter stamps the caret line with the play position and goes down a line; the display put a blank line
     // on top of the lyrics, which is stamped first. Typed keys arrive when the program gets to them, so each
@@ -331,25 +352,14 @@ TEST(CantrelProgram, TheSubmitIndicatorOpensTheDialogThatSendsTheLyrics) {
                      "One\r\nTwo\r\nThree\r\nFour\r\nFive\r\nSix\r\n");
     ConfigureAgent(run.Folder, "notfound", 0);
     ASSERT_TRUE(run.StartPlayer("1. Cantrel Test - Plain Song - Winamp", 200, 3000));
-    ASSERT_TRUE(run.Program.Start(run.Folder.Path("cantrel.exe").string(), run.Folder.Path().string()));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return run.Program.Caption().find("Cantrel Test - Plain Song") != std::string::npos; }, 30000))
-        << "caption: " << run.Program.Caption();
+    ASSERT_TRUE(run.StartProgram("Cantrel Test - Plain Song")) << "caption: " << run.Program.Caption();
 
-    platform::WindowHandle dialog = platform::kNoWindow;
-    ASSERT_TRUE(WaitUntil(
-        [&] {
-            int width = 0, height = 0;
-            run.Program.ClientSize(run.Program.Window(), width, height);
-            run.Program.ClickAt(run.Program.Window(), width - 8, height - 10);
-            return WaitUntil(
-                [&] {
-                    return (dialog = run.Program.FindWindowByCaption("Submit Lyrics")) != platform::kNoWindow;
-                },
-                2000);
-        },
-        20000))
-        << "no submission dialog";
+    const platform::WindowHandle dialog = run.OpenWindow("Submit Lyrics", [&] {
+        int width = 0, height = 0;
+        run.Program.ClientSize(run.Program.Window(), width, height);
+        run.Program.ClickAt(run.Program.Window(), width - 8, height - 10);
+    });
+    ASSERT_NE(dialog, platform::kNoWindow) << "no submission dialog";
 
     ASSERT_TRUE(run.Program.TypeKeys(dialog, {kKeyAlt, 'S'}));
     ASSERT_TRUE(WaitUntil([&] { return server.Requests().size() == 1; }, 20000)) << "nothing sent";
@@ -361,15 +371,9 @@ TEST(CantrelProgram, TheSubmitIndicatorOpensTheDialogThatSendsTheLyrics) {
     EXPECT_NE(request.find("name=\"userNickname\"\r\n\r\nalice\r\n"), std::string::npos) << request;
 
     // "&Ok" closes the dialog once the answer is in.
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-            run.Program.TypeKeys(dialog, {kKeyAlt, 'O'});
-            return WaitUntil(
-                [&] { return run.Program.FindWindowByCaption("Submit Lyrics") == platform::kNoWindow; },
-                2000);
-        },
-        20000))
-        << "the dialog stays";
+    EXPECT_TRUE(run.CloseWindow("Submit Lyrics", [&] {
+        run.Program.TypeKeys(dialog, {kKeyAlt, 'O'});
+    })) << "the dialog stays";
     ASSERT_TRUE(run.Program.Close());
     EXPECT_NE(ReadFile(run.Folder.Path("Cantrel/Upload.txt")).find("cantrel test - plain song"),
               std::string::npos);
@@ -382,26 +386,14 @@ TEST(CantrelProgram, ThePreferencesDialogOpensAndCloses) {
     run.Folder.Write("Cantrel/Settings.ini", "[Display]\r\nShowButtons=1\r\n");
     ConfigureAgent(run.Folder, "notfound", 0);
     ASSERT_TRUE(run.StartPlayer("1. Cantrel Test - Timed Song - Winamp", 200, 3000));
-    ASSERT_TRUE(run.Program.Start(run.Folder.Path("cantrel.exe").string(), run.Folder.Path().string()));
-    ASSERT_TRUE(WaitUntil(
-        [&] { return run.Program.Caption().find("Cantrel Test - Timed Song") != std::string::npos; }, 30000))
-        << "caption: " << run.Program.Caption();
+    ASSERT_TRUE(run.StartProgram("Cantrel Test - Timed Song")) << "caption: " << run.Program.Caption();
 
     for (int round = 0; round < 2; ++round) {
         SCOPED_TRACE(round);
-        platform::WindowHandle dialog = platform::kNoWindow;
-        ASSERT_TRUE(WaitUntil(
-            [&] {
-                run.Program.TypeKeys(run.Program.Window(), {kKeyCtrl, 'P'});
-                return WaitUntil(
-                    [&] {
-                        return (dialog = run.Program.FindWindowByCaption("Cantrel Preferences")) !=
-                               platform::kNoWindow;
-                    },
-                    2000);
-            },
-            20000))
-            << "no preferences window";
+        const platform::WindowHandle dialog = run.OpenWindow("Cantrel Preferences", [&] {
+            run.Program.TypeKeys(run.Program.Window(), {kKeyCtrl, 'P'});
+        });
+        ASSERT_NE(dialog, platform::kNoWindow) << "no preferences window";
         ASSERT_TRUE(run.Program.TypeKeys(dialog, {kKeyEscape}));
         EXPECT_TRUE(WaitUntil(
             [&] { return run.Program.FindWindowByCaption("Cantrel Preferences") == platform::kNoWindow; },

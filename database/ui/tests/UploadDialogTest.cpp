@@ -24,6 +24,8 @@
 #include <cstdlib>
 
 using namespace database;
+using database::test::Form;
+using database::test::kDelimiter;
 using database::test::TTestHttpServer;
 using database::test::TUploadWorld;
 
@@ -41,16 +43,6 @@ class TQtMessages : public IProcessMessages {
 public:
     void ProcessMessages() override { QApplication::processEvents(); }
 };
-
-const std::string kDelimiter = "-------------------------------7cf87224d2020a";
-
-std::string Form(const std::vector<std::pair<std::string, std::string>>& parts) {
-    std::string body;
-    for (const auto& [name, value] : parts)
-        body +=
-            kDelimiter + "\r\nContent-Disposition: form-data; name=\"" + name + "\"\r\n\r\n" + value + "\r\n";
-    return body + kDelimiter + "--\r\n";
-}
 
 const char* const kTimedLyrics = "[ar:Blur]\r\n"
                                  "[al:Blur]\r\n"
